@@ -1,0 +1,78 @@
+#pragma once
+// Choosing winners: the engine's own generator, masking, the winners text
+// layout and the final draw. Pure logic over explicit inputs.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace luckdial {
+
+class Pool;
+
+/// The engine's generator: s = s * 214013 + 2531011 (32-bit), v = s ^ (s >> 15).
+class DrawGenerator {
+public:
+    std::int32_t state() const { return s_; }
+    void setState(std::int32_t s) { s_ = s; }
+    /// ReseedDrawGenerator: the state becomes the 32-bit millisecond clock.
+    void reseed(std::uint32_t tickMs) { s_ = static_cast<std::int32_t>(tickMs); }
+    /// DrawRandomIndex(min, max), 1 <= min <= max.
+    std::int32_t randomIndex(std::int32_t min, std::int32_t max);
+
+private:
+    std::int32_t s_ = 0;
+};
+
+struct MaskSettings {
+    bool enabled = false;
+    std::string left;   ///< text of the left field (first hidden byte, 1-based)
+    std::string right;  ///< text of the right field (last hidden byte)
+    std::string chars;  ///< replacement text
+};
+
+/// MaskEntry: replaces bytes left..right of the GBK text by the replacement, once.
+std::string maskEntry(std::string_view text, const MaskSettings& mask);
+
+/// Separator after entry k (1-based) of n with the given column count; a
+/// column count of 0 or below lays out one entry per line.
+std::string_view layoutSeparator(std::int64_t k, std::int64_t n, double columns);
+/// The whole winners text layout of the entries.
+std::string layoutWinners(const std::vector<std::string_view>& entries, double columns);
+
+struct DrawInputs {
+    /// Texts of the row's preset fields: N (winner Q), NN, NNN.
+    std::string presetN, presetNN, presetNNN;
+    MaskSettings mask;
+    bool allowRepeat = false;
+    double columns = 1;
+    std::int32_t perDrawCount = 0;
+    std::string levelName;  ///< combo text, written in each results line
+};
+
+struct DrawnWinner {
+    std::string entry;        ///< unmasked (as stored, or the preset text)
+    std::string shown;        ///< as displayed
+    std::string resultsLine;  ///< entry + "  ------  " + level + "\r\n"
+    std::int32_t winnerNumber = 0;
+};
+
+struct DrawOutcome {
+    std::vector<DrawnWinner> winners;
+    std::string label;        ///< caption of the winners label after the draw
+    bool poolEmptied = false; ///< ended early: "参与抽奖名单已经抽取完毕！"
+};
+
+/// DrawWinners. winnerNumber is advanced; the pool loses each winner unless
+/// repeats are allowed or the entry equals a preset. onWinner runs after each
+/// winner (the caller updates the screen and shows the pool-empty message).
+DrawOutcome drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& winnerNumber,
+                        std::int32_t levelLimit, const std::function<std::uint32_t()>& clockMs,
+                        const std::function<void(const DrawnWinner&, const std::string& label)>& onWinner = {});
+
+/// The results line of a winner.
+std::string resultsLine(std::string_view entry, std::string_view levelName);
+
+} // namespace luckdial

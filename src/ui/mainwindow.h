@@ -1,0 +1,73 @@
+#pragma once
+// The main window: composes the display elements, the settings panel and the
+// pop-up menu tree. It owns no behaviour: the subsystems connect their
+// handlers to the signals below and to the elements' own signals.
+
+#include "app/pool/pool.h"
+#include "ui/elements.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+namespace luckdial {
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    MainElements& elements() { return e_; }
+    /// The participant pool (the hidden pool list 列表框_中转).
+    Pool& pool() { return pool_; }
+    /// The results text (the hidden edit box 结果), GBK.
+    std::string& results() { return results_; }
+
+    /// Background picture from JPEG bytes; empty or undecodable bytes clear it.
+    void setBackgroundPicture(const std::string& jpegBytes);
+    bool hasBackgroundPicture() const { return !background_.isNull(); }
+    void setBackgroundColour(int colour);
+    int backgroundColour() const { return backgroundColour_; }
+
+    /// Asked before the window closes; returning false keeps it open. Unset: closes.
+    std::function<bool()> onCloseRequested;
+
+Q_SIGNALS:
+    /// Right button down on the window background (not on a child element).
+    void backgroundRightPressed();
+    /// Key down on the main window or on 组合框1 (Qt key code).
+    void keyPressed(int key);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    MainElements e_;
+    Pool pool_;
+    std::string results_;
+    QImage background_;
+    int backgroundColour_ = 0;
+};
+
+/// The loading caption window (500 x 60, one label 透明标签1), non-modal.
+class LoadingCaption : public QWidget {
+    Q_OBJECT
+public:
+    LoadingCaption();
+    TransparentLabel* label() const { return label_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TransparentLabel* label_;
+};
+
+} // namespace luckdial

@@ -1,0 +1,107 @@
+#pragma once
+// The display element kinds of the main window that Qt does not have as such.
+// Captions are GBK bytes (the logic measures them in bytes); fonts are
+// FontValue with sizes in points; colours are red + 256*green + 65536*blue.
+
+#include "host/host.h"
+
+#include <QAbstractButton>
+#include <QImage>
+#include <QWidget>
+
+#include <string>
+
+namespace luckdial {
+
+/// Pixel height of a font of the given point size (96 dpi), and back.
+int pointsToPixels(int points);
+int pixelsToPoints(int pixels);
+/// QFont for a FontValue; Windows face names (宋体, 幼圆, 黑体...) stay as the
+/// family and reach installed CJK fonts through font substitution.
+class QFont;
+QFont toQFont(const FontValue& font);
+QColor toQColor(int colourValue);
+int fromQColor(const QColor& colour);
+
+/// Decodes JPEG bytes with libjpeg; a null image for anything that is not a
+/// whole, valid JPEG (never crashes, never exits).
+QImage decodeJpeg(const std::string& bytes);
+
+/// Text drawn without a background over the window's picture or colour.
+class TransparentLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TransparentLabel(QWidget* parent = nullptr);
+    const std::string& caption() const { return caption_; }
+    /// GBK; lines separated by "\r\n" (a lone "\n" also breaks).
+    void setCaption(const std::string& caption);
+    FontValue fontValue() const { return font_; }
+    void setFontValue(const FontValue& font);
+    int textColour() const { return colour_; }
+    void setTextColour(int colour);
+    void setAlignment(Qt::Alignment alignment);
+
+Q_SIGNALS:
+    /// Left button down; modifiers: 1 Ctrl + 2 Shift + 4 Alt.
+    void leftPressed(int modifiers);
+    void rightPressed();
+    void doubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    std::string caption_;
+    QString text_;
+    FontValue font_;
+    int colour_ = 0xFFFFFF;
+    Qt::Alignment alignment_ = Qt::AlignCenter;
+};
+
+/// A push button drawn from three pictures (normal, hover, pressed).
+class PictureButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    PictureButton(QImage normal, QImage hover, QImage pressed, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    void leftPressed(int modifiers);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QImage normal_, hover_, pressed_;
+    bool hovered_ = false;
+};
+
+/// Shows a JPEG picture scaled to its size (the prize picture box).
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+    /// Raw file bytes; empty or undecodable data shows nothing.
+    void setPictureData(const std::string& bytes);
+    const std::string& pictureData() const { return data_; }
+    /// True when the data decodes as a picture.
+    bool hasPicture() const { return !image_.isNull(); }
+
+Q_SIGNALS:
+    void leftPressed(int modifiers);
+    void rightPressed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    std::string data_;
+    QImage image_;
+};
+
+} // namespace luckdial
