@@ -1,0 +1,289 @@
+#include "draw/core/winners.h"
+
+#include "app/pool/pool.h"
+#include "host/core/text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace luckdial {
+namespace {
+
+void fill(Pool& pool, const std::vector<std::string>& entries) {
+    pool.clear();
+    for (const auto& e : entries)
+        pool.append(e);
+}
+
+std::vector<std::string> numbered(int n) {
+    std::vector<std::string> v;
+    for (int i = 1; i <= n; ++i)
+        v.push_back("P" + std::to_string(i));
+    return v;
+}
+
+std::vector<std::string> contents(const Pool& pool) {
+    std::vector<std::string> v;
+    for (std::size_t i = 0; i < pool.count(); ++i)
+        v.emplace_back(pool.entryAt(i));
+    return v;
+}
+
+// A clock that advances one millisecond per reading.
+struct SteppingClock {
+    std::uint32_t now = 1000;
+    std::function<std::uint32_t()> fn() {
+        return [this] { return now++; };
+    }
+};
+
+std::vector<std::string> entriesOf(const DrawOutcome& out) {
+    std::vector<std::string> v;
+    for (const auto& w : out.winners)
+        v.push_back(w.entry);
+    return v;
+}
+
+TEST(DrawWinners, PicksByTheGeneratorAndRemovesFromAModelPool) {
+    Pool pool;
+    std::vector<std::string> model = numbered(50);
+    fill(pool, model);
+
+    DrawInputs in;
+    in.perDrawCount = 6;
+    in.columns = 3;
+    in.levelName = gbk("二等奖");
+    SteppingClock clock;
+    DrawGenerator gen;
+    std::int32_t w = 1;
+    const DrawOutcome out = drawWinners(pool, gen, in, w, 11, clock.fn());
+
+    // Independent replay: reseed from each tick, one step, position 1 + v mod n.
+    std::vector<std::string> expected;
+    std::uint32_t tick = 1000;
+    for (int i = 0; i < 6; ++i) {
+        DrawGenerator replay;
+        replay.reseed(tick++);
+        const auto idx = static_cast<std::size_t>(
+            replay.randomIndex(1, static_cast<std::int32_t>(model.size())));
+        expected.push_back(model[idx - 1]);
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(idx - 1));
+    }
+    EXPECT_EQ(entriesOf(out), expected);
+    EXPECT_EQ(contents(pool), model);
+    EXPECT_EQ(w, 7);
+    EXPECT_FALSE(out.poolEmptied);
+    ASSERT_EQ(out.winners.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        const auto& winner = out.winners[static_cast<std::size_t>(i)];
+        EXPECT_EQ(winner.winnerNumber, i + 1);
+        EXPECT_EQ(winner.shown, winner.entry);
+        EXPECT_EQ(winner.resultsLine, winner.entry + "  ------  " + gbk("二等奖") + "\r\n");
+    }
+    EXPECT_EQ(out.label, expected[0] + "    " + expected[1] + "    " + expected[2] + "\r\n" +
+                             expected[3] + "    " + expected[4] + "    " + expected[5] + "\r\n");
+}
+
+TEST(DrawWinners, PresetsTakeTheLastThreeWinnerNumbersAcrossRuns) {
+    for (const int perDraw : {1, 2, 3, 5}) {
+        Pool pool;
+        fill(pool, numbered(20));
+        DrawInputs in;
+        in.perDrawCount = perDraw;
+        in.presetN = "Q";
+        in.presetNN = "Q-1";
+        in.presetNNN = "Q-2";
+        in.levelName = "L";
+        SteppingClock clock;
+        DrawGenerator gen;
+        const std::int32_t limit = 6; // quota 5
+        std::int32_t w = 1;
+        std::vector<std::string> all;
+        for (int run = 0; run < 10 && w < limit; ++run) {
+            const DrawOutcome out = drawWinners(pool, gen, in, w, limit, clock.fn());
+            EXPECT_LE(out.winners.size(), static_cast<std::size_t>(perDraw));
+            for (const auto& winner : out.winners)
+                all.push_back(winner.entry);
+        }
+        ASSERT_EQ(all.size(), 5u) << perDraw;
+        EXPECT_EQ(all[0].substr(0, 1), "P");
+        EXPECT_EQ(all[1].substr(0, 1), "P");
+        EXPECT_NE(all[0], all[1]);
+        EXPECT_EQ(all[2], "Q-2");
+        EXPECT_EQ(all[3], "Q-1");
+        EXPECT_EQ(all[4], "Q");
+        // Only the two random winners left the pool.
+        EXPECT_EQ(pool.count(), 18u) << perDraw;
+        EXPECT_EQ(w, limit);
+    }
+}
+
+TEST(DrawWinners, SmallQuotasUseOnlyTheirPresetNumbers) {
+    Pool pool;
+    fill(pool, numbered(10));
+    DrawInputs in;
+    in.perDrawCount = 5;
+    in.presetN = "N";
+    in.presetNN = "NN";
+    in.presetNNN = "NNN";
+    SteppingClock clock;
+    DrawGenerator gen;
+
+    std::int32_t w = 1;
+    EXPECT_EQ(entriesOf(drawWinners(pool, gen, in, w, 3, clock.fn())),
+              (std::vector<std::string>{"NN", "N"}));
+    w = 1;
+    EXPECT_EQ(entriesOf(drawWinners(pool, gen, in, w, 2, clock.fn())),
+              (std::vector<std::string>{"N"}));
+    EXPECT_EQ(pool.count(), 10u);
+
+    // An empty preset field sets nothing: winner Q - 1 is random.
+    in.presetNN.clear();
+    w = 1;
+    const auto out = drawWinners(pool, gen, in, w, 3, clock.fn());
+    ASSERT_EQ(out.winners.size(), 2u);
+    EXPECT_EQ(out.winners[0].entry.substr(0, 1), "P");
+    EXPECT_EQ(out.winners[1].entry, "N");
+    EXPECT_EQ(pool.count(), 9u);
+}
+
+TEST(DrawWinners, ARandomEntryEqualToAPresetStaysInThePool) {
+    Pool pool;
+    fill(pool, {"X", "X", "X"});
+    DrawInputs in;
+    in.perDrawCount = 2;
+    in.presetNNN = "X"; // bound to winner 8 of a quota of 10
+    SteppingClock clock;
+    DrawGenerator gen;
+    std::int32_t w = 1;
+    const auto out = drawWinners(pool, gen, in, w, 11, clock.fn());
+    EXPECT_EQ(entriesOf(out), (std::vector<std::string>{"X", "X"}));
+    EXPECT_EQ(pool.count(), 3u);
+}
+
+TEST(DrawWinners, StopsAtTheQuota) {
+    Pool pool;
+    fill(pool, numbered(30));
+    DrawInputs in;
+    in.perDrawCount = 5;
+    in.columns = 3;
+    SteppingClock clock;
+    DrawGenerator gen;
+    std::int32_t w = 9; // 8 of 10 drawn
+    const auto out = drawWinners(pool, gen, in, w, 11, clock.fn());
+    EXPECT_EQ(out.winners.size(), 2u);
+    EXPECT_EQ(w, 11);
+    EXPECT_EQ(pool.count(), 28u);
+    EXPECT_FALSE(out.poolEmptied);
+    // Positions 1 and 2 of 5 in three columns: both keep their gap.
+    EXPECT_EQ(out.label, out.winners[0].entry + "    " + out.winners[1].entry + "    ");
+
+    // A per-draw count of 0 (an empty field) draws nobody.
+    DrawInputs zero = in;
+    zero.perDrawCount = 0;
+    w = 1;
+    const auto none = drawWinners(pool, gen, zero, w, 11, clock.fn());
+    EXPECT_TRUE(none.winners.empty());
+    EXPECT_TRUE(none.label.empty());
+    EXPECT_EQ(w, 1);
+    EXPECT_EQ(pool.count(), 28u);
+}
+
+TEST(DrawWinners, EmptyingThePoolEndsTheDraw) {
+    Pool pool;
+    fill(pool, {"a", "b", "c"});
+    DrawInputs in;
+    in.perDrawCount = 5;
+    in.columns = 5;
+    SteppingClock clock;
+    DrawGenerator gen;
+    std::int32_t w = 1;
+    int calls = 0;
+    const auto out = drawWinners(pool, gen, in, w, 101, clock.fn(),
+                                 [&](const DrawnWinner& winner, const std::string& label) {
+                                     ++calls;
+                                     EXPECT_EQ(winner.winnerNumber, calls);
+                                     EXPECT_NE(label.find(winner.shown), std::string::npos);
+                                 });
+    EXPECT_TRUE(out.poolEmptied);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(out.winners.size(), 3u);
+    EXPECT_EQ(pool.count(), 0u);
+    EXPECT_EQ(w, 4);
+    auto drawn = entriesOf(out);
+    std::sort(drawn.begin(), drawn.end());
+    EXPECT_EQ(drawn, (std::vector<std::string>{"a", "b", "c"}));
+
+    // Asked again with nothing left, it draws nobody instead of dividing by zero.
+    const auto again = drawWinners(pool, gen, in, w, 101, clock.fn());
+    EXPECT_TRUE(again.poolEmptied);
+    EXPECT_TRUE(again.winners.empty());
+    EXPECT_EQ(w, 4);
+}
+
+TEST(DrawWinners, RepeatsWithinOneTickGiveTheSameEntry) {
+    Pool pool;
+    fill(pool, numbered(1000));
+    DrawInputs in;
+    in.perDrawCount = 4;
+    in.allowRepeat = true;
+    DrawGenerator gen;
+    std::int32_t w = 1;
+    const auto out = drawWinners(pool, gen, in, w, 101, [] { return 123456u; });
+    ASSERT_EQ(out.winners.size(), 4u);
+    for (const auto& winner : out.winners)
+        EXPECT_EQ(winner.entry, out.winners[0].entry);
+    EXPECT_EQ(pool.count(), 1000u);
+    EXPECT_EQ(w, 5);
+
+    // Without repeats the same tick still gives different people.
+    in.allowRepeat = false;
+    const auto distinct = drawWinners(pool, gen, in, w, 101, [] { return 123456u; });
+    ASSERT_EQ(distinct.winners.size(), 4u);
+    EXPECT_NE(distinct.winners[0].entry, distinct.winners[1].entry);
+    EXPECT_EQ(pool.count(), 996u);
+}
+
+TEST(DrawWinners, MaskingIsShownButNeverWritten) {
+    Pool pool;
+    fill(pool, {"12345678", "abcdefgh"});
+    DrawInputs in;
+    in.perDrawCount = 2;
+    in.columns = 1;
+    in.levelName = gbk("特等奖");
+    in.mask = MaskSettings{true, "3", "6", "****"};
+    SteppingClock clock;
+    DrawGenerator gen;
+    std::int32_t w = 1;
+    const auto out = drawWinners(pool, gen, in, w, 11, clock.fn());
+    ASSERT_EQ(out.winners.size(), 2u);
+    for (const auto& winner : out.winners) {
+        EXPECT_EQ(winner.shown, maskEntry(winner.entry, in.mask));
+        EXPECT_EQ(winner.shown.substr(2, 4), "****");
+        EXPECT_EQ(winner.resultsLine, winner.entry + "  ------  " + gbk("特等奖") + "\r\n");
+    }
+    EXPECT_EQ(out.label, out.winners[0].shown + "\r\n" + out.winners[1].shown + "\r\n");
+    EXPECT_EQ(out.label.find("12345678"), std::string::npos);
+
+    // A preset is masked on screen too, but written as typed.
+    fill(pool, {"12345678"});
+    in.perDrawCount = 1;
+    in.presetN = "99887766";
+    w = 10;
+    const auto preset = drawWinners(pool, gen, in, w, 11, clock.fn());
+    ASSERT_EQ(preset.winners.size(), 1u);
+    EXPECT_EQ(preset.winners[0].shown, "99****66");
+    EXPECT_EQ(preset.winners[0].resultsLine, "99887766  ------  " + gbk("特等奖") + "\r\n");
+    EXPECT_EQ(pool.count(), 1u);
+}
+
+TEST(ResultsLine, Format) {
+    EXPECT_EQ(resultsLine("0815", gbk("二等奖")), "0815  ------  " + gbk("二等奖") + "\r\n");
+    EXPECT_EQ(resultsLine("", ""), "  ------  \r\n");
+}
+
+} // namespace
+} // namespace luckdial
