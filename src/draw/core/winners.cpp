@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace luckdial {
 
@@ -74,6 +75,29 @@ std::string layoutWinners(const std::vector<std::string_view>& entries, double c
     for (std::int64_t k = 1; k <= n; ++k) {
         text.append(entries[static_cast<std::size_t>(k - 1)]);
         text.append(layoutSeparator(k, n, columns));
+    }
+    return text;
+}
+
+std::string buildScrollFrame(const Pool& pool, DrawGenerator& gen, std::int32_t entries,
+                             std::size_t count, double columns,
+                             std::vector<std::string_view>& scratch) {
+    scratch.clear();
+    std::string text;
+    if (count == 0 || entries <= 0) return text;
+    const std::int32_t shown = std::min(entries, kMaxFrameEntries);
+    const auto max = static_cast<std::int32_t>(std::min<std::size_t>(
+        count, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
+    std::size_t bytes = 0;
+    for (std::int32_t k = 0; k < shown; ++k) {
+        const std::int32_t idx = gen.randomIndex(1, max);
+        scratch.push_back(pool.entryAt(static_cast<std::size_t>(idx - 1)));
+        bytes += scratch.back().size() + kColumnGap.size();
+    }
+    text.reserve(bytes);
+    for (std::int32_t k = 1; k <= shown; ++k) {
+        text.append(scratch[static_cast<std::size_t>(k - 1)]);
+        text.append(layoutSeparator(k, entries, columns));
     }
     return text;
 }

@@ -28,9 +28,9 @@ private:
 
 struct MaskSettings {
     bool enabled = false;
-    std::string left;   ///< text of the left field (first hidden byte, 1-based)
-    std::string right;  ///< text of the right field (last hidden byte)
-    std::string chars;  ///< replacement text
+    std::string left;  ///< text of the left field (first hidden byte, 1-based)
+    std::string right; ///< text of the right field (last hidden byte)
+    std::string chars; ///< replacement text
 };
 
 /// MaskEntry: replaces bytes left..right of the GBK text by the replacement, once.
@@ -42,6 +42,17 @@ std::string_view layoutSeparator(std::int64_t k, std::int64_t n, double columns)
 /// The whole winners text layout of the entries.
 std::string layoutWinners(const std::vector<std::string_view>& entries, double columns);
 
+/// Upper bound on the entries laid out in one scroll frame, so an absurd
+/// per-draw count cannot exhaust memory; far more than any screen shows.
+constexpr std::int32_t kMaxFrameEntries = 10000;
+
+/// One scroll frame: `entries` independent picks from positions 1..count of
+/// the pool (shown as stored, nothing removed), laid out as the winners text.
+/// At most kMaxFrameEntries are laid out. scratch is reused between frames.
+std::string buildScrollFrame(const Pool& pool, DrawGenerator& gen, std::int32_t entries,
+                             std::size_t count, double columns,
+                             std::vector<std::string_view>& scratch);
+
 struct DrawInputs {
     /// Texts of the row's preset fields: N (winner Q), NN, NNN.
     std::string presetN, presetNN, presetNNN;
@@ -49,13 +60,13 @@ struct DrawInputs {
     bool allowRepeat = false;
     double columns = 1;
     std::int32_t perDrawCount = 0;
-    std::string levelName;  ///< combo text, written in each results line
+    std::string levelName; ///< combo text, written in each results line
 };
 
 struct DrawnWinner {
-    std::string entry;        ///< unmasked (as stored, or the preset text)
-    std::string shown;        ///< as displayed
-    std::string resultsLine;  ///< entry + "  ------  " + level + "\r\n"
+    std::string entry;       ///< unmasked (as stored, or the preset text)
+    std::string shown;       ///< as displayed
+    std::string resultsLine; ///< entry + "  ------  " + level + "\r\n"
     std::int32_t winnerNumber = 0;
 };
 
@@ -68,9 +79,10 @@ struct DrawOutcome {
 /// DrawWinners. winnerNumber is advanced; the pool loses each winner unless
 /// repeats are allowed or the entry equals a preset. onWinner runs after each
 /// winner (the caller updates the screen and shows the pool-empty message).
-DrawOutcome drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& winnerNumber,
-                        std::int32_t levelLimit, const std::function<std::uint32_t()>& clockMs,
-                        const std::function<void(const DrawnWinner&, const std::string& label)>& onWinner = {});
+DrawOutcome
+drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& winnerNumber,
+            std::int32_t levelLimit, const std::function<std::uint32_t()>& clockMs,
+            const std::function<void(const DrawnWinner&, const std::string& label)>& onWinner = {});
 
 /// The results line of a winner.
 std::string resultsLine(std::string_view entry, std::string_view levelName);

@@ -280,6 +280,43 @@ TEST(DrawWinners, MaskingIsShownButNeverWritten) {
     EXPECT_EQ(pool.count(), 1u);
 }
 
+TEST(ScrollFrame, IndependentPicksLaidOutWithoutTouchingThePool) {
+    Pool pool;
+    fill(pool, numbered(40));
+    std::vector<std::string_view> scratch;
+    DrawGenerator gen, replay;
+    gen.reseed(99u);
+    replay.reseed(99u);
+    const std::string frame = buildScrollFrame(pool, gen, 5, 30, 2, scratch);
+    std::vector<std::string> picks;
+    for (int k = 0; k < 5; ++k)
+        picks.push_back("P" + std::to_string(replay.randomIndex(1, 30)));
+    EXPECT_EQ(frame, picks[0] + "    " + picks[1] + "\r\n" + picks[2] + "    " + picks[3] + "\r\n" +
+                         picks[4]);
+    EXPECT_EQ(gen.state(), replay.state());
+    EXPECT_EQ(pool.count(), 40u);
+
+    // Only positions up to the count given are drawn from.
+    gen.reseed(5u);
+    const std::string one = buildScrollFrame(pool, gen, 200, 1, 1, scratch);
+    std::string expected;
+    for (int k = 0; k < 200; ++k)
+        expected += "P1\r\n";
+    EXPECT_EQ(one, expected);
+
+    EXPECT_EQ(buildScrollFrame(pool, gen, 0, 40, 2, scratch), "");
+    EXPECT_EQ(buildScrollFrame(pool, gen, 3, 0, 2, scratch), "");
+}
+
+TEST(ScrollFrame, AnAbsurdPerDrawCountIsCapped) {
+    Pool pool;
+    fill(pool, {"ab"});
+    std::vector<std::string_view> scratch;
+    DrawGenerator gen;
+    const std::string frame = buildScrollFrame(pool, gen, 2000000000, 1, 1, scratch);
+    EXPECT_EQ(frame.size(), static_cast<std::size_t>(kMaxFrameEntries) * 4);
+}
+
 TEST(ResultsLine, Format) {
     EXPECT_EQ(resultsLine("0815", gbk("二等奖")), "0815  ------  " + gbk("二等奖") + "\r\n");
     EXPECT_EQ(resultsLine("", ""), "  ------  \r\n");
