@@ -7,12 +7,15 @@
 #include "ui/elements.h"
 
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 #include <functional>
 #include <string>
 
 namespace luckdial {
+
+class FireworksOverlay;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -31,6 +34,10 @@ public:
     bool hasBackgroundPicture() const { return !background_.isNull(); }
     void setBackgroundColour(int colour);
     int backgroundColour() const { return backgroundColour_; }
+    const QImage& backgroundPicture() const { return background_; }
+
+    /// The fireworks effect over the whole window (hidden until opened).
+    FireworksOverlay* fireworks() const { return fireworks_; }
 
     /// Asked before the window closes; returning false keeps it open. Unset: closes.
     std::function<bool()> onCloseRequested;
@@ -52,8 +59,14 @@ private:
     MainElements e_;
     Pool pool_;
     std::string results_;
+    void buildDisplay();
+    void buildPanel();
+    void buildMenu();
+
     QImage background_;
-    int backgroundColour_ = 0;
+    QPixmap scaledBackground_; // background_ at the window's size, made when painted
+    int backgroundColour_ = 0x000090;
+    FireworksOverlay* fireworks_ = nullptr;
 };
 
 /// The loading caption window (500 x 60, one label 透明标签1), non-modal.

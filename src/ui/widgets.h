@@ -6,10 +6,16 @@
 #include "host/host.h"
 
 #include <QAbstractButton>
+#include <QColor>
+#include <QFont>
+#include <QFrame>
 #include <QImage>
+#include <QLabel>
 #include <QWidget>
 
 #include <string>
+
+class QEnterEvent;
 
 namespace luckdial {
 
@@ -18,14 +24,25 @@ int pointsToPixels(int points);
 int pixelsToPoints(int pixels);
 /// QFont for a FontValue; Windows face names (宋体, 幼圆, 黑体...) stay as the
 /// family and reach installed CJK fonts through font substitution.
-class QFont;
 QFont toQFont(const FontValue& font);
+/// Registers the substitutions of the Windows face names once (toQFont does it too).
+void installFontSubstitutions();
 QColor toQColor(int colourValue);
 int fromQColor(const QColor& colour);
+/// Modifier state of mouse events: 1 Ctrl + 2 Shift + 4 Alt.
+int modifierState(Qt::KeyboardModifiers modifiers);
 
 /// Decodes JPEG bytes with libjpeg; a null image for anything that is not a
 /// whole, valid JPEG (never crashes, never exits).
 QImage decodeJpeg(const std::string& bytes);
+
+/// The three looks of a picture button.
+struct ButtonPictures {
+    QImage normal, hover, pressed;
+};
+/// The project's own pictures of the start and stop buttons, drawn at the given size.
+ButtonPictures startButtonPictures(int width = 199, int height = 70);
+ButtonPictures stopButtonPictures(int width = 199, int height = 70);
 
 /// Text drawn without a background over the window's picture or colour.
 class TransparentLabel : public QWidget {
@@ -35,10 +52,13 @@ public:
     const std::string& caption() const { return caption_; }
     /// GBK; lines separated by "\r\n" (a lone "\n" also breaks).
     void setCaption(const std::string& caption);
+    /// The caption as drawn (line breaks as "\n").
+    const QString& displayText() const { return text_; }
     FontValue fontValue() const { return font_; }
     void setFontValue(const FontValue& font);
     int textColour() const { return colour_; }
     void setTextColour(int colour);
+    Qt::Alignment alignment() const { return alignment_; }
     void setAlignment(Qt::Alignment alignment);
 
 Q_SIGNALS:
@@ -60,11 +80,14 @@ private:
     Qt::Alignment alignment_ = Qt::AlignCenter;
 };
 
-/// A push button drawn from three pictures (normal, hover, pressed).
+/// A push button drawn from three pictures (normal, hover, pressed), scaled to
+/// its size. A left press with Ctrl alone is the move gesture: it emits
+/// leftPressed and never clicks.
 class PictureButton : public QAbstractButton {
     Q_OBJECT
 public:
     PictureButton(QImage normal, QImage hover, QImage pressed, QWidget* parent = nullptr);
+    explicit PictureButton(const ButtonPictures& pictures, QWidget* parent = nullptr);
 
 Q_SIGNALS:
     void leftPressed(int modifiers);
@@ -90,6 +113,7 @@ public:
     const std::string& pictureData() const { return data_; }
     /// True when the data decodes as a picture.
     bool hasPicture() const { return !image_.isNull(); }
+    const QImage& picture() const { return image_; }
 
 Q_SIGNALS:
     void leftPressed(int modifiers);
@@ -102,6 +126,34 @@ protected:
 private:
     std::string data_;
     QImage image_;
+};
+
+/// An ordinary label of the settings panel that reports left presses (used
+/// to drag the panel by its caption and to close it by its close mark).
+class PressLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit PressLabel(const QString& text = {}, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    void leftPressed(int modifiers);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+/// The settings panel's shape box: an opaque framed container that reports
+/// left presses on its own area and keeps every press inside the panel.
+class PanelFrame : public QFrame {
+    Q_OBJECT
+public:
+    explicit PanelFrame(QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    void leftPressed(int modifiers);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
 };
 
 } // namespace luckdial

@@ -1,0 +1,129 @@
+// JPEG decoding straight through libjpeg. libjpeg reports fatal errors by
+// calling error_exit, which by default ends the process; ours jumps back to
+// the decoding step instead. Only plain data lives in the frames that call
+// setjmp, so the jump skips no destructor.
+
+#include "ui/widgets.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+extern "C" {
+#include <jerror.h>
+#include <jpeglib.h>
+}
+
+namespace luckdial {
+namespace {
+
+// Pictures beyond this many pixels are refused rather than allocated.
+constexpr long long kMaxPixels = 80LL * 1000 * 1000;
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void errorExit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::longjmp(err->jump, 1);
+}
+
+void emitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return; // trace messages
+    // Warnings that mean the picture data is cut short or damaged: what
+    // libjpeg would show is padded grey or garbage, so refuse the picture.
+    switch (cinfo->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+        errorExit(cinfo);
+    default:
+        break; // benign (extra bytes between markers, odd metadata)
+    }
+}
+
+void outputMessage(j_common_ptr) {}
+
+struct Decoder {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    bool created = false;
+    bool cmyk = false;
+    ~Decoder() {
+        if (created) jpeg_destroy_decompress(&cinfo);
+    }
+};
+
+// Reads the header and starts decompression; false on any error.
+bool start(Decoder& d, const unsigned char* data, std::size_t size) {
+    d.cinfo.err = jpeg_std_error(&d.err.base);
+    d.err.base.error_exit = errorExit;
+    d.err.base.emit_message = emitMessage;
+    d.err.base.output_message = outputMessage;
+    if (setjmp(d.err.jump)) return false;
+    jpeg_create_decompress(&d.cinfo);
+    d.created = true;
+    jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(&d.cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    const long long pixels =
+        static_cast<long long>(d.cinfo.image_width) * static_cast<long long>(d.cinfo.image_height);
+    if (pixels <= 0 || pixels > kMaxPixels) return false;
+    d.cmyk = d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK;
+    d.cinfo.out_color_space = d.cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(&d.cinfo);
+    return true;
+}
+
+// Decodes every scanline into the image's rows; false on any error.
+bool readRows(Decoder& d, unsigned char* bits, std::ptrdiff_t stride, unsigned char* cmykRow) {
+    if (setjmp(d.err.jump)) return false;
+    const int width = static_cast<int>(d.cinfo.output_width);
+    const bool inverted = d.cinfo.saw_Adobe_marker;
+    while (d.cinfo.output_scanline < d.cinfo.output_height) {
+        unsigned char* row = bits + stride * static_cast<std::ptrdiff_t>(d.cinfo.output_scanline);
+        JSAMPROW target = d.cmyk ? cmykRow : row;
+        if (jpeg_read_scanlines(&d.cinfo, &target, 1) != 1) return false;
+        if (d.cmyk) {
+            for (int x = 0; x < width; ++x) {
+                int c = cmykRow[4 * x], m = cmykRow[4 * x + 1], y = cmykRow[4 * x + 2],
+                    k = cmykRow[4 * x + 3];
+                if (!inverted) {
+                    c = 255 - c;
+                    m = 255 - m;
+                    y = 255 - y;
+                    k = 255 - k;
+                }
+                // Adobe writes CMYK inverted: the stored values are already 255 - ink.
+                row[3 * x] = static_cast<unsigned char>(c * k / 255);
+                row[3 * x + 1] = static_cast<unsigned char>(m * k / 255);
+                row[3 * x + 2] = static_cast<unsigned char>(y * k / 255);
+            }
+        }
+    }
+    jpeg_finish_decompress(&d.cinfo);
+    return true;
+}
+
+} // namespace
+
+QImage decodeJpeg(const std::string& bytes) {
+    if (bytes.size() < 4) return {};
+    auto d = std::make_unique<Decoder>();
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (!start(*d, data, bytes.size())) return {};
+    if (d->cinfo.output_components != (d->cmyk ? 4 : 3)) return {};
+    QImage image(static_cast<int>(d->cinfo.output_width), static_cast<int>(d->cinfo.output_height),
+                 QImage::Format_RGB888);
+    if (image.isNull()) return {};
+    std::unique_ptr<unsigned char[]> cmykRow;
+    if (d->cmyk) cmykRow = std::make_unique<unsigned char[]>(4u * d->cinfo.output_width);
+    if (!readRows(*d, image.bits(), image.bytesPerLine(), cmykRow.get())) return {};
+    return image;
+}
+
+} // namespace luckdial

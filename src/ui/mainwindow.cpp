@@ -1,0 +1,380 @@
+#include "ui/mainwindow.h"
+
+#include "host/core/text.h"
+#include "ui/fireworks.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+namespace luckdial {
+namespace {
+
+constexpr int kWhite = 0xFFFFFF;
+constexpr int kYellow = 0x00FFFF; // FFFF00 as red + 256 green + 65536 blue
+constexpr int kOrange = 0x0080FF; // FF8000
+constexpr int kPanelFontPt = 9;
+
+QString name(const char* utf8Text) {
+    return QString::fromUtf8(utf8Text);
+}
+
+/// A design font: face, character height in pixels, bold.
+FontValue designFont(const char* face, int pixels, bool bold) {
+    FontValue f;
+    f.face = gbk(face);
+    f.size = pixelsToPoints(pixels);
+    f.bold = bold;
+    return f;
+}
+
+TransparentLabel* label(QWidget* parent, const char* objectName, QRect geometry, bool visible,
+                        const char* text, const FontValue& font, int colour) {
+    auto* l = new TransparentLabel(parent);
+    l->setObjectName(name(objectName));
+    l->setGeometry(geometry);
+    l->setFontValue(font);
+    l->setTextColour(colour);
+    l->setCaption(gbk(text));
+    l->setVisible(visible);
+    return l;
+}
+
+QLineEdit* edit(QWidget* parent, const QString& objectName, QRect geometry, const char* text) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(objectName);
+    e->setGeometry(geometry);
+    e->setText(name(text));
+    e->setFrame(true);
+    e->setTextMargins(0, 0, 0, 0);
+    return e;
+}
+
+QLabel* plainLabel(QWidget* parent, const char* objectName, QRect geometry, const char* text) {
+    auto* l = new QLabel(name(text), parent);
+    l->setObjectName(name(objectName));
+    l->setGeometry(geometry);
+    return l;
+}
+
+QCheckBox* check(QWidget* parent, const char* objectName, QRect geometry, const char* text) {
+    auto* c = new QCheckBox(name(text), parent);
+    c->setObjectName(name(objectName));
+    c->setGeometry(geometry);
+    return c;
+}
+
+QPushButton* button(QWidget* parent, const QString& objectName, QRect geometry, const char* text) {
+    auto* b = new QPushButton(name(text), parent);
+    b->setObjectName(objectName);
+    b->setGeometry(geometry);
+    b->setAutoDefault(false);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
+QImage panelIcon() {
+    QImage img(16, 16, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(120, 60, 0), 1.0));
+    p.setBrush(QColor(230, 170, 30));
+    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    p.setPen(QPen(QColor(150, 0, 0), 2.0));
+    p.drawLine(QPointF(8, 4), QPointF(8, 12));
+    p.drawLine(QPointF(4, 8), QPointF(12, 8));
+    return img;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+    installFontSubstitutions();
+    setObjectName(QStringLiteral("Luckdial"));
+    setWindowTitle(QStringLiteral("Luckdial") + QStringLiteral("Ver4.93"));
+    setGeometry(50, 50, 1000, 760);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    e_.window = this;
+    buildDisplay();
+    buildPanel();
+    buildMenu();
+    fireworks_ = new FireworksOverlay(this);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildDisplay() {
+    // Creation order is the stacking order: the labels lie under the
+    // selector, the buttons and the settings panel.
+    e_.subTitle = label(this, "透明标签_副标题", {0, 120, 1024, 60}, true,
+                        "----------2011年销售现场抽奖活动---------\r\n\r\n",
+                        designFont("幼圆", 27, true), kWhite);
+    e_.mainTitle = label(this, "透明标签_主标题", {24, 20, 976, 90}, true,
+                         "某某公司销售现场抽奖活动", designFont("宋体", 64, true), kWhite);
+    e_.prizePicture = new PictureBox(this);
+    e_.prizePicture->setObjectName(name("动画框_奖品图片"));
+    e_.prizePicture->setGeometry(672, 272, 248, 240);
+    e_.prizePicture->hide();
+    e_.prizeName = label(this, "透明标签_奖品名称", {728, 400, 270, 0}, false, "",
+                         designFont("宋体", 29, true), kYellow);
+    e_.congrats = label(this, "透明标签_恭喜", {8, 265, 976, 70}, false, "",
+                        designFont("宋体", 48, true), kYellow);
+    e_.winners = label(this, "透明标签_中奖人", {64, 340, 920, 70}, true, "",
+                       designFont("宋体", 37, true), kYellow);
+    e_.levelCaption = label(this, "透明标签_奖项等级", {43, 704, 125, 30}, true, "选择奖项等级：",
+                            designFont("宋体", 19, false), kWhite);
+    e_.progress = label(this, "透明标签_抽取进度", {312, 704, 48, 30}, true, "",
+                        designFont("宋体", 19, true), kOrange);
+    e_.buttonGrip = label(this, "透明标签_按钮移动", {671, 264, 25, 64}, true, "",
+                          designFont("宋体", 12, false), kWhite);
+    e_.switchMark = label(this, "透明标签_开关", {0, 0, 40, 40}, false, "",
+                          designFont("宋体", 12, false), kWhite);
+
+    e_.levelCombo = new QComboBox(this);
+    e_.levelCombo->setObjectName(name("组合框1"));
+    e_.levelCombo->setEditable(true);
+    e_.levelCombo->setInsertPolicy(QComboBox::NoInsert);
+    e_.levelCombo->setGeometry(180, 704, 108, 30);
+    e_.levelCombo->setFont(toQFont({gbk("宋体"), 12}));
+    e_.levelCombo->installEventFilter(this);
+    if (e_.levelCombo->lineEdit()) e_.levelCombo->lineEdit()->installEventFilter(this);
+
+    e_.startButton = new PictureButton(startButtonPictures(), this);
+    e_.startButton->setObjectName(name("超级按钮_开始"));
+    e_.startButton->setGeometry(465, 190, 199, 70);
+    e_.stopButton = new PictureButton(stopButtonPictures(), this);
+    e_.stopButton->setObjectName(name("超级按钮_停止"));
+    e_.stopButton->setGeometry(465, 190, 199, 70);
+    e_.stopButton->hide();
+
+    e_.scratch = new QLineEdit(this);
+    e_.scratch->setObjectName(name("编辑框1"));
+    e_.scratch->setGeometry(32, 200, 40, 16);
+    e_.scratch->hide();
+}
+
+void MainWindow::buildPanel() {
+    PanelElements& p = e_.panel;
+    auto* frame = new PanelFrame(this);
+    frame->setObjectName(name("外形框1"));
+    frame->setGeometry(16, 144, 347, 452);
+    frame->setFont(toQFont({gbk("宋体"), kPanelFontPt}));
+    QPalette pal = frame->palette();
+    pal.setColor(QPalette::Window, QColor(236, 233, 216));
+    pal.setColor(QPalette::WindowText, Qt::black);
+    frame->setPalette(pal);
+    p.frame = frame;
+
+    auto* icon = new PressLabel({}, frame);
+    icon->setObjectName(name("图片框1"));
+    icon->setGeometry(4, 3, 16, 16);
+    icon->setPixmap(QPixmap::fromImage(panelIcon()));
+    p.icon = icon;
+    auto* caption = new PressLabel(name("● 奖项设置"), frame);
+    caption->setObjectName(name("透明标签2"));
+    caption->setGeometry(6, -1, 69, 24);
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    p.caption = caption;
+    auto* closeMark = new PressLabel(name("メ"), frame);
+    closeMark->setObjectName(name("标签8"));
+    closeMark->setGeometry(323, 3, 20, 17);
+    closeMark->setAlignment(Qt::AlignCenter);
+    closeMark->setCursor(Qt::PointingHandCursor);
+    p.closeMark = closeMark;
+
+    p.group = new QGroupBox(frame);
+    p.group->setObjectName(name("分组框1"));
+    p.group->setGeometry(2, 20, 342, 428);
+    QWidget* g = p.group;
+
+    plainLabel(g, "标签10", {13, 8, 313, 16}, "  奖项    名额  一次抽几名  滚动列数    奖品图片");
+    static const int tops[8] = {28, 53, 78, 102, 126, 150, 174, 198};
+    static const int columnTops[8] = {27, 52, 77, 101, 125, 149, 173, 197};
+    static const int buttonTops[8] = {27, 53, 79, 104, 128, 151, 175, 199};
+    static const char* const levels[8] = {"特等奖", "一等奖", "二等奖", "三等奖",
+                                          "四等奖", "五等奖", "六等奖", "七等奖"};
+    for (int i = 0; i < 8; ++i) {
+        const QString n = QString::number(i + 1);
+        p.name[i] = edit(g, name("编辑框_奖项") + n, {9, tops[i], 50, 20}, levels[i]);
+        p.quota[i] = edit(g, name("编辑框_奖项人数") + n, {72, tops[i], 30, 20}, "");
+        p.perDraw[i] = edit(g, name("编辑框_一次抽") + n, {120, tops[i], 40, 20}, "1");
+        p.columns[i] = edit(g, name("编辑框_列数") + n, {182, columnTops[i], 40, 20}, "1");
+        p.browse[i] =
+            button(g, name("按钮_奖项") + n + name("浏览"), {235, buttonTops[i], 40, 20}, "《");
+        p.clear[i] = button(g, name("按钮_奖项") + n + name("浏览1"), {277, buttonTops[i], 57, 20},
+                            "清除图片");
+    }
+
+    plainLabel(g, "标签6", {12, 227, 205, 20}, "奖品图片框显示大小(像素：宽x高)：");
+    p.pictureWidth = edit(g, name("编辑框_奖品图片宽"), {234, 226, 28, 20}, "270");
+    plainLabel(g, "标签7", {265, 228, 13, 18}, "×");
+    p.pictureHeight = edit(g, name("编辑框_奖品图片高"), {282, 226, 28, 20}, "220");
+    plainLabel(g, "标签9", {11, 250, 214, 20}, "抽奖时屏幕号码滚动速度(默认30毫秒):");
+    p.scrollSpeed = edit(g, name("编辑框_滚动速度"), {234, 251, 53, 20}, "30");
+    // The duration field sits in the gap of the check box's caption, above it.
+    p.disableEffects = check(g, "选择框_禁用特效", {8, 277, 318, 15},
+                             "禁用特效(停止滚动后播放特效烟花：       秒)");
+    p.fireworksTime = edit(g, name("编辑框_烟花时间"), {226, 274, 30, 20}, "4");
+    p.allowRepeat = check(g, "选择框_是否允许重复抽奖", {8, 297, 326, 16},
+                          "允许重复抽奖(勾选后，允许号码参与重复抽奖)");
+    p.hideButtons = check(g, "选择框_不显示按钮", {8, 317, 326, 16},
+                          "不显示开始按钮(勾选后，界面不再显示抽奖按钮)");
+    p.autoStop = edit(g, name("编辑框_自动停止"), {8, 338, 36, 18}, "0");
+    p.hotKeyLabel =
+        plainLabel(g, "标签1", {48, 335, 278, 24}, "秒后自动停止滚动(默认0，点击按钮后停止滚动)");
+    p.mask = check(g, "选择框_屏蔽", {8, 362, 134, 16}, "启用号码用*号隐藏");
+    p.maskLeft = edit(g, name("编辑框_屏蔽左"), {148, 362, 22, 18}, "4");
+    plainLabel(g, "标签2", {175, 359, 16, 24}, "到");
+    p.maskRight = edit(g, name("编辑框_屏蔽右"), {193, 362, 22, 18}, "7");
+    plainLabel(g, "标签4", {215, 358, 27, 24}, "位用");
+    p.maskChars = edit(g, name("编辑框_屏蔽字符"), {243, 362, 41, 18}, "****");
+    plainLabel(g, "标签5", {289, 358, 37, 24}, "隐藏");
+    p.save = button(g, name("按钮_保存"), {123, 389, 128, 32}, "保存");
+    p.save->setEnabled(false);
+
+    // The preset winners lie beyond the group box's right edge: present and
+    // reachable with the keyboard, but outside what the panel shows.
+    plainLabel(g, "标签3", {392, 16, 169, 30}, "指定中奖人,每奖项可指定3人");
+    static const int presetTops[8] = {52, 78, 102, 126, 150, 174, 198, 222};
+    static const int presetTops2[8] = {52, 78, 103, 127, 152, 176, 200, 224};
+    for (int i = 0; i < 8; ++i) {
+        const QString d = QString::number(i + 1);
+        p.presetN[i] = edit(g, name("编辑框_中奖人") + d, {374, presetTops[i], 70, 20}, "");
+        p.presetNN[i] = edit(g, name("编辑框_中奖人") + d + d, {448, presetTops2[i], 70, 20}, "");
+        p.presetNNN[i] =
+            edit(g, name("编辑框_中奖人") + d + d + d, {521, presetTops2[i], 70, 20}, "");
+    }
+    frame->hide();
+}
+
+void MainWindow::buildMenu() {
+    MenuActions& m = e_.menu;
+    m.menu = new QMenu(name("更换"), this);
+    m.menu->setObjectName(name("更换"));
+    m.menu->menuAction()->setObjectName(name("更换"));
+    m.menu->menuAction()->setVisible(false);
+    m.menu->setFont(toQFont({gbk("宋体"), 10}));
+
+    auto item = [](QMenu* menu, const char* text, bool checkable = false) {
+        QAction* a = menu->addAction(name(text));
+        a->setObjectName(name(text));
+        a->setCheckable(checkable);
+        return a;
+    };
+    auto sub = [&](const char* text) {
+        QMenu* s = m.menu->addMenu(name(text));
+        s->setObjectName(name(text));
+        s->menuAction()->setObjectName(name(text));
+        return s;
+    };
+
+    m.changeMainTitle = item(m.menu, "更换主标题");
+    m.changeSubTitle = item(m.menu, "更换副标题");
+    m.prizeSettings = item(m.menu, "奖项设置");
+    m.viewResults = item(m.menu, "查看抽奖结果");
+    m.exportResults = item(m.menu, "导出抽奖结果");
+    QMenu* background = sub("背景图控制");
+    m.changeBackground = item(background, "更换背景图");
+    m.removeBackground = item(background, "取消背景图");
+    m.solidBackground = item(background, "选择纯色背景");
+    QMenu* music = sub("背景音乐控制");
+    m.changeMusic = item(music, "更换背景音乐");
+    m.musicOn = item(music, "启用背景音乐", true);
+    m.musicOff = item(music, "禁用背景音乐", true);
+    QMenu* fonts = sub("字体颜色设置");
+    m.fontMainTitle = item(fonts, "主标题");
+    m.fontSubTitle = item(fonts, "副标题");
+    m.fontWinners = item(fonts, "滚动及抽取结果");
+    m.fontCongrats = item(fonts, "恭喜提示");
+    m.minimise = item(m.menu, "最小化界面");
+    QMenu* size = sub("界面大小");
+    m.windowMode = item(size, "窗口", true);
+    m.fullScreen = item(size, "全屏", true);
+    m.forfeit = item(m.menu, "当前某中奖人放弃");
+    m.reset = item(m.menu, "软件初始化");
+    m.update = item(m.menu, "新版本下载");
+    m.update->setVisible(false);
+    m.exit = item(m.menu, "退出");
+}
+
+void MainWindow::setBackgroundPicture(const std::string& jpegBytes) {
+    background_ = jpegBytes.empty() ? QImage() : decodeJpeg(jpegBytes);
+    scaledBackground_ = QPixmap();
+    update();
+}
+
+void MainWindow::setBackgroundColour(int colour) {
+    backgroundColour_ = colour;
+    update();
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    const QRect area = event->rect();
+    if (background_.isNull()) {
+        p.fillRect(area, toQColor(backgroundColour_));
+        return;
+    }
+    // The picture is stretched over the whole window; the scaled copy is kept
+    // so that repaints under moving elements only copy pixels.
+    if (scaledBackground_.size() != size()) {
+        scaledBackground_ = QPixmap::fromImage(
+            background_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    p.drawPixmap(area, scaledBackground_, area);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    // Elements keep their own presses; what arrives here fell on the background.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        Q_EMIT backgroundRightPressed();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    Q_EMIT keyPressed(event->key());
+    event->accept();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (onCloseRequested && !onCloseRequested()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool onCombo =
+        watched == e_.levelCombo || (e_.levelCombo && watched == e_.levelCombo->lineEdit());
+    if (onCombo && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // The combo box and its edit field both see a key; report it once.
+        if (watched == e_.levelCombo && e_.levelCombo->lineEdit() &&
+            e_.levelCombo->lineEdit()->hasFocus())
+            return false;
+        Q_EMIT keyPressed(key->key());
+        // With the panel closed Space is the keyboard start: it must not also
+        // type into the level name, which would then match no level.
+        if (key->key() == Qt::Key_Space && !(e_.panel.frame && e_.panel.frame->isVisible()))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace luckdial

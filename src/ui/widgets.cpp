@@ -1,0 +1,250 @@
+#include "ui/widgets.h"
+
+#include "host/qt/qtext.h"
+
+#include <QEnterEvent>
+#include <QFontDatabase>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStringList>
+
+#include <cmath>
+#include <mutex>
+#include <utility>
+
+namespace luckdial {
+
+int pointsToPixels(int points) {
+    // Rounded as the Windows MulDiv(points, 96, 72) that produced the stored sizes.
+    return static_cast<int>(std::lround(points * 96.0 / 72.0));
+}
+
+int pixelsToPoints(int pixels) {
+    return static_cast<int>(std::lround(pixels * 72.0 / 96.0));
+}
+
+void installFontSubstitutions() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const QStringList serif{
+            QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),
+            QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei")};
+        const QStringList sans{
+            QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
+            QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Serif CJK SC")};
+        const QStringList mono{
+            QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("WenQuanYi Zen Hei Mono"),
+            QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("Noto Sans CJK SC")};
+        const char* const serifFaces[] = {
+            "宋体",    "新宋体",   "仿宋",     "仿宋_GB2312", "楷体",     "楷体_GB2312",
+            "隶书",    "华文宋体", "华文仿宋", "华文楷体",    "华文中宋", "SimSun",
+            "NSimSun", "FangSong", "KaiTi",    "LiSu",        "STSong"};
+        const char* const sansFaces[] = {"黑体",       "微软雅黑", "幼圆",
+                                         "华文细黑",   "华文黑体", "方正姚体",
+                                         "SimHei",     "YouYuan",  "Microsoft YaHei",
+                                         "微软正黑体", "STXihei",  "STHeiti"};
+        const char* const monoFaces[] = {"Fixedsys", "Terminal"};
+        for (const char* f : serifFaces)
+            QFont::insertSubstitutions(QString::fromUtf8(f), serif);
+        for (const char* f : sansFaces)
+            QFont::insertSubstitutions(QString::fromUtf8(f), sans);
+        for (const char* f : monoFaces)
+            QFont::insertSubstitutions(QString::fromUtf8(f), mono);
+    });
+}
+
+QFont toQFont(const FontValue& font) {
+    installFontSubstitutions();
+    QFont f;
+    if (!font.face.empty()) f.setFamilies({qstr(font.face)});
+    // A size of 0 or less is the system's default size, as a zero font height is.
+    f.setPixelSize(font.size > 0 ? pointsToPixels(font.size) : 12);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    f.setUnderline(font.underline);
+    f.setStrikeOut(font.strikeOut);
+    return f;
+}
+
+QColor toQColor(int colourValue) {
+    const auto v = static_cast<unsigned>(colourValue);
+    return QColor(static_cast<int>(v & 0xFFu), static_cast<int>((v >> 8) & 0xFFu),
+                  static_cast<int>((v >> 16) & 0xFFu));
+}
+
+int fromQColor(const QColor& colour) {
+    return colour.red() + 256 * colour.green() + 65536 * colour.blue();
+}
+
+int modifierState(Qt::KeyboardModifiers modifiers) {
+    int state = 0;
+    if (modifiers & Qt::ControlModifier) state |= 1;
+    if (modifiers & Qt::ShiftModifier) state |= 2;
+    if (modifiers & Qt::AltModifier) state |= 4;
+    return state;
+}
+
+// --- TransparentLabel ----------------------------------------------------------
+
+TransparentLabel::TransparentLabel(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    setFocusPolicy(Qt::NoFocus);
+    QWidget::setFont(toQFont(font_));
+}
+
+void TransparentLabel::setCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    QString text = qstr(caption);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text_ = std::move(text);
+    update();
+}
+
+void TransparentLabel::setFontValue(const FontValue& font) {
+    font_ = font;
+    QWidget::setFont(toQFont(font));
+    update();
+}
+
+void TransparentLabel::setTextColour(int colour) {
+    colour_ = colour;
+    update();
+}
+
+void TransparentLabel::setAlignment(Qt::Alignment alignment) {
+    alignment_ = alignment;
+    update();
+}
+
+void TransparentLabel::paintEvent(QPaintEvent*) {
+    if (text_.isEmpty() || width() <= 0 || height() <= 0) return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(font());
+    p.setPen(toQColor(colour_));
+    QRectF area(rect());
+    if (font_.angle != 0) {
+        // The angle is in tenths of a degree, counter-clockwise, about the label's centre.
+        const QPointF centre = area.center();
+        p.translate(centre);
+        p.rotate(-font_.angle / 10.0);
+        p.translate(-centre);
+    }
+    p.drawText(area, static_cast<int>(alignment_), text_);
+}
+
+void TransparentLabel::mousePressEvent(QMouseEvent* event) {
+    // Presses stay with the label: a right press here is not a press on the background.
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT leftPressed(modifierState(event->modifiers()));
+    else if (event->button() == Qt::RightButton)
+        Q_EMIT rightPressed();
+}
+
+void TransparentLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton) Q_EMIT doubleClicked();
+}
+
+// --- PictureButton -------------------------------------------------------------
+
+PictureButton::PictureButton(QImage normal, QImage hover, QImage pressed, QWidget* parent)
+    : QAbstractButton(parent), normal_(std::move(normal)), hover_(std::move(hover)),
+      pressed_(std::move(pressed)) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_Hover);
+}
+
+PictureButton::PictureButton(const ButtonPictures& pictures, QWidget* parent)
+    : PictureButton(pictures.normal, pictures.hover, pictures.pressed, parent) {}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+    if (width() <= 0 || height() <= 0) return;
+    const QImage& img = isDown() ? pressed_ : (hovered_ ? hover_ : normal_);
+    if (img.isNull()) return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(rect(), img);
+}
+
+void PictureButton::enterEvent(QEnterEvent* event) {
+    hovered_ = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void PictureButton::leaveEvent(QEvent* event) {
+    hovered_ = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void PictureButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->accept(); // not a press on the background
+        return;
+    }
+    const int state = modifierState(event->modifiers());
+    Q_EMIT leftPressed(state);
+    if (state == 1) {
+        event->accept();
+        return;
+    }
+    QAbstractButton::mousePressEvent(event);
+}
+
+// --- PictureBox ------------------------------------------------------------------
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void PictureBox::setPictureData(const std::string& bytes) {
+    data_ = bytes;
+    image_ = bytes.empty() ? QImage() : decodeJpeg(bytes);
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    if (image_.isNull() || width() <= 0 || height() <= 0) return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(rect(), image_);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT leftPressed(modifierState(event->modifiers()));
+    else if (event->button() == Qt::RightButton)
+        Q_EMIT rightPressed();
+}
+
+// --- panel pieces ------------------------------------------------------------------
+
+PressLabel::PressLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+void PressLabel::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton) Q_EMIT leftPressed(modifierState(event->modifiers()));
+}
+
+PanelFrame::PanelFrame(QWidget* parent) : QFrame(parent) {
+    setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Plain);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+}
+
+void PanelFrame::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton) Q_EMIT leftPressed(modifierState(event->modifiers()));
+}
+
+} // namespace luckdial
