@@ -20,21 +20,50 @@ public:
     static constexpr std::size_t kLimit = 3276000;
 
     void clear();
+    /// Appends at the end. The arena addresses at most 4 GiB of entry bytes;
+    /// an entry that would pass that is not added.
     void append(std::string_view entry);
-    std::size_t count() const;
+    std::size_t count() const { return live_; }
     /// 0-based; a position outside 0..count-1 gives the empty text.
     std::string_view entryAt(std::size_t position) const;
     /// 0-based; later entries move up by one. Out of range does nothing.
     void removeAt(std::size_t position);
     /// Bytes held by the pool's own storage.
     std::size_t memoryBytes() const;
+    /// Room for this many entries and entry bytes without reallocation.
+    void reserve(std::size_t entries, std::size_t bytes);
+    /// Gives back reserved storage where more than an eighth of it is unused.
+    void shrinkToFit();
+    /// Total bytes of the entries (without line ends).
+    std::size_t entryBytes() const { return liveBytes_; }
+
+    /// Calls f(entry) for every entry in order, in O(count) overall.
+    template <typename F> void forEach(F f) const {
+        const std::size_t n = slots();
+        for (std::size_t k = 0; k < n; ++k)
+            if (isLive(k)) f(slotText(k));
+    }
 
 private:
-    // (implementation detail, free to change)
+    std::size_t slots() const { return offsets_.empty() ? 0 : offsets_.size() - 1; }
+    bool isLive(std::size_t k) const {
+        return removed_.empty() || !(removed_[k >> 6] >> (k & 63) & 1u);
+    }
+    std::string_view slotText(std::size_t k) const {
+        return {arena_.data() + offsets_[k], offsets_[k + 1] - offsets_[k]};
+    }
+    /// Slot of the live entry at a 0-based position (position < count).
+    std::size_t slotOf(std::size_t position) const;
+
     std::vector<char> arena_;
+    /// Start of each slot's text in the arena, plus the end of the last.
     std::vector<std::uint32_t> offsets_;
+    /// Fenwick tree (1-based) of live counts over the slots.
     std::vector<std::uint32_t> tree_;
+    /// One bit per slot, set when removed; empty until the first removal.
+    std::vector<std::uint64_t> removed_;
     std::size_t live_ = 0;
+    std::size_t liveBytes_ = 0;
 };
 
 /// Called with the number of entries loaded so far, at most about every 30 ms

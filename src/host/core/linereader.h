@@ -11,6 +11,9 @@ namespace luckdial {
 class LineReader {
 public:
     explicit LineReader(std::string_view text) : text_(text) {}
+    /// Continues at a byte position of the text (after the text changed).
+    LineReader(std::string_view text, std::size_t position)
+        : text_(text), pos_(position < text.size() ? position : text.size()) {}
     bool atEnd() const { return ended_ || pos_ >= text_.size(); }
     /// The next line (a view into the text) and moves past it.
     std::string_view readLine();

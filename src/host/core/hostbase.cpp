@@ -1,0 +1,398 @@
+#include "host/core/hostbase.h"
+
+#include "host/core/linereader.h"
+#include "host/core/profile.h"
+#include "host/core/text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace luckdial {
+
+namespace {
+
+enum class ReadStatus { Ok, Missing, Failed };
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    /// Closes now and reports whether the close succeeded.
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+ReadStatus readFd(int fd, std::string& out) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return ReadStatus::Failed;
+    out.clear();
+    std::size_t size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    // One byte more than the size, so that a file that grew is still read to
+    // its end and a file of the announced size needs no second allocation.
+    out.resize(size + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == out.size()) out.resize(out.size() * 2 + 4096);
+        ssize_t n = ::read(fd, out.data() + used, out.size() - used);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            out.clear();
+            return ReadStatus::Failed;
+        }
+        if (n == 0) break;
+        used += static_cast<std::size_t>(n);
+    }
+    out.resize(used);
+    return ReadStatus::Ok;
+}
+
+ReadStatus readWhole(const std::string& native, std::string& out) {
+    out.clear();
+    if (native.empty()) return ReadStatus::Missing;
+    Fd fd(::open(native.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+    return readFd(fd.get(), out);
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+mode_t processUmask() {
+    static const mode_t mask = [] {
+        // Reading the mask without changing it: /proc shows it; umask() would
+        // have to set it for a moment.
+        mode_t m = 022;
+        if (FILE* f = std::fopen("/proc/self/status", "re")) {
+            char line[256];
+            while (std::fgets(line, sizeof line, f)) {
+                unsigned v;
+                if (std::sscanf(line, "Umask: %o", &v) == 1) {
+                    m = static_cast<mode_t>(v);
+                    break;
+                }
+            }
+            std::fclose(f);
+        }
+        return m;
+    }();
+    return mask;
+}
+
+/// Replaces the file so that a crash or a full disk leaves either the old
+/// content or the new one, never a truncated file: the data goes to a
+/// temporary file in the same directory, reaches the disk, and is then
+/// renamed over the old name.
+bool replaceFile(const std::string& native, const std::vector<std::string_view>& parts) {
+    if (native.empty() || native.back() == '/') return false;
+    std::string target = native;
+    struct stat st {};
+    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // Keep the link and replace what it points to.
+        if (char* real = realpath(target.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    bool existed = stat(target.c_str(), &st) == 0;
+    if (existed && !S_ISREG(st.st_mode)) return false;
+
+    std::size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = dir + "/." + base + ".XXXXXX";
+    Fd fd(mkostemp(temp.data(), O_CLOEXEC));
+    if (fd.get() < 0) return false;
+
+    bool ok = true;
+    for (std::string_view part : parts)
+        ok = ok && writeAll(fd.get(), part);
+    if (ok) {
+        if (existed) {
+            // Only a privileged process can hand the file back to another
+            // owner; everyone else keeps the file as their own.
+            if (fchown(fd.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) ok = false;
+            ok = ok && fchmod(fd.get(), st.st_mode & 07777) == 0;
+        } else {
+            ok = fchmod(fd.get(), 0666 & ~processUmask()) == 0;
+        }
+    }
+    ok = ok && fsync(fd.get()) == 0;
+    ok = fd.close() && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself must reach the disk too; a file system that cannot
+    // sync a directory still holds the new file, so this is best effort.
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() >= 0) fsync(dirFd.get());
+    return true;
+}
+
+bool hasHighBytes(std::string_view s) {
+    return std::any_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+/// A text file loaded whole at opening; changes are written back at once,
+/// crash-safely, in the encoding the file had (GBK stays GBK, everything else
+/// is written as UTF-8, the Linux default).
+class HostTextFile : public TextFile {
+public:
+    HostTextFile() = default;
+    HostTextFile(std::string native, std::string raw) : native_(std::move(native)), open_(true) {
+        bool utf8File = isUtf8Text(raw);
+        bom_ = raw.compare(0, 3, "\xEF\xBB\xBF") == 0;
+        writeUtf8_ = utf8File || !hasHighBytes(raw);
+        if (utf8File) {
+            content_ = gbk(std::string_view(raw).substr(bom_ ? 3 : 0));
+        } else {
+            content_ = std::move(raw);
+        }
+        reader_ = LineReader(content_);
+    }
+
+    bool isOpen() const override { return open_; }
+    bool atEnd() const override { return reader_.atEnd(); }
+    std::string readLine() override { return std::string(reader_.readLine()); }
+    std::uint64_t position() const override { return reader_.position(); }
+    std::uint64_t length() const override { return content_.size(); }
+
+    std::string readAll() override {
+        std::string rest = content_.substr(std::min(reader_.position(), content_.size()));
+        reader_ = LineReader(content_, content_.size());
+        return rest;
+    }
+
+    bool writeText(std::string_view text) override {
+        if (!open_) return false;
+        std::size_t pos = reader_.position();
+        content_.replace(pos, std::min(text.size(), content_.size() - pos), text);
+        reader_ = LineReader(content_, pos + text.size());
+        return flush();
+    }
+
+    bool deleteBytes(std::uint64_t n) override {
+        if (!open_) return false;
+        std::size_t pos = reader_.position();
+        content_.erase(pos,
+                       static_cast<std::size_t>(std::min<std::uint64_t>(n, content_.size() - pos)));
+        reader_ = LineReader(content_, pos);
+        return flush();
+    }
+
+    void close() override {
+        open_ = false;
+        content_.clear();
+        reader_ = LineReader(content_);
+    }
+
+private:
+    bool flush() {
+        if (!writeUtf8_) return replaceFile(native_, {content_});
+        std::string bytes = utf8(content_);
+        return replaceFile(native_,
+                           {bom_ ? std::string_view("\xEF\xBB\xBF") : std::string_view(), bytes});
+    }
+
+    std::string native_;
+    bool open_ = false;
+    bool bom_ = false;
+    bool writeUtf8_ = false;
+    std::string content_;
+    LineReader reader_{std::string_view()};
+};
+
+} // namespace
+
+HostBase::HostBase(std::string programDir) : programDir_(std::move(programDir)) {}
+
+std::string HostBase::nativePath(const std::string& path) {
+    // Convert first: the second byte of a GBK character can be 0x5C.
+    std::string native = utf8(path);
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}
+
+std::string HostBase::readFile(const std::string& path) {
+    std::string out;
+    if (readWhole(nativePath(path), out) != ReadStatus::Ok) out.clear();
+    return out;
+}
+
+bool HostBase::writeFile(const std::string& path, const std::vector<std::string_view>& parts) {
+    if (path.empty()) return false;
+    return replaceFile(nativePath(path), parts);
+}
+
+bool HostBase::fileExists(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat st {};
+    return lstat(nativePath(path).c_str(), &st) == 0;
+}
+
+bool HostBase::deleteFile(const std::string& path) {
+    return !path.empty() && ::unlink(nativePath(path).c_str()) == 0;
+}
+
+bool HostBase::copyFile(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty()) return false;
+    std::string data;
+    if (readWhole(nativePath(from), data) != ReadStatus::Ok) return false;
+    return replaceFile(nativePath(to), {data});
+}
+
+bool HostBase::moveFile(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty()) return false;
+    std::string src = nativePath(from), dst = nativePath(to);
+    // A move never replaces an existing target.
+    if (renameat2(AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EINVAL || errno == ENOSYS) {
+        struct stat st {};
+        if (lstat(dst.c_str(), &st) == 0) return false;
+        if (::rename(src.c_str(), dst.c_str()) == 0) return true;
+    }
+    if (errno != EXDEV) return false;
+    // Another file system: copy, then remove the original.
+    struct stat st {};
+    if (lstat(dst.c_str(), &st) == 0) return false;
+    std::string data;
+    if (readWhole(src, data) != ReadStatus::Ok || !replaceFile(dst, {data})) return false;
+    return ::unlink(src.c_str()) == 0;
+}
+
+bool HostBase::createDirectory(const std::string& path) {
+    return !path.empty() && ::mkdir(nativePath(path).c_str(), 0777) == 0;
+}
+
+bool HostBase::setFileHidden(const std::string& path, bool hidden) {
+    // Linux has no hidden attribute; the only convention is a leading dot,
+    // which would rename the file and hide it from the program itself. So the
+    // file stays as it is and the call succeeds.
+    (void)hidden;
+    return fileExists(path);
+}
+
+std::unique_ptr<TextFile> HostBase::openTextFile(const std::string& path) {
+    if (path.empty()) return std::make_unique<HostTextFile>();
+    std::string native = nativePath(path);
+    // Read-write, never created: a missing file, a directory or a file
+    // without write permission for anyone gives a handle that is not open.
+    Fd fd(::open(native.c_str(), O_RDWR | O_CLOEXEC));
+    if (fd.get() < 0) return std::make_unique<HostTextFile>();
+    struct stat st {};
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0)
+        return std::make_unique<HostTextFile>();
+    std::string raw;
+    if (readFd(fd.get(), raw) != ReadStatus::Ok) return std::make_unique<HostTextFile>();
+    return std::make_unique<HostTextFile>(std::move(native), std::move(raw));
+}
+
+std::string HostBase::readItem(const std::string& file, std::string_view section,
+                               std::string_view key, std::string_view defaultValue) {
+    if (file.empty() || section.empty() || key.empty()) return {};
+    std::string text = readFile(file);
+    std::optional<std::string> value = profile::read(text, section, key);
+    return value ? *value : std::string(defaultValue);
+}
+
+namespace {
+
+/// Applies edit to the file's text and writes the result back when it
+/// changed. A file that exists but cannot be read is left alone: writing the
+/// edit of an empty text over it would wipe every other setting.
+template <typename Edit>
+bool editProfile(const std::string& native, bool createMissing, Edit edit) {
+    std::string text;
+    ReadStatus status = readWhole(native, text);
+    if (status == ReadStatus::Failed) return false;
+    if (status == ReadStatus::Missing && !createMissing) return true;
+    std::string updated = edit(text);
+    if (status == ReadStatus::Ok && updated == text) return true;
+    return replaceFile(native, {updated});
+}
+
+} // namespace
+
+bool HostBase::writeItem(const std::string& file, std::string_view section, std::string_view key,
+                         std::string_view value) {
+    if (file.empty() || section.empty() || key.empty()) return false;
+    return editProfile(nativePath(file), true, [&](const std::string& text) {
+        return profile::write(text, section, key, value);
+    });
+}
+
+bool HostBase::deleteItem(const std::string& file, std::string_view section, std::string_view key) {
+    if (file.empty() || section.empty() || key.empty()) return false;
+    return editProfile(nativePath(file), false, [&](const std::string& text) {
+        return profile::removeKey(text, section, key);
+    });
+}
+
+bool HostBase::deleteSection(const std::string& file, std::string_view section) {
+    if (file.empty() || section.empty()) return false;
+    return editProfile(nativePath(file), false, [&](const std::string& text) {
+        return profile::removeSection(text, section);
+    });
+}
+
+std::uint32_t HostBase::tickCount() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+                       static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);
+}
+
+void HostBase::seedRandom() {
+    // Two seedings within one millisecond still differ: the counter moves on
+    // by at least 100 each time.
+    unsigned t = tickCount();
+    unsigned seed = t + seedCounter_;
+    std::srand(seed);
+    seedCounter_ = seedCounter_ + (seed & 255u) + 100u;
+}
+
+void HostBase::seedRandom(int seed) {
+    std::srand(static_cast<unsigned>(seed));
+}
+
+int HostBase::random(int min, int max) {
+    if (min < 0) min = 0;
+    if (max < 0) max = 0;
+    if (min > max) std::swap(min, max);
+    if (min == max) return min;
+    long long range = static_cast<long long>(max) - min;
+    if (range == INT_MAX) range = INT_MAX - 1;
+    return min + static_cast<int>(std::rand() % (range + 1));
+}
+
+} // namespace luckdial

@@ -1,0 +1,265 @@
+#include "host/core/text.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iconv.h>
+#include <limits>
+
+namespace luckdial {
+
+namespace {
+
+// One conversion descriptor per direction and thread, closed when the thread
+// ends. Opening a descriptor costs far more than a short conversion.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (valid()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    /// Converts the whole input; on a byte sequence the source encoding
+    /// rejects, emits `replacement` and skips `skip(rest)` bytes.
+    template <typename Skip>
+    std::string run(std::string_view in, std::string_view replacement, Skip skip) {
+        std::string out;
+        if (in.empty()) return out;
+        if (!valid()) return std::string(in);
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        out.resize(in.size() * 2 + 16);
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        std::size_t used = 0;
+        while (srcLeft > 0) {
+            char* dst = out.data() + used;
+            std::size_t dstLeft = out.size() - used;
+            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            used = out.size() - dstLeft;
+            if (r != static_cast<std::size_t>(-1)) break;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            // EILSEQ, or EINVAL for an incomplete sequence at the end.
+            if (out.size() - used < replacement.size()) out.resize(out.size() * 2);
+            std::memcpy(out.data() + used, replacement.data(), replacement.size());
+            used += replacement.size();
+            std::size_t n = errno == EINVAL ? srcLeft : skip(std::string_view(src, srcLeft));
+            src += n;
+            srcLeft -= n;
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        out.resize(used);
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+/// Length of the valid UTF-8 sequence at the start of s, or 0 when invalid.
+std::size_t utf8SequenceLength(std::string_view s) {
+    auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    unsigned char c = b(0);
+    if (c < 0x80) return 1;
+    std::size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        if (c == 0xE0)
+            lo = 0xA0; // no overlong forms
+        else if (c == 0xED)
+            hi = 0x9F; // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        if (c == 0xF0)
+            lo = 0x90;
+        else if (c == 0xF4)
+            hi = 0x8F; // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (s.size() < len) return 0;
+    if (b(1) < lo || b(1) > hi) return 0;
+    for (std::size_t i = 2; i < len; ++i)
+        if (b(i) < 0x80 || b(i) > 0xBF) return 0;
+    return len;
+}
+
+/// Bytes of one broken UTF-8 sequence: the offending byte and the
+/// continuation bytes that follow it, so one broken character gives one '?'.
+std::size_t skipBrokenUtf8(std::string_view rest) {
+    std::size_t n = 1;
+    while (n < rest.size() && n < 4 && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80)
+        ++n;
+    return n;
+}
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+std::string gbk(std::string_view utf8Text) {
+    thread_local Converter toGbk("GB18030", "UTF-8");
+    return toGbk.run(utf8Text, "?", skipBrokenUtf8);
+}
+
+std::string utf8(std::string_view gbkText) {
+    thread_local Converter fromGbk("UTF-8", "GB18030");
+    // Skipping only the offending byte keeps an ASCII byte that followed a
+    // stray lead byte.
+    return fromGbk.run(gbkText, "\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; });
+}
+
+bool isUtf8Text(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return true;
+    bool multiByte = false;
+    std::size_t i = 0;
+    const std::size_t n = bytes.size();
+    const char* p = bytes.data();
+    while (i < n) {
+        // Pool files are mostly ASCII: skip eight plain bytes at a time.
+        while (i + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            if (w & 0x8080808080808080ULL) break;
+            i += 8;
+        }
+        if (i >= n) break;
+        if (static_cast<unsigned char>(p[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = utf8SequenceLength(bytes.substr(i));
+        if (len == 0) return false;
+        multiByte = true;
+        i += len;
+    }
+    return multiByte;
+}
+
+std::string fileTextToGbk(std::string bytes) {
+    if (!isUtf8Text(bytes)) return bytes;
+    std::string_view body(bytes);
+    if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+    return gbk(body);
+}
+
+double toNumber(std::string_view text) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && isSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t mantissa = i;
+    std::size_t intDigits = 0, fracDigits = 0;
+    while (i < n && isDigit(text[i]))
+        ++i, ++intDigits;
+    std::size_t pointAt = i;
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && isDigit(text[i]))
+            ++i, ++fracDigits;
+    }
+    if (intDigits + fracDigits == 0) return 0;
+    long long exponent = 0;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        bool expNegative = false;
+        if (j < n && (text[j] == '+' || text[j] == '-')) {
+            expNegative = text[j] == '-';
+            ++j;
+        }
+        if (j < n && isDigit(text[j])) {
+            while (j < n && isDigit(text[j])) {
+                if (exponent < 100000) exponent = exponent * 10 + (text[j] - '0');
+                ++j;
+            }
+            if (expNegative) exponent = -exponent;
+            i = j;
+        }
+    }
+    // from_chars takes no '+' and no leading white space, and never looks at
+    // the locale, unlike strtod.
+    std::string_view number = text.substr(mantissa, i - mantissa);
+    double value = 0;
+    auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value,
+                                     std::chars_format::general);
+    (void)ptr;
+    if (ec == std::errc::result_out_of_range) {
+        // Decimal exponent of the first significant digit decides between
+        // overflow (atof gives HUGE_VAL) and underflow (0).
+        long long firstDigit = 0;
+        bool found = false;
+        for (std::size_t k = mantissa; k < pointAt; ++k) {
+            if (text[k] != '0') {
+                firstDigit = static_cast<long long>(pointAt - k);
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            for (std::size_t k = pointAt + 1; k < pointAt + 1 + fracDigits; ++k) {
+                if (text[k] != '0') {
+                    firstDigit = -static_cast<long long>(k - pointAt) + 1;
+                    found = true;
+                    break;
+                }
+            }
+        }
+        value = found && firstDigit + exponent > 0 ? HUGE_VAL : 0.0;
+    } else if (ec != std::errc()) {
+        value = 0;
+    }
+    return negative ? -std::fabs(value) : std::fabs(value);
+}
+
+int toInt(std::string_view text) {
+    double v = std::trunc(toNumber(text));
+    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+std::string toText(long long value) {
+    return std::to_string(value);
+}
+
+std::string toText(double value) {
+    // to_chars with a precision formats as printf's %.13g in the C locale,
+    // whatever locale the toolkit has set for the process.
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 13);
+    if (ec != std::errc()) return {};
+    return std::string(buf, end);
+}
+
+std::string middle(std::string_view text, long long start, long long length) {
+    if (start < 1 || length <= 0 || static_cast<unsigned long long>(start) > text.size()) return {};
+    std::size_t from = static_cast<std::size_t>(start - 1);
+    std::size_t count =
+        std::min<unsigned long long>(static_cast<unsigned long long>(length), text.size() - from);
+    return std::string(text.substr(from, count));
+}
+
+} // namespace luckdial
