@@ -1,0 +1,263 @@
+#include "host/qt/qthost.h"
+
+#include "host/qt/dialogs.h"
+#include "host/qt/hotkeys.h"
+#include "host/qt/music.h"
+#include "host/qt/qtext.h"
+#include "host/qt/windowops.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProcess>
+#include <QScreen>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace luckdial {
+
+void prepareQtEnvironment() {
+    // The FFmpeg back end crashes on machines without an audio device.
+    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "gstreamer");
+}
+
+void installChineseDialogs(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(translator);
+    else
+        delete translator; // the dialogs set their own button texts anyway
+}
+
+namespace {
+
+class QtTimer : public Timer {
+public:
+    explicit QtTimer(std::function<void()> onTick) : timer_(new QTimer) {
+        timer_->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer_, &QTimer::timeout, timer_, [tick = std::move(onTick)] {
+            if (tick) tick();
+        });
+    }
+    ~QtTimer() override {
+        // The owner may destroy the timer from inside its own handler.
+        timer_->stop();
+        timer_->disconnect();
+        timer_->deleteLater();
+    }
+    void setPeriod(int ms) override {
+        period_ = ms > 0 ? ms : 0;
+        if (period_ == 0)
+            timer_->stop();
+        else
+            timer_->start(period_);
+    }
+    int period() const override { return period_; }
+
+private:
+    QTimer* timer_;
+    int period_ = 0;
+};
+
+QWidget* dialogParent() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+QString lineBreaks(const std::string& gbkText) {
+    QString text = qstr(gbkText);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace
+
+QtHost::QtHost() : QtHost(gbkOf(QCoreApplication::applicationDirPath())) {}
+
+QtHost::QtHost(std::string programDir) : HostBase(std::move(programDir)) {}
+
+QtHost::~QtHost() = default;
+
+// --- time and the event loop ---------------------------------------------------
+
+void QtHost::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+void QtHost::delay(int ms) {
+    if (ms <= 0) return;
+    // A nested loop keeps the window live without spinning the processor.
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec();
+}
+
+std::unique_ptr<Timer> QtHost::createTimer(std::function<void()> onTick) {
+    return std::make_unique<QtTimer>(std::move(onTick));
+}
+
+// --- dialogs -----------------------------------------------------------------------
+
+int QtHost::messageBox(const std::string& text, int style, const std::string& caption) {
+    return showMessageBox(dialogParent(), text, style, caption);
+}
+
+std::optional<std::string> QtHost::inputBox(const std::string& prompt, const std::string& caption,
+                                            const std::string& initial) {
+    return showInputBox(dialogParent(), prompt, caption, initial);
+}
+
+std::optional<std::string> QtHost::openFileDialog(const std::string& filter,
+                                                  const std::string& initial) {
+    return showOpenFileDialog(dialogParent(), filter, initial);
+}
+
+std::optional<FontChoice> QtHost::fontDialog(const FontChoice& initial) {
+    return showFontDialog(dialogParent(), initial);
+}
+
+std::optional<int> QtHost::colourDialog(int initial) {
+    return showColourDialog(dialogParent(), initial);
+}
+
+void QtHost::popUpMenu(QMenu* menu) {
+    if (menu) menu->exec(QCursor::pos());
+}
+
+// --- sound ---------------------------------------------------------------------------
+
+void QtHost::playMusic(int count, const std::vector<std::string>& files) {
+    if (!music_) music_ = std::make_unique<MusicPlayer>();
+    std::vector<QString> paths;
+    for (const std::string& file : files)
+        paths.push_back(QString::fromUtf8(nativePath(file)));
+    music_->play(count, paths);
+}
+
+void QtHost::stopMusic() {
+    if (music_) music_->stop();
+}
+
+bool QtHost::musicActive() const {
+    return music_ && music_->active();
+}
+
+// --- network and shell -----------------------------------------------------------------
+
+std::string QtHost::fetchDocument(const std::string& url) {
+    const QUrl target(qstr(url));
+    if (!target.isValid() || target.scheme().isEmpty()) return {};
+    if (!network_) network_ = std::make_unique<QNetworkAccessManager>();
+    QNetworkRequest request(target);
+    std::unique_ptr<QNetworkReply> reply(network_->get(request));
+
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.start(fetchTimeoutMs);
+    // The caller expects a blocking call: no clicks or keys run meanwhile.
+    if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished()) {
+        QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
+        reply->abort();
+        return {};
+    }
+    if (reply->error() != QNetworkReply::NoError) return {};
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 0 && (status < 200 || status > 299)) return {};
+    const QByteArray body = reply->readAll();
+    return std::string(body.constData(), static_cast<std::size_t>(body.size()));
+}
+
+bool QtHost::openWithShell(const std::string& target) {
+    if (target.empty()) return false;
+    const QString text = qstr(target);
+    QUrl url;
+    if (text.contains(QStringLiteral("://")) || text.startsWith(QStringLiteral("mailto:")))
+        url = QUrl(text);
+    else if (text.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
+        url = QUrl::fromUserInput(text);
+    else
+        url = QUrl::fromLocalFile(QString::fromUtf8(nativePath(target)));
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool QtHost::runProgram(const std::string& commandLine, bool wait) {
+    QStringList words = QProcess::splitCommand(qstr(commandLine));
+    if (words.isEmpty()) return false;
+    QString program = words.takeFirst();
+    if (program.contains(QLatin1Char('\\')) || program.contains(QLatin1Char('/')))
+        program = QString::fromUtf8(nativePath(gbkOf(program)));
+    if (!wait) return QProcess::startDetached(program, words);
+    QProcess process;
+    process.start(program, words);
+    if (!process.waitForStarted(-1)) return false;
+    process.waitForFinished(-1);
+    return true;
+}
+
+// --- window system -------------------------------------------------------------------------
+
+int QtHost::screenWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().width() : 0;
+}
+
+int QtHost::screenHeight() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().height() : 0;
+}
+
+void QtHost::setClipboardText(const std::string& text) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(lineBreaks(text));
+}
+
+std::string QtHost::executablePath() {
+    return gbkOf(QCoreApplication::applicationFilePath());
+}
+
+int QtHost::bindHotKey(int modifiers, int virtualKey, std::function<void()> onPress) {
+    if (!hotKeys_) hotKeys_ = std::make_unique<X11HotKeys>();
+    return hotKeys_->bind(modifiers, virtualKey, std::move(onPress));
+}
+
+void QtHost::clipCorners(QWidget* element, int diameter) {
+    if (!element) return;
+    element->setMask(roundedCornerRegion(element->width(), element->height(), diameter));
+    element->update();
+}
+
+void QtHost::beginMove(QWidget* element) {
+    moveWithMouse(element);
+}
+
+void QtHost::bringToFront(QWidget* element) {
+    if (element) element->raise();
+}
+
+void QtHost::endProgram(int code) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+} // namespace luckdial
