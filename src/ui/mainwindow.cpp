@@ -364,15 +364,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         watched == e_.levelCombo || (e_.levelCombo && watched == e_.levelCombo->lineEdit());
     if (onCombo && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        // The combo box and its edit field both see a key; report it once.
-        if (watched == e_.levelCombo && e_.levelCombo->lineEdit() &&
-            e_.levelCombo->lineEdit()->hasFocus())
-            return false;
+        // The combo box hands keys on to its edit field: report each key once.
+        if (inComboKey_) return false;
         Q_EMIT keyPressed(key->key());
         // With the panel closed Space is the keyboard start: it must not also
         // type into the level name, which would then match no level.
         if (key->key() == Qt::Key_Space && !(e_.panel.frame && e_.panel.frame->isVisible()))
             return true;
+        if (watched == e_.levelCombo) {
+            inComboKey_ = true;
+            const bool handled = watched->event(event);
+            inComboKey_ = false;
+            return handled;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

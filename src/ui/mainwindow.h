@@ -67,6 +67,7 @@ private:
     QPixmap scaledBackground_; // background_ at the window's size, made when painted
     int backgroundColour_ = 0x000090;
     FireworksOverlay* fireworks_ = nullptr;
+    bool inComboKey_ = false;
 };
 
 /// The loading caption window (500 x 60, one label 透明标签1), non-modal.
