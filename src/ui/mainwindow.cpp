@@ -137,6 +137,9 @@ void MainWindow::buildDisplay() {
                             designFont("宋体", 19, false), kWhite);
     e_.progress = label(this, "透明标签_抽取进度", {312, 704, 48, 30}, true, "",
                         designFont("宋体", 19, true), kOrange);
+    // The caption and the progress sit in a row with the selector: read from the left.
+    e_.levelCaption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    e_.progress->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     e_.buttonGrip = label(this, "透明标签_按钮移动", {671, 264, 25, 64}, true, "",
                           designFont("宋体", 12, false), kWhite);
     e_.switchMark = label(this, "透明标签_开关", {0, 0, 40, 40}, false, "",
