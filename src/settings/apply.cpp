@@ -1,0 +1,140 @@
+// The start-up step that loads the stored configuration.
+#include "settings/settingscontroller.h"
+
+#include "draw/core/drawstate.h"
+#include "host/core/text.h"
+#include "host/host.h"
+#include "host/qt/qtext.h"
+#include "settings/configkeys.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace luckdial {
+
+SettingsController::SettingsController(Host& host, MainWindow& window, DrawState& draw)
+    : host_(host), window_(window), e_(window.elements()), draw_(draw) {}
+
+SettingsController::~SettingsController() = default;
+
+std::string SettingsController::configPath() const {
+    return host_.path(config::kFileName);
+}
+
+std::string SettingsController::item(const std::string& key) {
+    return host_.readItem(configPath(), config::kGeneral, key);
+}
+
+void SettingsController::store(const std::string& key, const std::string& value) {
+    host_.writeItem(configPath(), config::kGeneral, key, value);
+}
+
+void SettingsController::setButtonHeights(int height) {
+    for (QWidget* button :
+         {static_cast<QWidget*>(e_.startButton), static_cast<QWidget*>(e_.stopButton)})
+        button->resize(button->width(), height);
+}
+
+void SettingsController::applyConfiguration() {
+    auto& p = e_.panel;
+    auto setText = [](QLineEdit* field, const std::string& value) { field->setText(qstr(value)); };
+    auto levelKey = [](int n, const char* suffix) { return config::levelWord(n) + gbk(suffix); };
+
+    if (item(gbk("界面大小")) == gbk("窗口"))
+        setWindowMode();
+    else
+        setFullScreen();
+
+    if (!item(gbk("列1")).empty()) {
+        for (int n = 1; n <= 8; ++n)
+            setText(p.columns[n - 1], item(gbk("列") + toText(static_cast<long long>(n))));
+    }
+
+    p.disableEffects->setChecked(config::isTrueText(item(gbk("禁用特效"))));
+
+    if (const std::string v = item(gbk("自动停止")); !v.empty()) setText(p.autoStop, v);
+
+    if (const std::string v = host_.readItem(configPath(), config::kColours, gbk("界面背景颜色"));
+        !v.empty())
+        window_.setBackgroundColour(toInt(v));
+
+    p.mask->setChecked(config::isTrueText(item(gbk("屏蔽启用"))));
+    if (const std::string left = item(gbk("屏蔽左")); !left.empty()) {
+        setText(p.maskLeft, left);
+        setText(p.maskRight, item(gbk("屏蔽右")));
+        setText(p.maskChars, item(gbk("屏蔽字符")));
+    }
+
+    if (const std::string v = item(gbk("烟花时间")); !v.empty()) setText(p.fireworksTime, v);
+
+    if (!item(levelKey(1, "一次抽取人数")).empty()) {
+        for (int n = 1; n <= 8; ++n)
+            setText(p.perDraw[n - 1], item(levelKey(n, "一次抽取人数")));
+    }
+
+    if (const std::string v = item(gbk("滚动速度")); !v.empty()) {
+        draw_.scrollDelayMs = toInt(v);
+        setText(p.scrollSpeed, v);
+    } else {
+        draw_.scrollDelayMs = 30;
+    }
+
+    p.allowRepeat->setChecked(config::isTrueText(item(gbk("是否允许重复"))));
+
+    const bool hideButtons = config::isTrueText(item(gbk("不显示按钮")));
+    p.hideButtons->setChecked(hideButtons);
+    setButtonHeights(hideButtons ? 0 : 70);
+
+    for (int n = 1; n <= 8; ++n) {
+        setText(p.quota[n - 1], item(levelKey(n, "人数")));
+        setText(p.name[n - 1], item(config::levelWord(n)));
+    }
+
+    if (item(gbk("背景音乐")) != config::boolText(false)) {
+        e_.menu.musicOn->setChecked(true);
+        e_.menu.musicOff->setChecked(false);
+    } else {
+        e_.menu.musicOn->setChecked(false);
+        e_.menu.musicOff->setChecked(true);
+    }
+
+    const bool picture = e_.prizePicture->hasPicture();
+    e_.prizePicture->setVisible(picture);
+    e_.prizeName->setVisible(picture);
+
+    if (const std::string width = item(gbk("奖品图片宽")); !width.empty()) {
+        setText(p.pictureWidth, width);
+        setText(p.pictureHeight, item(gbk("奖品图片高")));
+        e_.prizePicture->resize(toInt(gbkOf(p.pictureWidth->text())),
+                                toInt(gbkOf(p.pictureHeight->text())));
+    }
+
+    applyStyles();
+}
+
+void SettingsController::applyStyles() {
+    struct Styled {
+        TransparentLabel* label;
+        const char* prefix;
+    };
+    const Styled styled[] = {{e_.mainTitle, "主标题"},
+                             {e_.subTitle, "副标题"},
+                             {e_.winners, "中奖人"},
+                             {e_.congrats, "恭喜"}};
+    for (const Styled& s : styled) {
+        auto read = [&](const char* suffix) {
+            return host_.readItem(configPath(), config::kColours, gbk(s.prefix) + gbk(suffix));
+        };
+        const std::string colour = read("字体颜色");
+        if (colour.empty()) continue;
+        FontValue font = s.label->fontValue();
+        font.face = read("字体");
+        font.size = toInt(read("字体大小"));
+        s.label->setFontValue(font);
+        s.label->setTextColour(toInt(colour));
+    }
+}
+
+} // namespace luckdial

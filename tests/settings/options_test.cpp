@@ -1,0 +1,97 @@
+#include "settings_fixture.h"
+
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QCheckBox>
+
+namespace luckdial::test {
+namespace {
+
+class DrawOptions : public SettingsTest {
+protected:
+    void SetUp() override {
+        controller->connectHandlers();
+        controller->applyConfiguration();
+    }
+};
+
+TEST_F(DrawOptions, MaskBoxStoresItsStateThenTheThreeFields) {
+    panel().mask->click();
+    EXPECT_EQ(key("屏蔽启用"), "真");
+    EXPECT_EQ(key("屏蔽左"), "4");
+    EXPECT_EQ(key("屏蔽右"), "7");
+    EXPECT_EQ(key("屏蔽字符"), "****");
+
+    type(panel().maskLeft, "2");
+    type(panel().maskChars, "");
+    EXPECT_EQ(key("屏蔽左"), "4"); // typing alone stores nothing
+    panel().mask->click();
+    EXPECT_EQ(key("屏蔽启用"), "假");
+    EXPECT_EQ(key("屏蔽左"), "2");
+    EXPECT_EQ(key("屏蔽字符"), "");
+}
+
+TEST_F(DrawOptions, HideButtonsBoxSetsBothHeights) {
+    panel().hideButtons->click();
+    EXPECT_EQ(e().startButton->height(), 0);
+    EXPECT_EQ(e().stopButton->height(), 0);
+    EXPECT_EQ(key("不显示按钮"), "真");
+    panel().hideButtons->click();
+    EXPECT_EQ(e().startButton->height(), 70);
+    EXPECT_EQ(e().stopButton->height(), 70);
+    EXPECT_EQ(key("不显示按钮"), "假");
+}
+
+TEST_F(DrawOptions, EffectsBoxStoresAndClosesTheFireworksEitherWay) {
+    int closed = 0;
+    std::string storedWhenClosed;
+    controller->closeFireworks = [&] {
+        ++closed;
+        storedWhenClosed = key("禁用特效");
+    };
+    panel().disableEffects->click();
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(storedWhenClosed, "真");
+    panel().disableEffects->click();
+    EXPECT_EQ(closed, 2);
+    EXPECT_EQ(key("禁用特效"), "假");
+}
+
+TEST_F(DrawOptions, WindowSizeCommands) {
+    window->show();
+    e().menu.windowMode->trigger();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->size(), QSize(1004, 748));
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(e().menu.windowMode->isChecked());
+    EXPECT_FALSE(e().menu.fullScreen->isChecked());
+    EXPECT_EQ(key("界面大小"), "窗口");
+
+    // Choosing the checked item again must not uncheck it.
+    e().menu.windowMode->trigger();
+    EXPECT_TRUE(e().menu.windowMode->isChecked());
+
+    e().menu.fullScreen->trigger();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->geometry(), QRect(0, 0, 1024, 768));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(e().menu.fullScreen->isChecked());
+    EXPECT_FALSE(e().menu.windowMode->isChecked());
+    EXPECT_EQ(key("界面大小"), "全屏");
+}
+
+TEST_F(DrawOptions, MusicCommands) {
+    e().menu.musicOff->trigger();
+    EXPECT_FALSE(e().menu.musicOn->isChecked());
+    EXPECT_TRUE(e().menu.musicOff->isChecked());
+    EXPECT_EQ(key("背景音乐"), "假");
+    e().menu.musicOn->trigger();
+    EXPECT_TRUE(e().menu.musicOn->isChecked());
+    EXPECT_FALSE(e().menu.musicOff->isChecked());
+    EXPECT_EQ(key("背景音乐"), "真");
+    EXPECT_TRUE(host.music.empty()); // the switch itself plays nothing
+}
+
+} // namespace
+} // namespace luckdial::test
