@@ -1,0 +1,93 @@
+#include "draw/drawcontroller.h"
+
+#include "host/host.h"
+#include "host/qt/qtext.h"
+#include "ui/fireworks.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <cstdlib>
+
+namespace luckdial {
+
+DrawController::DrawController(Host& host, MainWindow& window, DrawState& state,
+                               FireworksOverlay* fireworks)
+    : host_(host), window_(window), e_(window.elements()), state_(state), fireworks_(fireworks) {
+    if (!fireworks_) fireworks_ = new FireworksOverlay(&window_);
+    autoStop_ = host_.createTimer([this] { stopDraw(); });
+}
+
+DrawController::~DrawController() = default;
+
+void DrawController::connectHandlers() {
+    if (connected_) return;
+    connected_ = true;
+
+    connect(e_.startButton, &QAbstractButton::clicked, this, [this] { startDraw(); });
+    connect(e_.stopButton, &QAbstractButton::clicked, this, [this] { stopDraw(); });
+
+    // Picking an item changes the edit text and then reports the activation;
+    // one pick runs the handler once.
+    connect(e_.levelCombo, &QComboBox::editTextChanged, this, [this] {
+        selectorEditHandled_ = true;
+        selectPrizeLevel();
+        QTimer::singleShot(0, this, [this] { selectorEditHandled_ = false; });
+    });
+    connect(e_.levelCombo, &QComboBox::activated, this, [this] {
+        if (selectorEditHandled_) {
+            selectorEditHandled_ = false;
+            return;
+        }
+        selectPrizeLevel();
+    });
+
+    connect(e_.menu.forfeit, &QAction::triggered, this, [this] { forfeitWinner(); });
+
+    connect(&window_, &MainWindow::keyPressed, this, [this](int key) {
+        if (key == Qt::Key_Space && !e_.panel.frame->isVisibleTo(&window_)) startDraw();
+    });
+
+    pictureMarks_ = host_.createTimer([this] { refreshPictureMarks(); });
+    pictureMarks_->setPeriod(200);
+}
+
+int DrawController::matchingRow() const {
+    const QString level = e_.levelCombo->currentText();
+    for (int n = 0; n < 8; ++n) {
+        if (e_.panel.name[static_cast<std::size_t>(n)]->text() == level) return n;
+    }
+    return -1;
+}
+
+std::string DrawController::levelText() const {
+    return gbkOf(e_.levelCombo->currentText());
+}
+
+bool DrawController::levelCompleted() const {
+    const QString level = e_.levelCombo->currentText();
+    for (std::size_t n = 0; n < 8; ++n) {
+        if (e_.panel.name[n]->text() != level) continue;
+        const double quota = toNumber(gbkOf(e_.panel.quota[n]->text()));
+        if (std::abs(quota - state_.exhausted[n]) <= 1e-7) return true;
+    }
+    return false;
+}
+
+void DrawController::closeFireworks() {
+    if (fireworks_->isOpen()) fireworks_->close();
+}
+
+void DrawController::openFireworks() {
+    host_.seedRandom();
+    const int r = 1 + std::abs(host_.random(0, 2147483647)) % 3;
+    fireworks_->open(r);
+    fireworks_->raise();
+}
+
+} // namespace luckdial

@@ -1,0 +1,95 @@
+#pragma once
+// The draw engine's handlers: the prize-level selector and its progress
+// display, the draw run (start, scroll, stop, auto-stop, final draw and the
+// closing sequence), the results file and the forfeit command. Everything
+// external goes through the Host; the live settings are read from the
+// elements at the moment they are needed.
+
+#include "draw/core/drawstate.h"
+#include "draw/core/winners.h"
+
+#include <QObject>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace luckdial {
+
+class Host;
+class Timer;
+class MainWindow;
+struct MainElements;
+class FireworksOverlay;
+
+class DrawController : public QObject {
+public:
+    /// fireworks: the overlay to use; null creates one over the main window.
+    DrawController(Host& host, MainWindow& window, DrawState& state,
+                   FireworksOverlay* fireworks = nullptr);
+    ~DrawController() override;
+
+    /// Wires the buttons, the selector, the forfeit menu item, the keyboard
+    /// start and the two timers (the picture-mark timer starts at 200 ms).
+    void connectHandlers();
+
+    // --- prize-level selector ---------------------------------------------------
+    void selectPrizeLevel();
+    /// Marks "《有"/"《无" on the browse buttons by the prize pictures on disk.
+    void refreshPictureMarks();
+
+    // --- draw run ---------------------------------------------------------------
+    /// The whole draw run; returns when it is over (or refused). A start that
+    /// arrives while another run scrolls or draws is ignored.
+    void startDraw();
+    void stopDraw();
+    /// True from entering the running state until the winners are written.
+    bool drawInProgress() const { return busy_; }
+
+    // --- results ------------------------------------------------------------------
+    void appendWinner(std::string_view entry);
+    /// Sets the selected row's counter to w and shows "<level> 已抽取<w>名".
+    void updateProgress(std::int32_t w);
+    /// Rewrites the results file from the results text (crash-safe; a failed
+    /// write is retried by the next one, which writes the whole text again).
+    bool writeResultsFile();
+    void announce();
+
+    // --- forfeit --------------------------------------------------------------------
+    void forfeitWinner();
+
+    // --- fireworks --------------------------------------------------------------------
+    void closeFireworks();
+    FireworksOverlay& fireworks() { return *fireworks_; }
+
+    Timer& autoStopTimer() { return *autoStop_; }
+    DrawGenerator& generator() { return gen_; }
+
+private:
+    /// The first row (0-based) whose name equals the selector's text, or -1.
+    int matchingRow() const;
+    std::string levelText() const;
+    /// The selector's level is a row whose quota equals its exhausted mark.
+    bool levelCompleted() const;
+    void setProgressCaption(std::int32_t count);
+    void openFireworks();
+    DrawInputs drawInputs(int row) const;
+
+    Host& host_;
+    MainWindow& window_;
+    MainElements& e_;
+    DrawState& state_;
+    FireworksOverlay* fireworks_;
+    DrawGenerator gen_;
+    std::unique_ptr<Timer> autoStop_;
+    std::unique_ptr<Timer> pictureMarks_;
+    std::vector<std::string_view> frame_;
+    bool busy_ = false;
+    bool connected_ = false;
+    /// Set while the selector's edit-text change is being handled, so the
+    /// activation that follows the same pick does not run the handler twice.
+    bool selectorEditHandled_ = false;
+};
+
+} // namespace luckdial

@@ -1,0 +1,41 @@
+#include "draw/drawcontroller.h"
+
+#include "host/host.h"
+#include "host/qt/qtext.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QComboBox>
+
+namespace luckdial {
+
+void DrawController::forfeitWinner() {
+    if (e_.levelCombo->currentText().isEmpty()) {
+        host_.messageBox(gbk("没有选择抽奖等级！请选择！"), MbOk);
+        return;
+    }
+    if (state_.winnerNumber == 1) {
+        host_.messageBox(gbk("当前奖项还没有人抽取！"), MbOk);
+        return;
+    }
+    const std::optional<std::string> who =
+        host_.inputBox(gbk("如确定某人放弃领奖，请输入此人名单(或号码),"
+                           "然后点【确定】\r\n\r\n否则，请点击【取消】"),
+                       gbk("确定当前某人放弃领奖吗？"), std::string());
+    if (!who) return;
+
+    const std::int32_t w = --state_.winnerNumber;
+    setProgressCaption(w - 1);
+    const int row = matchingRow();
+    if (row >= 0) {
+        const auto n = static_cast<std::size_t>(row);
+        state_.exhausted[n] = w - 1;
+        --state_.counters[n];
+    }
+    window_.results() += gbk("（") + *who + gbk("---放弃领奖）") + "\r\n";
+    writeResultsFile();
+    e_.winners->setCaption({});
+    e_.congrats->setCaption({});
+}
+
+} // namespace luckdial

@@ -1,0 +1,39 @@
+#include "draw/drawcontroller.h"
+
+#include "host/host.h"
+#include "host/qt/qtext.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+namespace luckdial {
+
+void DrawController::appendWinner(std::string_view entry) {
+    window_.results() += resultsLine(entry, levelText());
+}
+
+void DrawController::setProgressCaption(std::int32_t count) {
+    e_.progress->setCaption(levelText() + gbk(" 已抽取") + toText(static_cast<long long>(count)) +
+                            gbk("名"));
+}
+
+void DrawController::updateProgress(std::int32_t w) {
+    const int row = matchingRow();
+    if (row >= 0) state_.counters[static_cast<std::size_t>(row)] = w;
+    setProgressCaption(w);
+    e_.progress->resize(static_cast<int>(e_.progress->caption().size()) * 11,
+                        e_.progress->height());
+    const int colour = e_.subTitle->textColour();
+    e_.progress->setTextColour(colour);
+    e_.levelCaption->setTextColour(colour);
+}
+
+bool DrawController::writeResultsFile() {
+    return host_.writeFile(host_.path(gbk("抽奖结果.txt")), window_.results());
+}
+
+void DrawController::announce() {
+    e_.congrats->setCaption(gbk("恭喜：") + levelText());
+    e_.congrats->show();
+}
+
+} // namespace luckdial

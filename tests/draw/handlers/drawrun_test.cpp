@@ -1,0 +1,375 @@
+#include "drawfixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace luckdial {
+namespace {
+
+using DrawRun = DrawFixture;
+
+TEST_F(DrawRun, RefusalsComeInTheirOrderWithTheirCaptions) {
+    fillPool(numbered(5));
+
+    // Empty selector, every row named: the empty-level message.
+    setLevelQuietly("");
+    host.expectMessage(gbk("您没有选择任何奖项，请选择！"), IdOk, gbk("信息提示"));
+    draw.startDraw();
+
+    // A row with an empty name and quota matches the empty selector and counts
+    // as completed, which is checked first.
+    setRow(8, "", "", "1");
+    host.expectMessage(gbk("没有本奖项或本奖项已经抽取完毕！"), IdOk, gbk("信息："));
+    draw.startDraw();
+
+    // Running winner number at the limit: recorded as exhausted once, then
+    // refused as completed.
+    setRow(8, "七等奖", "", "1");
+    setRow(1, "特等奖", "2", "1");
+    setLevelQuietly("特等奖");
+    state.winnerNumber = 3;
+    state.levelLimit = 3;
+    host.expectMessage(gbk("本奖项抽取完毕"), IdOk, gbk("信息提示"));
+    draw.startDraw();
+    EXPECT_EQ(state.exhausted[0], 2);
+    host.expectMessage(gbk("没有本奖项或本奖项已经抽取完毕！"));
+    draw.startDraw();
+
+    EXPECT_FALSE(state.drawRunning);
+    EXPECT_FALSE(e.startButton->isHidden());
+    EXPECT_TRUE(e.stopButton->isHidden());
+    EXPECT_EQ(window.pool().count(), 5u);
+    EXPECT_TRUE(window.results().empty());
+    EXPECT_FALSE(host.fileExists(host.path(gbk("抽奖结果.txt"))));
+}
+
+TEST_F(DrawRun, AnEmptyPoolLeavesTheStopButtonUntilPressed) {
+    setRow(2, "一等奖", "3", "1");
+    select("一等奖");
+    host.expectMessage(gbk("没有抽奖数据 或 抽奖名单已经抽完！"));
+    draw.startDraw();
+    EXPECT_TRUE(state.drawRunning);
+    EXPECT_TRUE(e.startButton->isHidden());
+    EXPECT_FALSE(e.stopButton->isHidden());
+    EXPECT_EQ(e.congrats->width(), host.screenW);
+
+    e.stopButton->click();
+    EXPECT_FALSE(state.drawRunning);
+    EXPECT_FALSE(e.startButton->isHidden());
+    EXPECT_TRUE(e.stopButton->isHidden());
+    ASSERT_FALSE(host.music.empty());
+    EXPECT_TRUE(host.music.back().stop);
+}
+
+TEST_F(DrawRun, ARefusedStartStillArmsTheAutoStop) {
+    e.panel.autoStop->setText(QStringLiteral("2"));
+    setLevelQuietly("");
+    host.expectMessage(gbk("您没有选择任何奖项，请选择！"), IdOk, gbk("信息提示"));
+    draw.startDraw();
+    EXPECT_EQ(draw.autoStopTimer().period(), 2000);
+}
+
+TEST_F(DrawRun, AutoStopAfterThreeSecondsAndHalfASecond) {
+    fillPool(numbered(50));
+    setRow(3, "二等奖", "10", "2", "2");
+    select("二等奖");
+
+    e.panel.autoStop->setText(QStringLiteral("3"));
+    const std::uint64_t start = host.now();
+    draw.startDraw();
+    EXPECT_EQ(host.now() - start, 3000u);
+    EXPECT_EQ(host.delays.size(), 100u); // frames of 30 ms
+    EXPECT_EQ(draw.autoStopTimer().period(), 0);
+    EXPECT_FALSE(state.drawRunning);
+    EXPECT_FALSE(e.startButton->isHidden());
+    EXPECT_TRUE(e.stopButton->isHidden());
+    EXPECT_EQ(lines(window.results()).size(), 2u);
+
+    host.delays.clear();
+    e.panel.autoStop->setText(QStringLiteral("0.5"));
+    const std::uint64_t second = host.now();
+    draw.startDraw();
+    EXPECT_EQ(host.delays.size(), 17u);
+    EXPECT_EQ(host.now() - second, 510u); // stopped at 500, inside the 17th frame's wait
+    EXPECT_EQ(lines(window.results()).size(), 4u);
+    EXPECT_EQ(state.winnerNumber, 5);
+}
+
+TEST_F(DrawRun, ZeroLeavesTheAutoStopTimerAlone) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    draw.autoStopTimer().setPeriod(60000);
+    e.panel.autoStop->setText(QStringLiteral("0"));
+    int periodDuringScroll = -1;
+    host.onDelay = [&] {
+        if (!state.drawRunning) return;
+        periodDuringScroll = draw.autoStopTimer().period();
+        e.stopButton->click();
+    };
+    draw.startDraw();
+    EXPECT_EQ(periodDuringScroll, 60000);
+    EXPECT_EQ(draw.autoStopTimer().period(), 0); // the stop disarms it
+}
+
+TEST_F(DrawRun, ScrollShowsFramesOfThePoolWithoutChangingIt) {
+    fillPool(numbered(30));
+    setRow(1, "特等奖", "10", "3", "3");
+    select("特等奖");
+    e.winners->setFontValue(FontValue{gbk("宋体"), 20});
+    std::vector<std::string> frames;
+    host.onDelay = [&] {
+        if (!state.drawRunning) return;
+        frames.push_back(e.winners->caption());
+        EXPECT_EQ(window.pool().count(), 30u);
+        EXPECT_EQ(window.focusWidget(), e.stopButton);
+        if (frames.size() == 4) e.stopButton->click();
+    };
+    draw.startDraw();
+    ASSERT_EQ(frames.size(), 4u);
+    for (const auto& frame : frames) {
+        const auto parts = lines(frame);
+        ASSERT_EQ(parts.size(), 1u) << frame;
+        EXPECT_EQ(parts[0].size(), 5u * 3 + 8) << frame; // three entries, two gaps
+        EXPECT_EQ(frame.substr(frame.size() - 2), "\r\n");
+    }
+    EXPECT_EQ(e.winners->height(), 36 * 3); // floor(20 * 1.8) per winner
+    EXPECT_EQ(window.pool().count(), 27u);
+    EXPECT_EQ(window.focusWidget(), e.startButton);
+}
+
+TEST_F(DrawRun, MusicDuringTheScrollAndTheEndSound) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    e.menu.musicOn->setChecked(true);
+    stopAfterFrames(2);
+    draw.startDraw();
+    ASSERT_EQ(host.music.size(), 3u);
+    EXPECT_EQ(host.music[0].count, -1);
+    EXPECT_EQ(host.music[0].files, std::vector<std::string>{host.path(gbk("wav\\bjyy.mp3"))});
+    EXPECT_TRUE(host.music[1].stop);
+    EXPECT_EQ(host.music[2].count, 1);
+    EXPECT_EQ(host.music[2].files, std::vector<std::string>{host.path(gbk("wav\\结束.mp3"))});
+
+    // Without music the end sound still plays.
+    host.music.clear();
+    e.menu.musicOn->setChecked(false);
+    stopAfterFrames(1);
+    draw.startDraw();
+    ASSERT_EQ(host.music.size(), 2u);
+    EXPECT_TRUE(host.music[0].stop);
+    EXPECT_EQ(host.music[1].count, 1);
+}
+
+TEST_F(DrawRun, SpaceStartsOnlyWithThePanelClosed) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+
+    e.panel.frame->show();
+    host.onDelay = [&] { ADD_FAILURE() << "a draw started with the panel open"; };
+    QApplication::sendEvent(&window, &space);
+    EXPECT_FALSE(state.drawRunning);
+    EXPECT_TRUE(window.results().empty());
+
+    e.panel.frame->hide();
+    stopAfterFrames(3);
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(&window, &other);
+    EXPECT_TRUE(window.results().empty());
+    QApplication::sendEvent(&window, &space);
+    EXPECT_EQ(framesSeen, 3);
+    EXPECT_EQ(lines(window.results()).size(), 1u);
+}
+
+TEST_F(DrawRun, ASecondStartDuringTheRunIsIgnored) {
+    fillPool(numbered(20));
+    setRow(1, "特等奖", "10", "2");
+    select("特等奖");
+    int frames = 0;
+    host.onDelay = [&] {
+        if (!state.drawRunning) return;
+        ++frames;
+        if (frames == 2) {
+            draw.startDraw();
+            QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+            QApplication::sendEvent(&window, &space);
+            EXPECT_TRUE(state.drawRunning);
+            EXPECT_TRUE(draw.drawInProgress());
+        }
+        if (frames == 4) e.stopButton->click();
+    };
+    draw.startDraw();
+    EXPECT_EQ(frames, 4);
+    EXPECT_EQ(lines(window.results()).size(), 2u);
+    EXPECT_EQ(state.winnerNumber, 3);
+    EXPECT_EQ(state.counters[0], 2);
+    EXPECT_EQ(window.pool().count(), 18u);
+    EXPECT_FALSE(draw.drawInProgress());
+}
+
+TEST_F(DrawRun, PresetsAtTheLastThreeWinnersAcrossRuns) {
+    fillPool(numbered(20));
+    setRow(2, "一等奖", "5", "2");
+    setPresets(2, "PN", "PNN", "PNNN");
+    select("一等奖");
+    for (int run = 0; run < 3; ++run) {
+        stopAfterFrames(1);
+        draw.startDraw();
+    }
+    const auto got = lines(window.results());
+    ASSERT_EQ(got.size(), 5u);
+    const std::string tail = "  ------  " + gbk("一等奖");
+    EXPECT_EQ(got[0].substr(0, 1), "N");
+    EXPECT_EQ(got[1].substr(0, 1), "N");
+    EXPECT_EQ(got[2], "PNNN" + tail);
+    EXPECT_EQ(got[3], "PNN" + tail);
+    EXPECT_EQ(got[4], "PN" + tail);
+    EXPECT_EQ(window.pool().count(), 18u);
+    EXPECT_EQ(state.counters[1], 5);
+
+    host.expectMessage(gbk("本奖项抽取完毕"), IdOk, gbk("信息提示"));
+    draw.startDraw();
+    EXPECT_EQ(state.exhausted[1], 5);
+}
+
+TEST_F(DrawRun, QuotaOfTenWithEightDrawnDrawsTwo) {
+    fillPool(numbered(30));
+    setRow(3, "二等奖", "10", "5");
+    state.counters[2] = 8;
+    select("二等奖");
+    EXPECT_EQ(state.winnerNumber, 9);
+    EXPECT_EQ(state.levelLimit, 11);
+    stopAfterFrames(1);
+    draw.startDraw();
+    EXPECT_EQ(lines(window.results()).size(), 2u);
+    EXPECT_EQ(state.counters[2], 10);
+    EXPECT_EQ(e.progress->caption(), gbk("二等奖 已抽取10名"));
+    host.expectMessage(gbk("本奖项抽取完毕"), IdOk, gbk("信息提示"));
+    draw.startDraw();
+}
+
+TEST_F(DrawRun, PoolEmptiedMidDraw) {
+    fillPool({"a1", "b2", "c3"});
+    setRow(1, "特等奖", "10", "5", "5");
+    select("特等奖");
+    stopAfterFrames(2);
+    host.expectMessage(gbk("参与抽奖名单已经抽取完毕！"));
+    draw.startDraw();
+    EXPECT_EQ(window.pool().count(), 0u);
+    EXPECT_EQ(lines(window.results()).size(), 3u);
+    EXPECT_EQ(state.winnerNumber, 4);
+    EXPECT_EQ(e.congrats->caption(), gbk("恭喜：特等奖"));
+    EXPECT_EQ(resultsFile(), window.results());
+    // The next start finds nothing to draw from.
+    host.expectMessage(gbk("没有抽奖数据 或 抽奖名单已经抽完！"));
+    draw.startDraw();
+    e.stopButton->click();
+}
+
+TEST_F(DrawRun, AnEmptyPerDrawFieldDrawsNobodyButAnnounces) {
+    fillPool(numbered(5));
+    setRow(1, "特等奖", "5", "");
+    select("特等奖");
+    window.results() = "old  ------  x\r\n";
+    stopAfterFrames(2);
+    draw.startDraw();
+    EXPECT_EQ(e.winners->caption(), "");
+    EXPECT_EQ(window.results(), "old  ------  x\r\n");
+    EXPECT_EQ(e.congrats->caption(), gbk("恭喜：特等奖"));
+    EXPECT_FALSE(e.congrats->isHidden());
+    EXPECT_EQ(resultsFile(), window.results());
+    EXPECT_EQ(window.pool().count(), 5u);
+}
+
+TEST_F(DrawRun, ColumnsOfZeroPutOneWinnerPerLine) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "3", "0");
+    select("特等奖");
+    std::string frame;
+    host.onDelay = [&] {
+        if (!state.drawRunning) return;
+        frame = e.winners->caption();
+        e.stopButton->click();
+    };
+    draw.startDraw();
+    EXPECT_EQ(lines(frame).size(), 3u);
+    EXPECT_EQ(lines(e.winners->caption()).size(), 3u);
+    EXPECT_EQ(e.winners->caption().substr(e.winners->caption().size() - 2), "\r\n");
+}
+
+TEST_F(DrawRun, FireworksOpenForTheirTimeThenClose) {
+    fillPool(numbered(60));
+    setRow(1, "特等奖", "50", "1");
+    select("特等奖");
+    e.panel.disableEffects->setChecked(false);
+    e.panel.fireworksTime->setText(QStringLiteral("2.5"));
+    std::vector<int> variants;
+    bool openDuringWait = false;
+    for (int run = 0; run < 30; ++run) {
+        framesSeen = 0;
+        host.onDelay = [&] {
+            if (state.drawRunning) {
+                EXPECT_FALSE(draw.fireworks().isOpen());
+                e.stopButton->click();
+                return;
+            }
+            openDuringWait = draw.fireworks().isOpen();
+        };
+        host.delays.clear();
+        draw.startDraw();
+        EXPECT_TRUE(openDuringWait);
+        EXPECT_FALSE(draw.fireworks().isOpen());
+        ASSERT_EQ(host.delays.size(), 2u);
+        EXPECT_EQ(host.delays[1], 2500);
+        variants.push_back(draw.fireworks().variant());
+    }
+    for (const int v : {1, 2, 3})
+        EXPECT_NE(std::find(variants.begin(), variants.end(), v), variants.end()) << v;
+
+    // Closing from outside during the wait leaves nothing for the draw to close.
+    host.onDelay = [&] {
+        if (state.drawRunning) {
+            e.stopButton->click();
+            return;
+        }
+        draw.closeFireworks();
+        EXPECT_FALSE(draw.fireworks().isOpen());
+    };
+    draw.startDraw();
+    EXPECT_FALSE(draw.fireworks().isOpen());
+
+    // Zero seconds: opened and closed at once.
+    e.panel.fireworksTime->setText(QStringLiteral("0"));
+    stopAfterFrames(1);
+    host.delays.clear();
+    draw.startDraw();
+    EXPECT_EQ(host.delays.size(), 1u);
+    EXPECT_FALSE(draw.fireworks().isOpen());
+}
+
+TEST_F(DrawRun, AStartClosesOpenFireworks) {
+    draw.fireworks().open(2);
+    setLevelQuietly("");
+    host.expectMessage(gbk("您没有选择任何奖项，请选择！"), IdOk, gbk("信息提示"));
+    draw.startDraw();
+    EXPECT_FALSE(draw.fireworks().isOpen());
+}
+
+TEST_F(DrawRun, TooLargeAPoolEndsTheProgram) {
+    window.pool().clear();
+    for (std::size_t i = 0; i <= Pool::kLimit; ++i)
+        window.pool().append("12345678");
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    host.expectMessage(gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！"));
+    draw.startDraw();
+    EXPECT_TRUE(host.ended);
+    EXPECT_FALSE(state.drawRunning);
+    EXPECT_TRUE(window.results().empty());
+}
+
+} // namespace
+} // namespace luckdial

@@ -1,0 +1,175 @@
+#include "drawfixture.h"
+
+#include <filesystem>
+
+namespace luckdial {
+namespace {
+
+using Results = DrawFixture;
+
+TEST_F(Results, MaskingIsShownButNotWritten) {
+    fillPool({"12345678"});
+    setRow(1, "特等奖", "3", "1");
+    select("特等奖");
+    e.panel.mask->setChecked(true);
+    e.panel.maskLeft->setText(QStringLiteral("3"));
+    e.panel.maskRight->setText(QStringLiteral("6"));
+    e.panel.maskChars->setText(QStringLiteral("****"));
+    std::string scrolled;
+    host.onDelay = [&] {
+        if (!state.drawRunning) return;
+        scrolled = e.winners->caption();
+        e.stopButton->click();
+    };
+    host.expectMessage(gbk("参与抽奖名单已经抽取完毕！"));
+    draw.startDraw();
+    EXPECT_EQ(scrolled, "12345678\r\n"); // the scroll is never masked
+    EXPECT_EQ(e.winners->caption(), "12****78\r\n");
+    EXPECT_FALSE(e.winners->isHidden());
+    const std::string line = "12345678  ------  " + gbk("特等奖") + "\r\n";
+    EXPECT_EQ(window.results(), line);
+    EXPECT_EQ(resultsFile(), line);
+}
+
+TEST_F(Results, ProgressCaptionWidthAndColours) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    e.subTitle->setTextColour(0x00FF00);
+    stopAfterFrames(1);
+    draw.startDraw();
+    EXPECT_EQ(e.progress->caption(), gbk("特等奖 已抽取1名"));
+    EXPECT_EQ(e.progress->caption().size(), 16u);
+    EXPECT_EQ(e.progress->width(), 176);
+    EXPECT_EQ(e.progress->textColour(), 0x00FF00);
+    EXPECT_EQ(e.levelCaption->textColour(), 0x00FF00);
+    EXPECT_EQ(state.counters[0], 1);
+    EXPECT_EQ(e.congrats->caption(), gbk("恭喜：特等奖"));
+}
+
+TEST_F(Results, TwoRunsAndAForfeitInTheFile) {
+    fillPool(numbered(40));
+    setRow(3, "二等奖", "5", "2");
+    setRow(2, "一等奖", "3", "2");
+
+    select("二等奖");
+    stopAfterFrames(2);
+    draw.startDraw();
+    const auto first = lines(window.results());
+    ASSERT_EQ(first.size(), 2u);
+    const std::string forfeited = first[1].substr(0, first[1].find(' '));
+
+    host.expectInput({}, forfeited);
+    draw.forfeitWinner();
+    EXPECT_EQ(state.winnerNumber, 2);
+    EXPECT_EQ(state.counters[2], 1);
+    EXPECT_EQ(state.exhausted[2], 1);
+    EXPECT_EQ(e.progress->caption(), gbk("二等奖 已抽取1名"));
+    EXPECT_EQ(e.winners->caption(), "");
+    EXPECT_EQ(e.congrats->caption(), "");
+    EXPECT_EQ(window.pool().count(), 38u); // the forfeited entry stays out
+
+    select("一等奖");
+    stopAfterFrames(2);
+    draw.startDraw();
+
+    const auto all = lines(resultsFile());
+    ASSERT_EQ(all.size(), 5u);
+    const std::string secondPrize = "  ------  " + gbk("二等奖");
+    const std::string firstPrize = "  ------  " + gbk("一等奖");
+    EXPECT_EQ(all[0], first[0]);
+    EXPECT_EQ(all[1], first[1]);
+    EXPECT_EQ(all[2], gbk("（") + forfeited + gbk("---放弃领奖）"));
+    EXPECT_EQ(all[0].substr(5), secondPrize);
+    EXPECT_EQ(all[3].substr(5), firstPrize);
+    EXPECT_EQ(all[4].substr(5), firstPrize);
+    EXPECT_EQ(resultsFile(), window.results());
+    EXPECT_EQ(resultsFile().substr(resultsFile().size() - 2), "\r\n");
+}
+
+TEST_F(Results, ForfeitThenRedrawOfTheSameWinnerNumber) {
+    fillPool(numbered(20));
+    setRow(1, "特等奖", "3", "3");
+    setPresets(1, "LAST", "", "");
+    select("特等奖");
+    stopAfterFrames(1);
+    draw.startDraw();
+    auto got = lines(window.results());
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[2], "LAST  ------  " + gbk("特等奖"));
+    EXPECT_EQ(state.winnerNumber, 4);
+
+    host.expectInput(gbk("如确定某人放弃领奖，请输入此人名单(或号码),"
+                         "然后点【确定】\r\n\r\n否则，请点击【取消】"),
+                     std::string("LAST"));
+    draw.forfeitWinner();
+    EXPECT_EQ(state.winnerNumber, 3);
+    EXPECT_EQ(state.exhausted[0], 2);
+    EXPECT_EQ(state.counters[0], 2);
+    EXPECT_EQ(e.progress->caption(), gbk("特等奖 已抽取2名"));
+    ASSERT_FALSE(host.log.empty());
+    EXPECT_EQ(host.log.back().kind, DialogRecord::Input);
+    EXPECT_EQ(host.log.back().initial, "");
+
+    // The level is no longer complete; winner 3 is the preset again.
+    draw.selectPrizeLevel();
+    EXPECT_EQ(state.winnerNumber, 3);
+    stopAfterFrames(1);
+    draw.startDraw();
+    got = lines(window.results());
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_EQ(got[3], gbk("（LAST---放弃领奖）"));
+    EXPECT_EQ(got[4], "LAST  ------  " + gbk("特等奖"));
+    EXPECT_EQ(state.counters[0], 3);
+}
+
+TEST_F(Results, ForfeitRefusalsAndCancel) {
+    setLevelQuietly("");
+    host.expectMessage(gbk("没有选择抽奖等级！请选择！"));
+    draw.forfeitWinner();
+
+    fillPool(numbered(5));
+    setRow(1, "特等奖", "3", "1");
+    select("特等奖");
+    host.expectMessage(gbk("当前奖项还没有人抽取！"));
+    draw.forfeitWinner();
+
+    stopAfterFrames(1);
+    draw.startDraw();
+    const std::string before = window.results();
+    host.expectInput({}, std::nullopt);
+    draw.forfeitWinner();
+    EXPECT_EQ(window.results(), before);
+    EXPECT_EQ(state.winnerNumber, 2);
+    EXPECT_EQ(state.counters[0], 1);
+
+    // An empty answer is still a forfeit; the only winner gone, the next is refused.
+    host.expectInput({}, std::string());
+    e.menu.forfeit->trigger();
+    EXPECT_EQ(e.progress->caption(), gbk("特等奖 已抽取0名"));
+    EXPECT_EQ(window.results(), before + gbk("（---放弃领奖）") + "\r\n");
+    EXPECT_EQ(resultsFile(), window.results());
+    host.expectMessage(gbk("当前奖项还没有人抽取！"));
+    e.menu.forfeit->trigger();
+}
+
+TEST_F(Results, AFailedWriteKeepsTheTextForTheNextWrite) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    // A directory where the file should be makes every write fail.
+    ASSERT_TRUE(host.createDirectory(host.path(gbk("抽奖结果.txt"))));
+    stopAfterFrames(1);
+    draw.startDraw();
+    EXPECT_EQ(lines(window.results()).size(), 1u);
+    EXPECT_FALSE(draw.writeResultsFile());
+
+    std::filesystem::remove(HostBase::nativePath(host.path(gbk("抽奖结果.txt"))));
+    stopAfterFrames(1);
+    draw.startDraw();
+    EXPECT_EQ(lines(resultsFile()).size(), 2u);
+    EXPECT_EQ(resultsFile(), window.results());
+}
+
+} // namespace
+} // namespace luckdial
