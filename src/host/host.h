@@ -66,6 +66,10 @@ public:
     virtual std::uint64_t position() const = 0;
     virtual std::uint64_t length() const = 0;
     virtual std::string readAll() = 0;
+    /// Like readAll, for a reader that wants the whole rest at once: the
+    /// handle may hand over its own copy instead of copying (large pools),
+    /// after which it behaves as a closed handle at its end.
+    virtual std::string takeRest() { return readAll(); }
     /// Writes at the current position, without a line end.
     virtual bool writeText(std::string_view text) = 0;
     /// Removes n bytes at the current position, moving the rest down.

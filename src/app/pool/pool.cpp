@@ -1,5 +1,6 @@
 #include "app/pool/pool.h"
 
+#include "host/core/linereader.h"
 #include "host/host.h"
 
 #include <bit>
@@ -32,7 +33,7 @@ void Pool::clear() {
 void Pool::reserve(std::size_t entries, std::size_t bytes) {
     arena_.reserve(bytes);
     offsets_.reserve(entries + 1);
-    tree_.reserve(entries + 1);
+    if (!tree_.empty()) tree_.reserve(entries + 1);
 }
 
 void Pool::shrinkToFit() {
@@ -44,12 +45,12 @@ void Pool::shrinkToFit() {
 
 void Pool::append(std::string_view entry) {
     if (entry.size() > std::numeric_limits<std::uint32_t>::max() - arena_.size()) return;
-    if (offsets_.empty()) {
-        offsets_.push_back(0);
-        tree_.push_back(0); // index 0 of the 1-based tree is unused
-    }
+    if (offsets_.empty()) offsets_.push_back(0);
     arena_.insert(arena_.end(), entry.begin(), entry.end());
     offsets_.push_back(static_cast<std::uint32_t>(arena_.size()));
+    ++live_;
+    liveBytes_ += entry.size();
+    if (tree_.empty()) return; // built at the first removal
     // Node i covers slots (i - lowbit(i), i]: this slot plus the nodes that
     // make up the rest of that range. On average one node is added.
     const std::size_t i = tree_.size();
@@ -58,9 +59,18 @@ void Pool::append(std::string_view entry) {
     for (std::size_t j = i - 1; j > i - low; j -= j & (~j + 1))
         sum += tree_[j];
     tree_.push_back(sum);
-    if (!removed_.empty() && ((i - 1) >> 6) >= removed_.size()) removed_.push_back(0);
-    ++live_;
-    liveBytes_ += entry.size();
+    if (((i - 1) >> 6) >= removed_.size()) removed_.push_back(0);
+}
+
+void Pool::buildTree() {
+    // Before the first removal every slot is live, so node i simply counts
+    // the lowbit(i) slots it covers.
+    const std::size_t n = slots();
+    tree_.resize(n + 1);
+    tree_[0] = 0;
+    for (std::size_t i = 1; i <= n; ++i)
+        tree_[i] = static_cast<std::uint32_t>(i & (~i + 1));
+    removed_.assign((n + 63) / 64, 0);
 }
 
 std::size_t Pool::slotOf(std::size_t position) const {
@@ -84,9 +94,9 @@ std::string_view Pool::entryAt(std::size_t position) const {
 
 void Pool::removeAt(std::size_t position) {
     if (position >= live_) return;
+    if (tree_.empty()) buildTree();
     const std::size_t k = slotOf(position);
     const std::size_t n = slots();
-    if (removed_.empty()) removed_.assign((n + 63) / 64, 0);
     removed_[k >> 6] |= std::uint64_t{1} << (k & 63);
     for (std::size_t i = k + 1; i <= n; i += i & (~i + 1))
         --tree_[i];
@@ -102,34 +112,32 @@ std::size_t Pool::memoryBytes() const {
 void loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>& clockMs,
               const LoadProgress& progress) {
     pool.clear();
-    const std::uint64_t length = source.length();
-    // The clock is asked only now and then: for short entries asking it per
-    // line would cost as much as the loading itself.
-    constexpr std::size_t kCheckBudget = 64 * 1024;
-    std::size_t budget = kCheckBudget;
+    // The whole text at once: a call through the handle per line would cost
+    // several times the reading of the file for pools of short entries.
+    const std::string text = source.takeRest();
+    LineReader reader(text);
+    // The clock is asked only now and then, after this many bytes.
+    constexpr std::size_t kCheckBytes = 256 * 1024;
+    std::size_t checkAt = kCheckBytes;
     bool reserved = false;
     std::uint32_t last = clockMs ? clockMs() : 0;
-    while (!source.atEnd()) {
-        std::string line = source.readLine();
-        const std::size_t cost = line.size() + 16;
+    while (!reader.atEnd()) {
+        const std::string_view line = reader.readLine();
         if (!line.empty()) pool.append(line);
-        if (cost < budget) {
-            budget -= cost;
-            continue;
-        }
-        budget = kCheckBudget;
-        const std::uint64_t done = source.position();
-        if (!reserved && done > 0 && done < length) {
+        if (reader.position() < checkAt) continue;
+        checkAt = reader.position() + kCheckBytes;
+        if (!reserved && reader.position() < text.size()) {
             // Size the storage once from the part read so far, so that a large
             // pool is neither copied on every growth step nor held at twice
             // its size.
             reserved = true;
-            const double scale = static_cast<double>(length) / static_cast<double>(done) * 1.0625;
+            const double scale =
+                static_cast<double>(text.size()) / static_cast<double>(reader.position()) * 1.0625;
             pool.reserve(
                 static_cast<std::size_t>(static_cast<double>(pool.count()) * scale) + 64,
-                std::min<std::size_t>(
-                    static_cast<std::size_t>(static_cast<double>(pool.entryBytes()) * scale) + 1024,
-                    static_cast<std::size_t>(length)));
+                std::min(static_cast<std::size_t>(static_cast<double>(pool.entryBytes()) * scale) +
+                             1024,
+                         text.size()));
         }
         if (clockMs && progress) {
             const std::uint32_t now = clockMs();

@@ -54,13 +54,15 @@ private:
     }
     /// Slot of the live entry at a 0-based position (position < count).
     std::size_t slotOf(std::size_t position) const;
+    void buildTree();
 
     std::vector<char> arena_;
     /// Start of each slot's text in the arena, plus the end of the last.
     std::vector<std::uint32_t> offsets_;
-    /// Fenwick tree (1-based) of live counts over the slots.
+    /// Fenwick tree (1-based) of live counts over the slots; built at the
+    /// first removal, as positions equal slots until then.
     std::vector<std::uint32_t> tree_;
-    /// One bit per slot, set when removed; empty until the first removal.
+    /// One bit per slot, set when removed; built with the tree.
     std::vector<std::uint64_t> removed_;
     std::size_t live_ = 0;
     std::size_t liveBytes_ = 0;

@@ -157,11 +157,6 @@ bool replaceFile(const std::string& native, const std::vector<std::string_view>&
     return true;
 }
 
-bool hasHighBytes(std::string_view s) {
-    return std::any_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
 /// A text file loaded whole at opening; changes are written back at once,
 /// crash-safely, in the encoding the file had (GBK stays GBK, everything else
 /// is written as UTF-8, the Linux default).
@@ -169,10 +164,10 @@ class HostTextFile : public TextFile {
 public:
     HostTextFile() = default;
     HostTextFile(std::string native, std::string raw) : native_(std::move(native)), open_(true) {
-        bool utf8File = isUtf8Text(raw);
+        const TextKind kind = textKind(raw);
         bom_ = raw.compare(0, 3, "\xEF\xBB\xBF") == 0;
-        writeUtf8_ = utf8File || !hasHighBytes(raw);
-        if (utf8File) {
+        writeUtf8_ = kind != TextKind::Other;
+        if (kind == TextKind::Utf8) {
             content_ = gbk(std::string_view(raw).substr(bom_ ? 3 : 0));
         } else {
             content_ = std::move(raw);
@@ -189,6 +184,15 @@ public:
     std::string readAll() override {
         std::string rest = content_.substr(std::min(reader_.position(), content_.size()));
         reader_ = LineReader(content_, content_.size());
+        return rest;
+    }
+
+    std::string takeRest() override {
+        if (!open_) return {};
+        const std::size_t pos = reader_.position();
+        std::string rest = pos == 0 ? std::move(content_) : content_.substr(pos);
+        // Without its content the handle must not write anything back.
+        close();
         return rest;
     }
 

@@ -28,7 +28,8 @@ public:
                          std::string_view defaultValue = {}) override;
     bool writeItem(const std::string& file, std::string_view section, std::string_view key,
                    std::string_view value) override;
-    bool deleteItem(const std::string& file, std::string_view section, std::string_view key) override;
+    bool deleteItem(const std::string& file, std::string_view section,
+                    std::string_view key) override;
     bool deleteSection(const std::string& file, std::string_view section) override;
 
     std::uint32_t tickCount() override;

@@ -12,9 +12,11 @@
 namespace luckdial::profile {
 
 /// The value of key in section, or nothing when absent.
-std::optional<std::string> read(std::string_view fileText, std::string_view section, std::string_view key);
+std::optional<std::string> read(std::string_view fileText, std::string_view section,
+                                std::string_view key);
 /// fileText with key set to value (added to the section, or a new section at the end).
-std::string write(std::string_view fileText, std::string_view section, std::string_view key, std::string_view value);
+std::string write(std::string_view fileText, std::string_view section, std::string_view key,
+                  std::string_view value);
 /// fileText without the key.
 std::string removeKey(std::string_view fileText, std::string_view section, std::string_view key);
 /// fileText without the section and its keys.

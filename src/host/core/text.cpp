@@ -127,8 +127,8 @@ std::string utf8(std::string_view gbkText) {
     return fromGbk.run(gbkText, "\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; });
 }
 
-bool isUtf8Text(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return true;
+TextKind textKind(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return TextKind::Utf8;
     bool multiByte = false;
     std::size_t i = 0;
     const std::size_t n = bytes.size();
@@ -147,11 +147,15 @@ bool isUtf8Text(std::string_view bytes) {
             continue;
         }
         std::size_t len = utf8SequenceLength(bytes.substr(i));
-        if (len == 0) return false;
+        if (len == 0) return TextKind::Other;
         multiByte = true;
         i += len;
     }
-    return multiByte;
+    return multiByte ? TextKind::Utf8 : TextKind::Ascii;
+}
+
+bool isUtf8Text(std::string_view bytes) {
+    return textKind(bytes) == TextKind::Utf8;
 }
 
 std::string fileTextToGbk(std::string bytes) {

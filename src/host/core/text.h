@@ -13,6 +13,10 @@ std::string gbk(std::string_view utf8);
 /// GBK/GB18030 bytes -> UTF-8. Invalid bytes become U+FFFD; never throws.
 std::string utf8(std::string_view gbkText);
 
+/// How bytes read as UTF-8: pure ASCII; UTF-8 (a byte-order mark, or valid
+/// UTF-8 with at least one multi-byte sequence); or anything else (GBK).
+enum class TextKind { Ascii, Utf8, Other };
+TextKind textKind(std::string_view bytes);
 /// True when the bytes start with the UTF-8 byte-order mark, or are entirely
 /// valid UTF-8 holding at least one multi-byte sequence.
 bool isUtf8Text(std::string_view bytes);

@@ -154,7 +154,7 @@ TEST(PoolLoad, ReportsProgressByTheClock) {
     std::vector<std::pair<std::uint32_t, std::size_t>> calls;
     Pool pool;
     loadPool(
-        pool, file, [&] { return clock += 7; },
+        pool, file, [&] { return clock += 25; },
         [&](std::size_t n) { calls.emplace_back(clock, n); });
     EXPECT_EQ(pool.count(), 200000u);
     ASSERT_GE(calls.size(), 3u); // some on the way, one at the end

@@ -251,6 +251,20 @@ TEST_F(HostBaseTest, TextFileRewriteKeepsTheFileEncoding) {
     EXPECT_EQ(g->readAll(), gbk("题"));
 }
 
+TEST_F(HostBaseTest, TakeRestHandsOverTheTextAndCloses) {
+    put(disk("pool.txt"), "001\r\n002\r\n");
+    auto f = host.openTextFile(host.path("pool.txt"));
+    EXPECT_EQ(f->takeRest(), "001\r\n002\r\n");
+    EXPECT_TRUE(f->atEnd());
+    EXPECT_FALSE(f->writeText("x")); // nothing left to write back
+    EXPECT_EQ(slurp(disk("pool.txt")), "001\r\n002\r\n");
+
+    auto g = host.openTextFile(host.path("pool.txt"));
+    EXPECT_EQ(g->readLine(), "001");
+    EXPECT_EQ(g->takeRest(), "002\r\n");
+    EXPECT_EQ(host.openTextFile(host.path("missing"))->takeRest(), "");
+}
+
 TEST_F(HostBaseTest, TickCountMovesForward) {
     std::uint32_t a = host.tickCount();
     usleep(20000);
