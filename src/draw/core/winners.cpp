@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace luckdial {
 
@@ -146,7 +147,7 @@ drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& 
 
         winner.winnerNumber = winnerNumber;
         ++winnerNumber;
-        outcome.winners.push_back(winner);
+        outcome.winners.push_back(std::move(winner));
         if (onWinner) onWinner(outcome.winners.back(), outcome.label);
 
         if (pool.count() == 0) {
