@@ -7,7 +7,6 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -197,6 +196,7 @@ std::optional<FontChoice> showFontDialog(QWidget* parent, const FontChoice& init
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons);
     fonts->setCurrentFont(initialFont);
+    const QString shownFamily = fonts->currentFont().family();
     layout->addWidget(fonts);
 
     int colour = initial.colour;
@@ -227,10 +227,7 @@ std::optional<FontChoice> showFontDialog(QWidget* parent, const FontChoice& init
     FontChoice result;
     // A Windows face name that is not installed shows as its substitute;
     // unless the user picked another family, keep the name as stored.
-    result.font.face = chosen.family() == QFontInfo(initialFont).family() ||
-                               chosen.family() == initialFont.family()
-                           ? initial.font.face
-                           : gbkOf(chosen.family());
+    result.font.face = chosen.family() == shownFamily ? initial.font.face : gbkOf(chosen.family());
     result.font.size = pointsOf(chosen);
     result.font.bold = chosen.bold();
     result.font.italic = chosen.italic();

@@ -172,6 +172,7 @@ std::string QtHost::fetchDocument(const std::string& url) {
     QEventLoop loop;
     QTimer timeout;
     timeout.setSingleShot(true);
+    timeout.setTimerType(Qt::PreciseTimer);
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     timeout.start(fetchTimeoutMs);

@@ -32,9 +32,9 @@ QRegion roundedCornerRegion(int width, int height, int diameter) {
     QRegion region;
     int y = 0;
     while (y < h) {
-        const int inY = std::min(inset(y), inset(h - 1 - y));
+        const int inY = std::max(inset(y), inset(h - 1 - y));
         int end = y + 1;
-        while (end < h && std::min(inset(end), inset(h - 1 - end)) == inY)
+        while (end < h && std::max(inset(end), inset(h - 1 - end)) == inY)
             ++end;
         if (w - 2 * inY > 0) region += QRect(inY, y, w - 2 * inY, end - y);
         y = end;
