@@ -105,7 +105,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Luckdial") + QStringLiteral("Ver4.93"));
     setGeometry(50, 50, 1000, 760);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    // A click on the background leaves the keyboard focus where it is (on the
+    // start button, so that Space keeps starting draws).
+    setFocusPolicy(Qt::NoFocus);
     e_.window = this;
     buildDisplay();
     buildPanel();

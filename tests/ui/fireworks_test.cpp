@@ -97,7 +97,8 @@ TEST(Fireworks, ThreeVariantsDrawDifferently) {
         fx->open(variant);
         fx->close();
         fx->open(variant);
-        for (int i = 0; i < 60; ++i) fx->step();
+        for (int i = 0; i < 60; ++i)
+            fx->step();
         EXPECT_EQ(fx->variant(), variant);
         EXPECT_GT(fx->particleCount(), 0u) << "variant " << variant;
         EXPECT_GT(changedPixels(w), 20) << "variant " << variant;

@@ -13,7 +13,8 @@ using luckdial::testing::testPicture;
 namespace {
 
 bool near(QColor a, QColor b, int tolerance = 24) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
@@ -67,7 +68,8 @@ TEST(DecodeJpeg, NonJpegAndRandomBytesGiveNoPicture) {
     std::uniform_int_distribution<int> byte(0, 255);
     for (int i = 0; i < 300; ++i) {
         std::string junk(static_cast<std::size_t>(16 + i * 7), '\0');
-        for (char& c : junk) c = static_cast<char>(byte(rng));
+        for (char& c : junk)
+            c = static_cast<char>(byte(rng));
         // Half of them start like a JPEG file to get past the first check.
         if (i % 2 == 0) junk.replace(0, 4, "\xFF\xD8\xFF\xE0", 4);
         EXPECT_TRUE(decodeJpeg(junk).isNull()) << "sample " << i;
@@ -81,7 +83,8 @@ TEST(DecodeJpeg, DamagedDataNeverCrashes) {
     for (int i = 0; i < 300; ++i) {
         std::string bad = whole;
         std::uniform_int_distribution<std::size_t> pos(2, bad.size() - 1);
-        for (int k = 0; k < 1 + i % 8; ++k) bad[pos(rng)] = static_cast<char>(rng() & 0xFF);
+        for (int k = 0; k < 1 + i % 8; ++k)
+            bad[pos(rng)] = static_cast<char>(rng() & 0xFF);
         const QImage img = decodeJpeg(bad);
         // Either refused or a picture of a sane size, never a crash.
         if (img.isNull())

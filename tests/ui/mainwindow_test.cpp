@@ -22,7 +22,9 @@ using namespace luckdial;
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+QString u(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 template <class T> T* find(QWidget& root, const char* objectName) {
     return root.findChild<T*>(u(objectName));
@@ -40,7 +42,8 @@ struct LabelRow {
 
 QStringList actionNames(const QMenu* menu) {
     QStringList names;
-    for (const QAction* a : menu->actions()) names << a->objectName();
+    for (const QAction* a : menu->actions())
+        names << a->objectName();
     return names;
 }
 
@@ -56,9 +59,20 @@ TEST(MainWindow, CaptionAndDesignSize) {
 TEST(MainWindow, DisplayElementsAsDesigned) {
     MainWindow w;
     const LabelRow rows[] = {
-        {"透明标签_主标题", {24, 20, 976, 90}, true, "某某公司销售现场抽奖活动", 48, true, 0xFFFFFF},
-        {"透明标签_副标题", {0, 120, 1024, 60}, true,
-         "----------2011年销售现场抽奖活动---------\r\n\r\n", 20, true, 0xFFFFFF},
+        {"透明标签_主标题",
+         {24, 20, 976, 90},
+         true,
+         "某某公司销售现场抽奖活动",
+         48,
+         true,
+         0xFFFFFF},
+        {"透明标签_副标题",
+         {0, 120, 1024, 60},
+         true,
+         "----------2011年销售现场抽奖活动---------\r\n\r\n",
+         20,
+         true,
+         0xFFFFFF},
         {"透明标签_中奖人", {64, 340, 920, 70}, true, "", 28, true, 65535},
         {"透明标签_恭喜", {8, 265, 976, 70}, false, "", 36, true, 65535},
         {"透明标签_奖项等级", {43, 704, 125, 30}, true, "选择奖项等级：", 14, false, 0xFFFFFF},
@@ -111,22 +125,38 @@ TEST(MainWindow, ElementStructPointsAtTheNamedWidgets) {
     MainWindow w;
     MainElements& e = w.elements();
     const std::pair<QWidget*, const char*> named[] = {
-        {e.mainTitle, "透明标签_主标题"},    {e.subTitle, "透明标签_副标题"},
-        {e.winners, "透明标签_中奖人"},      {e.congrats, "透明标签_恭喜"},
-        {e.levelCaption, "透明标签_奖项等级"}, {e.levelCombo, "组合框1"},
-        {e.progress, "透明标签_抽取进度"},   {e.prizePicture, "动画框_奖品图片"},
-        {e.prizeName, "透明标签_奖品名称"},  {e.startButton, "超级按钮_开始"},
-        {e.stopButton, "超级按钮_停止"},     {e.buttonGrip, "透明标签_按钮移动"},
-        {e.switchMark, "透明标签_开关"},     {e.scratch, "编辑框1"},
-        {e.panel.frame, "外形框1"},          {e.panel.icon, "图片框1"},
-        {e.panel.caption, "透明标签2"},      {e.panel.closeMark, "标签8"},
-        {e.panel.group, "分组框1"},          {e.panel.hotKeyLabel, "标签1"},
-        {e.panel.scrollSpeed, "编辑框_滚动速度"}, {e.panel.pictureWidth, "编辑框_奖品图片宽"},
-        {e.panel.pictureHeight, "编辑框_奖品图片高"}, {e.panel.autoStop, "编辑框_自动停止"},
-        {e.panel.fireworksTime, "编辑框_烟花时间"}, {e.panel.disableEffects, "选择框_禁用特效"},
-        {e.panel.allowRepeat, "选择框_是否允许重复抽奖"}, {e.panel.hideButtons, "选择框_不显示按钮"},
-        {e.panel.mask, "选择框_屏蔽"},       {e.panel.maskLeft, "编辑框_屏蔽左"},
-        {e.panel.maskRight, "编辑框_屏蔽右"}, {e.panel.maskChars, "编辑框_屏蔽字符"},
+        {e.mainTitle, "透明标签_主标题"},
+        {e.subTitle, "透明标签_副标题"},
+        {e.winners, "透明标签_中奖人"},
+        {e.congrats, "透明标签_恭喜"},
+        {e.levelCaption, "透明标签_奖项等级"},
+        {e.levelCombo, "组合框1"},
+        {e.progress, "透明标签_抽取进度"},
+        {e.prizePicture, "动画框_奖品图片"},
+        {e.prizeName, "透明标签_奖品名称"},
+        {e.startButton, "超级按钮_开始"},
+        {e.stopButton, "超级按钮_停止"},
+        {e.buttonGrip, "透明标签_按钮移动"},
+        {e.switchMark, "透明标签_开关"},
+        {e.scratch, "编辑框1"},
+        {e.panel.frame, "外形框1"},
+        {e.panel.icon, "图片框1"},
+        {e.panel.caption, "透明标签2"},
+        {e.panel.closeMark, "标签8"},
+        {e.panel.group, "分组框1"},
+        {e.panel.hotKeyLabel, "标签1"},
+        {e.panel.scrollSpeed, "编辑框_滚动速度"},
+        {e.panel.pictureWidth, "编辑框_奖品图片宽"},
+        {e.panel.pictureHeight, "编辑框_奖品图片高"},
+        {e.panel.autoStop, "编辑框_自动停止"},
+        {e.panel.fireworksTime, "编辑框_烟花时间"},
+        {e.panel.disableEffects, "选择框_禁用特效"},
+        {e.panel.allowRepeat, "选择框_是否允许重复抽奖"},
+        {e.panel.hideButtons, "选择框_不显示按钮"},
+        {e.panel.mask, "选择框_屏蔽"},
+        {e.panel.maskLeft, "编辑框_屏蔽左"},
+        {e.panel.maskRight, "编辑框_屏蔽右"},
+        {e.panel.maskChars, "编辑框_屏蔽字符"},
         {e.panel.save, "按钮_保存"},
     };
     for (const auto& [widget, objectName] : named) {
@@ -226,11 +256,11 @@ TEST(MainWindow, PopUpMenuTreeInOrder) {
     ASSERT_NE(m.menu, nullptr);
     EXPECT_EQ(m.menu->objectName(), u("更换"));
     EXPECT_FALSE(m.menu->menuAction()->isVisible());
-    const QStringList top{u("更换主标题"),   u("更换副标题"), u("奖项设置"),
-                          u("查看抽奖结果"), u("导出抽奖结果"), u("背景图控制"),
-                          u("背景音乐控制"), u("字体颜色设置"), u("最小化界面"),
-                          u("界面大小"),     u("当前某中奖人放弃"), u("软件初始化"),
-                          u("新版本下载"),   u("退出")};
+    const QStringList top{
+        u("更换主标题"),   u("更换副标题"), u("奖项设置"),         u("查看抽奖结果"),
+        u("导出抽奖结果"), u("背景图控制"), u("背景音乐控制"),     u("字体颜色设置"),
+        u("最小化界面"),   u("界面大小"),   u("当前某中奖人放弃"), u("软件初始化"),
+        u("新版本下载"),   u("退出")};
     EXPECT_EQ(actionNames(m.menu), top);
     auto subMenu = [&](const char* name) {
         for (QAction* a : m.menu->actions())
@@ -253,7 +283,8 @@ TEST(MainWindow, PopUpMenuTreeInOrder) {
         if (a != m.update) {
             EXPECT_TRUE(a->isVisible()) << a->objectName().toStdString();
         }
-    for (QAction* a : {m.musicOn, m.musicOff, m.windowMode, m.fullScreen}) EXPECT_TRUE(a->isCheckable());
+    for (QAction* a : {m.musicOn, m.musicOff, m.windowMode, m.fullScreen})
+        EXPECT_TRUE(a->isCheckable());
     for (QAction* a : {m.changeMainTitle, m.exit, m.reset, m.forfeit, m.fontWinners})
         EXPECT_FALSE(a->isCheckable());
     EXPECT_EQ(m.fontCongrats->text(), u("恭喜提示"));

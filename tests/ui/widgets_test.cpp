@@ -20,7 +20,8 @@ TEST(FontSizes, PixelHeightsAndPointsConvertAt96Dpi) {
     EXPECT_EQ(pointsToPixels(9), 12);
     EXPECT_EQ(pointsToPixels(36), 48);
     // Every point size survives the trip through pixels.
-    for (int pt = 1; pt <= 300; ++pt) EXPECT_EQ(pixelsToPoints(pointsToPixels(pt)), pt) << pt;
+    for (int pt = 1; pt <= 300; ++pt)
+        EXPECT_EQ(pixelsToPoints(pointsToPixels(pt)), pt) << pt;
 }
 
 TEST(Colours, ValueIsRedPlus256GreenPlus65536Blue) {
@@ -29,7 +30,8 @@ TEST(Colours, ValueIsRedPlus256GreenPlus65536Blue) {
     EXPECT_EQ(toQColor(255), QColor(255, 0, 0));
     EXPECT_EQ(fromQColor(QColor(255, 128, 0)), 33023);
     EXPECT_EQ(fromQColor(QColor(0, 0, 255)), 16711680);
-    for (int v : {0, 1, 256, 65536, 0x123456, 0xFFFFFF}) EXPECT_EQ(fromQColor(toQColor(v)), v);
+    for (int v : {0, 1, 256, 65536, 0x123456, 0xFFFFFF})
+        EXPECT_EQ(fromQColor(toQColor(v)), v);
 }
 
 TEST(Fonts, WindowsFacesStayAsWrittenAndResolveToCjkFonts) {
