@@ -11,12 +11,26 @@ namespace luckdial {
 
 namespace {
 
-template <typename T> void shrinkIfSparse(std::vector<T>& v) {
-    if (v.capacity() - v.size() > v.size() / 8) v.shrink_to_fit();
+template <typename T> void shrinkIfSparse(T& v) {
+    if (v.capacity() - v.size() > v.size() / 4) v.shrink_to_fit();
 }
 
-template <typename T> void release(std::vector<T>& v) {
-    std::vector<T>().swap(v);
+template <typename T> void release(T& v) {
+    T().swap(v);
+}
+
+/// Moves n bytes down to dst (dst <= src) a word at a time: each word is read
+/// before anything at or above it is written, so the overlap is harmless.
+inline void moveDown(char* dst, const char* src, std::size_t n) {
+    if (dst == src) return;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, src + i, 8);
+        std::memcpy(dst + i, &w, 8);
+    }
+    for (; i < n; ++i)
+        dst[i] = src[i];
 }
 
 } // namespace
@@ -30,12 +44,6 @@ void Pool::clear() {
     liveBytes_ = 0;
 }
 
-void Pool::reserve(std::size_t entries, std::size_t bytes) {
-    arena_.reserve(bytes);
-    offsets_.reserve(entries + 1);
-    if (!tree_.empty()) tree_.reserve(entries + 1);
-}
-
 void Pool::shrinkToFit() {
     shrinkIfSparse(arena_);
     shrinkIfSparse(offsets_);
@@ -46,7 +54,7 @@ void Pool::shrinkToFit() {
 void Pool::append(std::string_view entry) {
     if (entry.size() > std::numeric_limits<std::uint32_t>::max() - arena_.size()) return;
     if (offsets_.empty()) offsets_.push_back(0);
-    arena_.insert(arena_.end(), entry.begin(), entry.end());
+    arena_.append(entry);
     offsets_.push_back(static_cast<std::uint32_t>(arena_.size()));
     ++live_;
     liveBytes_ += entry.size();
@@ -109,45 +117,63 @@ std::size_t Pool::memoryBytes() const {
            tree_.capacity() * sizeof(std::uint32_t) + removed_.capacity() * sizeof(std::uint64_t);
 }
 
-void loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>& clockMs,
-              const LoadProgress& progress) {
-    pool.clear();
-    // The whole text at once: a call through the handle per line would cost
-    // several times the reading of the file for pools of short entries.
-    const std::string text = source.takeRest();
+void Pool::assignLines(std::string text, const std::function<void(std::size_t)>& tick) {
+    clear();
+    // Each entry moves down to the end of the one before, over the line ends
+    // and empty lines already read, so the text becomes the arena without a
+    // second buffer. Writes stay below the read position.
+    constexpr std::size_t kTickBytes = 256 * 1024;
     LineReader reader(text);
-    // The clock is asked only now and then, after this many bytes.
-    constexpr std::size_t kCheckBytes = 256 * 1024;
-    std::size_t checkAt = kCheckBytes;
+    char* const base = text.data();
+    std::size_t used = 0;
+    std::size_t tickAt = kTickBytes;
     bool reserved = false;
-    std::uint32_t last = clockMs ? clockMs() : 0;
-    while (!reader.atEnd()) {
-        const std::string_view line = reader.readLine();
-        if (!line.empty()) pool.append(line);
-        if (reader.position() < checkAt) continue;
-        checkAt = reader.position() + kCheckBytes;
-        if (!reserved && reader.position() < text.size()) {
-            // Size the storage once from the part read so far, so that a large
+    offsets_.push_back(0);
+    reader.forEachLine([&](std::string_view line) {
+        if (!line.empty() && line.size() <= std::numeric_limits<std::uint32_t>::max() - used) {
+            moveDown(base + used, line.data(), line.size());
+            used += line.size();
+            offsets_.push_back(static_cast<std::uint32_t>(used));
+        }
+        const std::size_t readTo = static_cast<std::size_t>(line.data() - base) + line.size();
+        if (readTo < tickAt) return;
+        tickAt = readTo + kTickBytes;
+        if (!reserved) {
+            // Size the offsets once from the part read so far, so that a large
             // pool is neither copied on every growth step nor held at twice
             // its size.
             reserved = true;
-            const double scale =
-                static_cast<double>(text.size()) / static_cast<double>(reader.position()) * 1.0625;
-            pool.reserve(
-                static_cast<std::size_t>(static_cast<double>(pool.count()) * scale) + 64,
-                std::min(static_cast<std::size_t>(static_cast<double>(pool.entryBytes()) * scale) +
-                             1024,
-                         text.size()));
+            const double scale = static_cast<double>(text.size()) / static_cast<double>(readTo);
+            offsets_.reserve(
+                static_cast<std::size_t>(static_cast<double>(offsets_.size()) * scale * 1.0625) +
+                64);
         }
-        if (clockMs && progress) {
+        if (tick) tick(offsets_.size() - 1);
+    });
+    text.resize(used);
+    arena_ = std::move(text);
+    live_ = offsets_.size() - 1;
+    liveBytes_ = used;
+    if (live_ == 0) offsets_.clear();
+    shrinkToFit();
+}
+
+void loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>& clockMs,
+              const LoadProgress& progress) {
+    // The whole text at once: a call through the handle per line would cost
+    // several times the reading of the file for pools of short entries.
+    std::uint32_t last = clockMs ? clockMs() : 0;
+    std::function<void(std::size_t)> tick;
+    if (clockMs && progress) {
+        tick = [&](std::size_t loaded) {
             const std::uint32_t now = clockMs();
             if (now - last >= 30) {
                 last = now;
-                progress(pool.count());
+                progress(loaded);
             }
-        }
+        };
     }
-    pool.shrinkToFit();
+    pool.assignLines(source.takeRest(), tick);
     if (progress) progress(pool.count());
 }
 
@@ -155,11 +181,21 @@ std::string progressText(const Pool& pool) {
     std::string text;
     text.resize(pool.entryBytes() + 2 * pool.count());
     char* out = text.data();
+    // Entries are short and never overlap the output: word copies beat a
+    // library call per entry.
     pool.forEach([&](std::string_view entry) {
-        if (!entry.empty()) std::memcpy(out, entry.data(), entry.size());
-        out += entry.size();
-        *out++ = '\r';
-        *out++ = '\n';
+        const char* in = entry.data();
+        std::size_t n = entry.size();
+        for (; n >= 8; n -= 8, in += 8, out += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, in, 8);
+            std::memcpy(out, &w, 8);
+        }
+        for (; n > 0; --n)
+            *out++ = *in++;
+        out[0] = '\r';
+        out[1] = '\n';
+        out += 2;
     });
     return text;
 }

@@ -30,10 +30,11 @@ public:
     void removeAt(std::size_t position);
     /// Bytes held by the pool's own storage.
     std::size_t memoryBytes() const;
-    /// Room for this many entries and entry bytes without reallocation.
-    void reserve(std::size_t entries, std::size_t bytes);
-    /// Gives back reserved storage where more than an eighth of it is unused.
-    void shrinkToFit();
+    /// Replaces the entries by the non-empty lines of text, read by the line
+    /// rules of LineReader; the text's own storage becomes the arena. tick,
+    /// when given, gets the number of entries read so far after every few
+    /// hundred kilobytes of text; the pool itself changes only at the end.
+    void assignLines(std::string text, const std::function<void(std::size_t)>& tick = {});
     /// Total bytes of the entries (without line ends).
     std::size_t entryBytes() const { return liveBytes_; }
 
@@ -55,8 +56,10 @@ private:
     /// Slot of the live entry at a 0-based position (position < count).
     std::size_t slotOf(std::size_t position) const;
     void buildTree();
+    /// Gives back reserved storage where more than a quarter of it is unused.
+    void shrinkToFit();
 
-    std::vector<char> arena_;
+    std::string arena_;
     /// Start of each slot's text in the arena, plus the end of the last.
     std::vector<std::uint32_t> offsets_;
     /// Fenwick tree (1-based) of live counts over the slots; built at the

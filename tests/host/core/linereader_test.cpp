@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -89,4 +90,21 @@ TEST(LineReader, ContinuesFromAPosition) {
     EXPECT_EQ(again.readLine(), "002");
     EXPECT_TRUE(again.atEnd());
     EXPECT_TRUE(LineReader(text, 99).atEnd());
+}
+
+TEST(LineReader, BulkSplitAgreesWithLineByLine) {
+    // Random texts over the bytes that matter, long enough for the block scan.
+    const char alphabet[] = {'a', '1', ' ', '\r', '\n', '\n', '\0', '\x1A', '\x80', '\xB0', '\xFE'};
+    std::mt19937 rng(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(rng() % 120, 'x');
+        const unsigned specials = 1 + rng() % 10; // how often a byte other than 'x' shows
+        for (char& c : text)
+            if (rng() % 10 < specials) c = alphabet[rng() % sizeof alphabet];
+        std::vector<std::string> bulk;
+        LineReader r(text);
+        r.forEachLine([&](std::string_view l) { bulk.emplace_back(l); });
+        ASSERT_EQ(bulk, lines(text)) << "round " << round;
+        EXPECT_TRUE(r.atEnd());
+    }
 }
