@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb on a copy of the demo event, draws once
+# with the keyboard and saves a picture of the screen during the fireworks.
+# Usage: scripts/screenshot.sh [out.png]   (default docs/screenshot.png)
+# Builds first unless the executable exists (BUILD_DIR, default build).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/docs/screenshot.png}")
+BUILD=${BUILD_DIR:-$root/build}
+XVFB_SCREEN=${XVFB_SCREEN:-1280x720x24}
+source "$root/scripts/xvfb-lib.sh"
+
+exe="$BUILD/demo/luckdial"
+if [ ! -x "$exe" ]; then
+    cmake -S "$root" -B "$BUILD" -G Ninja >/dev/null
+    cmake --build "$BUILD" --target luckdial
+fi
+
+dir=$(mktemp -d)
+trap 'xvfb_cleanup; rm -rf "$dir"' EXIT
+cp -r "$root/demo/." "$dir/"
+install_program "$exe" "$dir"
+xvfb_start
+app_start "$dir"
+win=$(wait_window '^Luckdial')
+
+# Choose the third level (several winners per draw), then one draw run.
+height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
+xdotool mousemove 220 $((height - 75)) click 1
+sleep 0.3
+key_to "$win" Down Down Down
+sleep 0.5
+key_to "$win" space
+sleep 1.0
+key_to "$win" space
+wait_lines "$dir/抽奖结果.txt" 1 15
+sleep 0.8
+xdotool mousemove $(( $(xdotool getdisplaygeometry | cut -d' ' -f1) - 1 )) 0
+
+mkdir -p "$(dirname "$out")"
+import -display "$DISPLAY" -window root "$out"
+echo "saved $out"

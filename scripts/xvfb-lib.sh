@@ -1,0 +1,106 @@
+# Shell helpers for driving the real program on a private X server (Xvfb) with
+# xdotool: sourced by the real-window tests and by scripts/screenshot.sh.
+# Every process started here is remembered by its id and ended on exit.
+
+XVFB_PID=""
+APP_PID=""
+XVFB_SCREEN=${XVFB_SCREEN:-1024x768x24}
+
+xvfb_cleanup() {
+    if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then kill "$APP_PID" 2>/dev/null || true; fi
+    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then kill "$XVFB_PID" 2>/dev/null || true; fi
+    wait 2>/dev/null || true
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "${APP_LOG:-}" ] && [ -s "$APP_LOG" ]; then
+        echo "--- program output ---" >&2
+        tail -n 40 "$APP_LOG" >&2
+    fi
+    exit 1
+}
+
+# Starts Xvfb on a display number it picks itself and exports DISPLAY.
+xvfb_start() {
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "$XVFB_SCREEN" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 1 100); do
+        if [ -s "$fdfile" ]; then
+            export DISPLAY=":$(head -n1 "$fdfile")"
+            rm -f "$fdfile"
+            xdpyinfo >/dev/null 2>&1 && return 0
+        fi
+        sleep 0.1
+    done
+    rm -f "$fdfile"
+    fail "Xvfb did not start"
+}
+
+# Copies the executable into a program directory (the program looks for its
+# files beside itself).
+install_program() {
+    local exe=$1 dir=$2
+    cp "$exe" "$dir/luckdial"
+}
+
+# Starts the program of the given directory in that directory.
+app_start() {
+    local dir=$1
+    APP_LOG="$dir/program.log"
+    (cd "$dir" && exec env QT_QPA_PLATFORM=xcb ./luckdial >>"$APP_LOG" 2>&1) &
+    APP_PID=$!
+}
+
+# Waits until the program has ended; fails after the time-out (seconds).
+app_wait_exit() {
+    local timeout=${1:-10}
+    for _ in $(seq 1 $((timeout * 10))); do
+        kill -0 "$APP_PID" 2>/dev/null || { wait "$APP_PID" 2>/dev/null || true; APP_PID=""; return 0; }
+        sleep 0.1
+    done
+    fail "the program did not end within ${timeout}s"
+}
+
+# Prints the id of a visible window whose name matches the pattern, waiting
+# for it up to the time-out (seconds).
+wait_window() {
+    local pattern=$1 timeout=${2:-15} id
+    for _ in $(seq 1 $((timeout * 10))); do
+        [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null && fail "the program ended while waiting for \"$pattern\""
+        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no window \"$pattern\" within ${timeout}s"
+}
+
+# Gives the window the keyboard focus and presses the keys.
+key_to() {
+    local id=$1
+    shift
+    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    sleep 0.1
+    xdotool key --clearmodifiers "$@"
+}
+
+# Waits until a file has at least n lines; fails after the time-out.
+wait_lines() {
+    local file=$1 n=$2 timeout=${3:-15}
+    for _ in $(seq 1 $((timeout * 10))); do
+        if [ -f "$file" ] && [ "$(tr -cd '\n' <"$file" | wc -c)" -ge "$n" ]; then return 0; fi
+        sleep 0.1
+    done
+    fail "$file did not reach $n lines within ${timeout}s"
+}
+
+# A file's GBK text as UTF-8 without carriage returns.
+gbk_text() { iconv -f GBK -t UTF-8 "$1" | tr -d '\r'; }
+
+# UTF-8 text to GBK.
+to_gbk() { iconv -f UTF-8 -t GBK; }

@@ -1,0 +1,66 @@
+#include "app/application.h"
+
+#include "app/progress.h"
+#include "app/startup.h"
+#include "draw/drawcontroller.h"
+#include "host/host.h"
+#include "settings/settingscontroller.h"
+#include "ui/elements.h"
+#include "ui/layout.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QObject>
+
+namespace luckdial {
+
+Application::Application(Host& host)
+    : host_(host), window_(std::make_unique<MainWindow>()),
+      settings_(std::make_unique<SettingsController>(host, *window_, state_)),
+      draw_(std::make_unique<DrawController>(host, *window_, state_)),
+      layout_(std::make_unique<LayoutController>(host, window_->elements())),
+      startup_(std::make_unique<StartupSequence>(host, *window_, state_, *settings_, *layout_)) {
+    settings_->closeFireworks = [this] { draw_->closeFireworks(); };
+    settings_->connectHandlers();
+    draw_->connectHandlers();
+    layout_->connectHandlers();
+    wireMenu();
+    wireHotKeys();
+    window_->onCloseRequested = [this] { return requestClose(); };
+}
+
+Application::~Application() {
+    // The window may still ask to close while it is destroyed; nothing is
+    // saved then.
+    window_->onCloseRequested = nullptr;
+}
+
+bool Application::start() {
+    if (!startup_->run()) return false;
+    if (!window_->isVisible()) window_->show();
+    return true;
+}
+
+bool Application::requestClose() {
+    return runCloseSequence(host_, *window_, state_, *layout_);
+}
+
+void Application::wireMenu() {
+    MainElements& e = window_->elements();
+    auto popUp = [this] { host_.popUpMenu(window_->elements().menu.menu); };
+    QObject::connect(window_.get(), &MainWindow::backgroundRightPressed, window_.get(), popUp);
+    for (TransparentLabel* label : {e.mainTitle, e.subTitle, e.winners, e.congrats, e.progress})
+        QObject::connect(label, &TransparentLabel::rightPressed, window_.get(), popUp);
+    QObject::connect(e.prizePicture, &PictureBox::rightPressed, window_.get(), popUp);
+    QObject::connect(e.menu.exit, &QAction::triggered, window_.get(), [this] { requestClose(); });
+}
+
+void Application::wireHotKeys() {
+    // F1 will toggle the results window; until that window exists the key is
+    // only claimed.
+    startup_->onF1 = [] {};
+    startup_->onSwitchKey = [this] { window_->elements().switchMark->setVisible(true); };
+}
+
+} // namespace luckdial

@@ -1,0 +1,54 @@
+#pragma once
+// The composition root: the main window, the draw engine's state and the
+// controllers of every subsystem, wired to the menu, the hot keys and the
+// window's close request.
+
+#include "draw/core/drawstate.h"
+
+#include <memory>
+
+namespace luckdial {
+
+class Host;
+class MainWindow;
+class SettingsController;
+class DrawController;
+class LayoutController;
+class StartupSequence;
+
+class Application {
+public:
+    explicit Application(Host& host);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    /// Runs the start-up sequence and shows the window. False when the
+    /// program ended during start-up.
+    bool start();
+
+    /// The close sequence (window close control and the 退出 command); false
+    /// when the window stays open.
+    bool requestClose();
+
+    MainWindow& window() { return *window_; }
+    DrawState& state() { return state_; }
+    SettingsController& settings() { return *settings_; }
+    DrawController& draw() { return *draw_; }
+    LayoutController& layout() { return *layout_; }
+    StartupSequence& startup() { return *startup_; }
+
+private:
+    void wireMenu();
+    void wireHotKeys();
+
+    Host& host_;
+    DrawState state_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<SettingsController> settings_;
+    std::unique_ptr<DrawController> draw_;
+    std::unique_ptr<LayoutController> layout_;
+    std::unique_ptr<StartupSequence> startup_;
+};
+
+} // namespace luckdial

@@ -1,0 +1,119 @@
+#include "app/progress.h"
+
+#include "app/pool/pool.h"
+#include "draw/core/drawstate.h"
+#include "host/core/text.h"
+#include "host/host.h"
+#include "host/qt/qtext.h"
+#include "ui/layout.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include <memory>
+
+namespace luckdial {
+
+namespace {
+
+std::string configPath(Host& host) {
+    return host.path(gbk("peizhi.a"));
+}
+
+std::string counterKey(int row) {
+    return gbk("计数") + std::to_string(row);
+}
+
+const char* const kResumeQuestion = "    是否继续上次抽奖?\r\n\r\n"
+                                    "    选 【是】 为继续上一次保存的抽奖进度\r\n\r\n"
+                                    "    选 【否】 为完全重新开始抽奖";
+
+const char* const kExitQuestion =
+    "    您希望退出软件，并保存当前抽奖进度吗？\r\n\r\n"
+    "    选择 【是】 保存当前抽奖进度并退出\r\n\r\n"
+    "    选择 【否】 不保存直接退出\r\n\r\n"
+    "    选择 【取消】 则返回软件\r\n\r\n"
+    "    注意：若本次抽奖完全结束，请导出抽奖结果另外保存，以免丢失！";
+
+std::string boolText(bool value) {
+    return gbk(value ? "真" : "假");
+}
+
+} // namespace
+
+std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state) {
+    const std::string progressFile = host.path(gbk("进度.txt"));
+    const std::string poolFile = host.path(gbk("抽奖号码库.txt"));
+    if (!host.fileExists(progressFile)) return poolFile;
+
+    const int answer = host.messageBox(gbk(kResumeQuestion), MbYesNo | MbIconQuestion, gbk("提示"));
+    if (answer != IdYes) return poolFile;
+
+    const std::string config = configPath(host);
+    for (int row = 1; row <= 8; ++row)
+        state.counters[static_cast<std::size_t>(row - 1)] =
+            toInt(host.readItem(config, "jindu", counterKey(row)));
+    window.results() = host.readFile(host.path(gbk("抽奖结果.txt")));
+    return progressFile;
+}
+
+bool saveProgress(Host& host, MainWindow& window, const DrawState& state) {
+    auto caption = std::make_unique<LoadingCaption>();
+    caption->label()->setCaption(gbk("正在保存进度，请稍后..."));
+    caption->show();
+    // Paint once without letting other handlers run: nothing may change the
+    // pool while its text is being built.
+    caption->repaint();
+
+    const std::string text = progressText(window.pool());
+    caption.reset();
+
+    // The old progress file stays in place until the new one is complete, and
+    // the counters are stored only once the pool they belong to is on disk, so
+    // a failed save leaves the previous progress whole.
+    bool saved = host.writeFile(host.path(gbk("进度.txt")), text);
+    if (saved) {
+        const std::string config = configPath(host);
+        for (int row = 1; row <= 8; ++row)
+            saved = host.writeItem(config, "jindu", counterKey(row),
+                                   toText(static_cast<long long>(
+                                       state.counters[static_cast<std::size_t>(row - 1)]))) &&
+                    saved;
+    }
+    if (!saved) {
+        host.messageBox(gbk("抽奖进度保存失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,
+                        gbk("提示"));
+        return false;
+    }
+    return true;
+}
+
+bool runCloseSequence(Host& host, MainWindow& window, const DrawState& state,
+                      LayoutController& layout) {
+    layout.saveLayout();
+
+    const PanelElements& p = window.elements().panel;
+    const std::string config = configPath(host);
+    host.writeItem(config, "zbt", gbk("屏蔽启用"), boolText(p.mask->isChecked()));
+    host.writeItem(config, "zbt", gbk("屏蔽左"), gbkOf(p.maskLeft->text()));
+    host.writeItem(config, "zbt", gbk("屏蔽右"), gbkOf(p.maskRight->text()));
+    host.writeItem(config, "zbt", gbk("屏蔽字符"), gbkOf(p.maskChars->text()));
+
+    const int answer = host.messageBox(gbk(kExitQuestion), MbYesNoCancel | MbIconQuestion,
+                                       gbk("退出是否保存进度？"));
+    if (answer == IdYes) {
+        if (!saveProgress(host, window, state)) return false;
+        host.messageBox(gbk("抽奖进度已保存，软件退出再运行，可以继续抽奖！"), MbOk, gbk("提示"));
+        host.endProgram(0);
+        return true;
+    }
+    if (answer == IdNo) {
+        host.endProgram(0);
+        return true;
+    }
+    return false;
+}
+
+} // namespace luckdial

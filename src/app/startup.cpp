@@ -1,0 +1,175 @@
+#include "app/startup.h"
+
+#include "app/pool/pool.h"
+#include "app/progress.h"
+#include "draw/core/drawstate.h"
+#include "host/core/text.h"
+#include "host/host.h"
+#include "settings/settingscontroller.h"
+#include "ui/elements.h"
+#include "ui/layout.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QComboBox>
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace luckdial {
+
+namespace {
+
+constexpr int kF1 = 0x70;
+constexpr int kKeyK = 0x4B;
+constexpr int kHotCtrl = 2;
+constexpr int kHotShift = 4;
+
+/// floor(points * 1.8): the height a title needs for one line of its font.
+int titleHeight(const TransparentLabel& label) {
+    return static_cast<int>(std::floor(label.fontValue().size * 1.8));
+}
+
+} // namespace
+
+std::string loadingText(std::size_t loaded) {
+    return gbk("正在载入抽奖号码库数据，已载入") + std::to_string(loaded) + gbk("条，请稍后...");
+}
+
+std::string titleFilePath() {
+    std::error_code error;
+    const std::filesystem::path cwd = std::filesystem::current_path(error);
+    if (error) return {};
+    return gbk(cwd.string()) + "/cjini.txt";
+}
+
+StartupSequence::StartupSequence(Host& host, MainWindow& window, DrawState& state,
+                                 SettingsController& settings, LayoutController& layout)
+    : host_(host), window_(window), state_(state), settings_(settings), layout_(layout) {}
+
+StartupSequence::~StartupSequence() = default;
+
+bool StartupSequence::run() {
+    MainElements& e = window_.elements();
+    const std::string config = host_.path(gbk("peizhi.a"));
+
+    sizeToScreen();
+
+    const std::string defaultTitle = gbk("某某公司现场抽奖仪式");
+    e.mainTitle->setCaption(host_.readItem(config, "zbt", "zbt", defaultTitle));
+    e.subTitle->setCaption(host_.readItem(config, "zbt", "fbt", defaultTitle));
+
+    e.buttonGrip->move(e.startButton->x() + e.startButton->width(), e.startButton->y());
+
+    bindHotKeys();
+
+    host_.clipCorners(e.startButton, 22);
+    host_.clipCorners(e.stopButton, 22);
+
+    if (!host_.fileExists(host_.path(gbk("抽奖号码库.txt")))) {
+        host_.messageBox(gbk("抽奖号码库文件不存在！"), MbOk, gbk("抽奖号码库文件不存在"));
+        host_.endProgram(0);
+        return false;
+    }
+
+    source_ = host_.openTextFile(choosePoolSource(host_, window_, state_));
+
+    settings_.applyConfiguration();
+
+    window_.pool().clear();
+    caption_ = std::make_unique<LoadingCaption>();
+    caption_->move((host_.screenWidth() - caption_->width()) / 2,
+                   (host_.screenHeight() - caption_->height()) / 2);
+    caption_->show();
+
+    loadPool();
+
+    e.startButton->setFocus();
+    state_.winnerNumber = 1;
+
+    window_.setBackgroundPicture(host_.readFile(host_.path(gbk("底图.jpg"))));
+
+    e.progress->setTextColour(e.subTitle->textColour());
+    e.levelCaption->setTextColour(e.subTitle->textColour());
+
+    settings_.refreshPrizeLevelList(true);
+
+    placeDefaults();
+
+    e.mainTitle->resize(e.mainTitle->width(), titleHeight(*e.mainTitle));
+    e.subTitle->resize(e.subTitle->width(), titleHeight(*e.subTitle));
+
+    source_->close();
+    source_.reset();
+
+    layout_.restoreLayout();
+
+    caption_.reset();
+
+    applyTitleFile();
+    return true;
+}
+
+void StartupSequence::sizeToScreen() {
+    MainElements& e = window_.elements();
+    const int w = host_.screenWidth();
+    window_.setGeometry(0, 0, w, host_.screenHeight());
+    e.mainTitle->resize(w, e.mainTitle->height());
+    e.congrats->resize(w, e.congrats->height());
+    e.subTitle->resize(w, e.subTitle->height());
+}
+
+void StartupSequence::bindHotKeys() {
+    f1HotKey_ = host_.bindHotKey(0, kF1, [this] {
+        if (onF1) onF1();
+    });
+    switchHotKey_ = host_.bindHotKey(kHotCtrl | kHotShift, kKeyK, [this] {
+        if (onSwitchKey) onSwitchKey();
+    });
+    resultsWindowOpen = false;
+}
+
+void StartupSequence::loadPool() {
+    TransparentLabel* label = caption_->label();
+    luckdial::loadPool(
+        window_.pool(), *source_, [this] { return host_.tickCount(); },
+        [this, label](std::size_t loaded) {
+            label->setCaption(loadingText(loaded));
+            host_.processEvents();
+        });
+}
+
+void StartupSequence::placeDefaults() {
+    MainElements& e = window_.elements();
+    const double w = host_.screenWidth();
+    const int h = host_.screenHeight();
+    // Halves are computed in floating point and truncated toward zero.
+    auto centred = [w](QWidget* element) {
+        element->move(static_cast<int>(w / 2 - element->width() / 2.0), element->y());
+    };
+    centred(e.startButton);
+    centred(e.stopButton);
+    e.winners->setGeometry(0, e.winners->y(), static_cast<int>(w), e.winners->height());
+    e.congrats->move(0, e.congrats->y());
+    e.levelCombo->move(e.levelCombo->x(), h - e.levelCombo->height() - 60);
+    e.levelCaption->move(e.levelCaption->x(), h - e.levelCaption->height() - 55);
+    e.progress->move(e.progress->x(), h - e.progress->height() - 55);
+}
+
+void StartupSequence::applyTitleFile() {
+    const std::string path = titleFilePath();
+    if (path.empty()) return;
+    std::unique_ptr<TextFile> file = host_.openTextFile(path);
+    if (!file || !file->isOpen()) return;
+    TransparentLabel* title = window_.elements().mainTitle;
+    if (file->length() != 0) {
+        title->setCaption(file->readAll());
+    } else {
+        title->setCaption(gbk("请在这里写入公司名称"));
+        host_.messageBox(gbk("请写入公司名称"), MbOk);
+    }
+    file->close();
+}
+
+} // namespace luckdial

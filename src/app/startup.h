@@ -1,0 +1,63 @@
+#pragma once
+// The main window's creation handler: everything that prepares a draw, in a
+// fixed order, before the event loop takes over.
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace luckdial {
+
+class Host;
+class TextFile;
+class MainWindow;
+class LoadingCaption;
+class SettingsController;
+class LayoutController;
+struct DrawState;
+
+class StartupSequence {
+public:
+    StartupSequence(Host& host, MainWindow& window, DrawState& state, SettingsController& settings,
+                    LayoutController& layout);
+    ~StartupSequence();
+
+    /// Runs the creation handler. Returns false when it ended the program (the
+    /// pool file is missing); the caller must then do nothing more.
+    bool run();
+
+    /// Run by the two hot keys (F1, Ctrl+Shift+K); set before run().
+    std::function<void()> onF1;
+    std::function<void()> onSwitchKey;
+    /// Identifiers of the two hot keys after run(); 0 when refused.
+    int f1HotKey() const { return f1HotKey_; }
+    int switchHotKey() const { return switchHotKey_; }
+    /// True while the results window is open (F1 toggles it).
+    bool resultsWindowOpen = false;
+
+private:
+    void sizeToScreen();
+    void bindHotKeys();
+    void loadPool();
+    void placeDefaults();
+    void applyTitleFile();
+
+    Host& host_;
+    MainWindow& window_;
+    DrawState& state_;
+    SettingsController& settings_;
+    LayoutController& layout_;
+    int f1HotKey_ = 0;
+    int switchHotKey_ = 0;
+    std::unique_ptr<TextFile> source_;
+    std::unique_ptr<LoadingCaption> caption_;
+};
+
+/// The caption of the loading window while n entries have been read.
+std::string loadingText(std::size_t loaded);
+
+/// The title file's path: "cjini.txt" in the process's working directory (GBK).
+std::string titleFilePath();
+
+} // namespace luckdial

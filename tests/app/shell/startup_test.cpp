@@ -1,0 +1,202 @@
+// The creation handler run through the real application on a fake host.
+
+#include "app_fixture.h"
+
+#include "app/pool/pool.h"
+#include "app/startup.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QComboBox>
+
+namespace luckdial::testing {
+namespace {
+
+using Startup = AppTest;
+
+TEST_F(Startup, MissingPoolFileEndsBeforeAnythingElseEvenWithProgress) {
+    write("进度.txt", "001\r\n");
+    create();
+    host().expectMessage(gbk("抽奖号码库文件不存在！"), IdOk, gbk("抽奖号码库文件不存在"), MbOk);
+    EXPECT_FALSE(app().start());
+    EXPECT_TRUE(host().ended);
+    EXPECT_EQ(host().exitCode, 0);
+    // No resume question and nothing written.
+    EXPECT_EQ(host().messages().size(), 1u);
+    EXPECT_FALSE(exists("peizhi.a"));
+    EXPECT_EQ(read("进度.txt"), "001\r\n");
+    EXPECT_FALSE(app().window().isVisible());
+}
+
+TEST_F(Startup, LoadsThePoolSkippingEmptyLinesAndShowsTheWindow) {
+    write("抽奖号码库.txt", "001\r\n\r\n002\r\n  003");
+    create();
+    ASSERT_TRUE(app().start());
+    EXPECT_FALSE(host().ended);
+    EXPECT_EQ(poolEntries(), (std::vector<std::string>{"001", "002", "  003"}));
+    EXPECT_TRUE(app().window().isVisible());
+    EXPECT_EQ(app().state().winnerNumber, 1);
+    EXPECT_EQ(app().state().counters, (std::array<std::int32_t, 8>{}));
+    EXPECT_TRUE(app().window().results().empty());
+}
+
+TEST_F(Startup, LoadingCaptionIsShownWhileThePoolLoadsAndClosedAfterwards) {
+    std::string pool;
+    for (int i = 0; i < 2000; ++i)
+        pool += std::to_string(100000 + i) + "\r\n";
+    write("抽奖号码库.txt", pool);
+    create();
+    int polls = 0;
+    bool captionSeen = false;
+    host().onProcessEvents = [&] {
+        ++polls;
+        host().advance(40); // each poll looks to the loader like 40 ms of work
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* caption = qobject_cast<LoadingCaption*>(w); caption && caption->isVisible())
+                captionSeen = true;
+    };
+    ASSERT_TRUE(app().start());
+    EXPECT_GT(polls, 0);
+    EXPECT_TRUE(captionSeen);
+    EXPECT_EQ(app().window().pool().count(), 2000u);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<LoadingCaption*>(w), nullptr) << "loading caption left open";
+}
+
+TEST_F(Startup, PlacesElementsForTheScreen) {
+    write("抽奖号码库.txt", "001\r\n");
+    setItem("yanse", "主标题字体", "宋体");
+    setItem("yanse", "主标题字体大小", "36");
+    setItem("yanse", "主标题字体颜色", "255");
+    host().screenW = 1024;
+    host().screenH = 768;
+    create();
+    ASSERT_TRUE(app().start());
+    const MainElements& e = app().window().elements();
+    EXPECT_EQ(e.startButton->width(), 199);
+    EXPECT_EQ(e.startButton->x(), 412);
+    EXPECT_EQ(e.stopButton->x(), 412);
+    EXPECT_EQ(e.mainTitle->height(), 64);
+    EXPECT_EQ(e.mainTitle->width(), 1024);
+    EXPECT_EQ(e.winners->x(), 0);
+    EXPECT_EQ(e.winners->width(), 1024);
+    EXPECT_EQ(e.congrats->x(), 0);
+    EXPECT_EQ(e.levelCombo->y(), 768 - e.levelCombo->height() - 60);
+    EXPECT_EQ(e.progress->y(), 768 - e.progress->height() - 55);
+    EXPECT_EQ(e.levelCaption->y(), 768 - e.levelCaption->height() - 55);
+    // The grip sits against the start button's design place (before centring).
+    EXPECT_EQ(e.buttonGrip->pos(), QPoint(465 + 199, 190));
+    EXPECT_EQ(host().clipped.size(), 2u);
+    if (host().clipped.size() == 2) {
+        EXPECT_EQ(host().clipped[0], std::make_pair(gbk("超级按钮_开始"), 22));
+        EXPECT_EQ(host().clipped[1], std::make_pair(gbk("超级按钮_停止"), 22));
+    }
+    EXPECT_EQ(e.progress->textColour(), e.subTitle->textColour());
+}
+
+TEST_F(Startup, SelectorHoldsTheNamedLevelsAndNoneIsChosen) {
+    write("抽奖号码库.txt", "001\r\n");
+    setItem("zbt", "特等奖", "特等奖");
+    setItem("zbt", "一等奖", "一等奖");
+    setItem("zbt", "二等奖", "");
+    setItem("zbt", "三等奖", "三等奖");
+    create();
+    ASSERT_TRUE(app().start());
+    const QComboBox* combo = app().window().elements().levelCombo;
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(2), QStringLiteral("三等奖"));
+    EXPECT_TRUE(combo->currentText().isEmpty());
+    EXPECT_EQ(app().state().levelLimit, 0);
+}
+
+TEST_F(Startup, TitlesComeFromTheConfigurationOrTheirDefault) {
+    write("抽奖号码库.txt", "001\r\n");
+    setItem("zbt", "zbt", "年会");
+    create();
+    ASSERT_TRUE(app().start());
+    const MainElements& e = app().window().elements();
+    EXPECT_EQ(e.mainTitle->caption(), gbk("年会"));
+    EXPECT_EQ(e.subTitle->caption(), gbk("某某公司现场抽奖仪式"));
+}
+
+TEST_F(Startup, EmptyTitleFileGivesThePlaceholderAndAPrompt) {
+    write("抽奖号码库.txt", "001\r\n");
+    setItem("zbt", "zbt", "年会");
+    ASSERT_TRUE(host().writeFile(cwdFile("cjini.txt"), ""));
+    create();
+    host().expectMessage(gbk("请写入公司名称"), IdOk, gbk("信息："), MbOk);
+    ASSERT_TRUE(app().start());
+    EXPECT_EQ(app().window().elements().mainTitle->caption(), gbk("请在这里写入公司名称"));
+}
+
+TEST_F(Startup, TitleFileReplacesTheMainTitleWithItsLinesKept) {
+    write("抽奖号码库.txt", "001\r\n");
+    const std::string title = gbk("星河科技\r\n2025 年会  ");
+    ASSERT_TRUE(host().writeFile(cwdFile("cjini.txt"), title));
+    create();
+    ASSERT_TRUE(app().start());
+    EXPECT_EQ(app().window().elements().mainTitle->caption(), title);
+    EXPECT_EQ(app().window().elements().subTitle->caption(), gbk("某某公司现场抽奖仪式"));
+}
+
+TEST_F(Startup, TitleFileOfTheProgramDirectoryIsNotUsed) {
+    write("抽奖号码库.txt", "001\r\n");
+    write("cjini.txt", "");
+    create();
+    ASSERT_TRUE(app().start());
+    EXPECT_EQ(app().window().elements().mainTitle->caption(), gbk("某某公司现场抽奖仪式"));
+}
+
+TEST_F(Startup, HotKeysAreBoundAndCtrlShiftKShowsTheSwitchMark) {
+    write("抽奖号码库.txt", "001\r\n");
+    create();
+    ASSERT_TRUE(app().start());
+    ASSERT_EQ(host().hotKeys.size(), 2u);
+    EXPECT_EQ(host().hotKeys[0].modifiers, 0);
+    EXPECT_EQ(host().hotKeys[0].virtualKey, 0x70);
+    EXPECT_EQ(host().hotKeys[1].modifiers, 2 | 4);
+    EXPECT_EQ(host().hotKeys[1].virtualKey, 0x4B);
+    EXPECT_EQ(app().startup().f1HotKey(), host().hotKeys[0].id);
+    EXPECT_EQ(app().startup().switchHotKey(), host().hotKeys[1].id);
+    EXPECT_NE(app().startup().f1HotKey(), app().startup().switchHotKey());
+    EXPECT_FALSE(app().startup().resultsWindowOpen);
+
+    QWidget* mark = app().window().elements().switchMark;
+    EXPECT_FALSE(mark->isVisible());
+    EXPECT_TRUE(host().pressHotKey(app().startup().f1HotKey()));
+    EXPECT_FALSE(mark->isVisible());
+    EXPECT_TRUE(host().pressHotKey(app().startup().switchHotKey()));
+    EXPECT_TRUE(mark->isVisible());
+}
+
+TEST_F(Startup, RefusedHotKeysHaveIdentifierZero) {
+    write("抽奖号码库.txt", "001\r\n");
+    host().refuseHotKeys = true;
+    create();
+    ASSERT_TRUE(app().start());
+    EXPECT_EQ(app().startup().f1HotKey(), 0);
+    EXPECT_EQ(app().startup().switchHotKey(), 0);
+}
+
+TEST_F(Startup, RightClicksOnTheBackgroundAndTheSixElementsOpenTheMenu) {
+    write("抽奖号码库.txt", "001\r\n");
+    create();
+    ASSERT_TRUE(app().start());
+    MainWindow& w = app().window();
+    const MainElements& e = w.elements();
+    Q_EMIT w.backgroundRightPressed();
+    for (TransparentLabel* label : {e.mainTitle, e.subTitle, e.winners, e.congrats, e.progress})
+        Q_EMIT label->rightPressed();
+    Q_EMIT e.prizePicture->rightPressed();
+    ASSERT_EQ(host().menusShown.size(), 7u);
+    for (QMenu* menu : host().menusShown)
+        EXPECT_EQ(menu, e.menu.menu);
+}
+
+TEST(LoadingText, NamesTheCount) {
+    EXPECT_EQ(loadingText(1234), gbk("正在载入抽奖号码库数据，已载入1234条，请稍后..."));
+}
+
+} // namespace
+} // namespace luckdial::testing

@@ -1,0 +1,50 @@
+# A small event for the real-window tests: twenty participants and one prize
+# level drawn two at a time, fireworks off, music off. Sourced.
+
+# make_event DIR: writes the pool and the prize table into DIR (GBK, CR LF).
+make_event() {
+    local dir=$1
+    for i in $(seq 1001 1020); do printf '%s\r\n' "$i"; done >"$dir/抽奖号码库.txt"
+    printf '[zbt]\r\n界面大小=全屏\r\n背景音乐=假\r\n禁用特效=真\r\n烟花时间=1\r\n自动停止=0\r\n滚动速度=30\r\n特等奖=特等奖\r\n特等奖人数=6\r\n特等奖一次抽取人数=2\r\n列1=2\r\n' |
+        to_gbk >"$dir/peizhi.a"
+}
+
+# The prize-level selector sits 60 pixels above the screen's bottom edge at
+# its design left (180) and height (30); a click into it and Down selects the
+# first level.
+select_level() {
+    local win=$1 height
+    height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
+    xdotool mousemove 220 $((height - 75)) click 1
+    sleep 0.2
+    key_to "$win" Down
+    sleep 0.2
+}
+
+# One draw run with the keyboard: Space starts the scroll, Space stops it.
+draw_once() {
+    local win=$1
+    key_to "$win" space
+    sleep 0.6
+    key_to "$win" space
+}
+
+# Right-click on the window background and choose the menu's last item, 退出.
+menu_exit() {
+    local height
+    height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
+    xdotool mousemove 10 $((height - 170)) click 3
+    sleep 0.4
+    xdotool key Up
+    sleep 0.1
+    xdotool key Return
+}
+
+# Winners of the results file, one per line; fails on a line of another form.
+results_winners() {
+    local file=$1 line
+    while IFS= read -r line; do
+        [[ "$line" =~ ^(10[0-2][0-9])\ \ ------\ \ 特等奖$ ]] || fail "unexpected results line: '$line'"
+        echo "${BASH_REMATCH[1]}"
+    done < <(gbk_text "$file")
+}
