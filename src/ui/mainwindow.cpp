@@ -369,19 +369,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         watched == e_.levelCombo || (e_.levelCombo && watched == e_.levelCombo->lineEdit());
     if (onCombo && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        // The combo box hands keys on to its edit field: report each key once.
+        // The combo box hands keys on to its edit field, and keys neither of
+        // them uses would travel on to the window: report each key once.
         if (inComboKey_) return false;
         Q_EMIT keyPressed(key->key());
         // With the panel closed Space is the keyboard start: it must not also
         // type into the level name, which would then match no level.
-        if (key->key() == Qt::Key_Space && !(e_.panel.frame && e_.panel.frame->isVisible()))
-            return true;
-        if (watched == e_.levelCombo) {
+        if (key->key() != Qt::Key_Space || (e_.panel.frame && e_.panel.frame->isVisible())) {
             inComboKey_ = true;
-            const bool handled = watched->event(event);
+            watched->event(event);
             inComboKey_ = false;
-            return handled;
         }
+        key->accept();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
