@@ -31,7 +31,7 @@ levels=(特等奖 一等奖 二等奖 三等奖 四等奖 五等奖 六等奖 �
 names=(特等奖 一等奖 二等奖 三等奖 幸运奖 阳光普照奖 "" "")
 quotas=(1 3 6 10 20 40 "" "")
 perdraw=(1 1 3 5 10 20 1 1)
-columns=(1 1 3 5 5 5 1 1)
+columns=(1 1 3 3 5 5 1 1)
 {
     printf '[zbt]\r\n'
     printf 'zbt=星河科技年会抽奖\r\n'
@@ -43,6 +43,9 @@ columns=(1 1 3 5 5 5 1 1)
     printf '滚动速度=30\r\n是否允许重复=假\r\n奖品图片宽=270\r\n奖品图片高=220\r\n'
     printf '自动停止=0\r\n烟花时间=3\r\n禁用特效=假\r\n不显示按钮=假\r\n'
     printf '屏蔽启用=假\r\n屏蔽左=4\r\n屏蔽右=7\r\n屏蔽字符=****\r\n'
+    # The prize picture to the right of the winners (scaled to other screens).
+    printf '[weizhi]\r\n屏幕宽度=1280\r\n屏幕高度=720\r\n'
+    printf '[zweizhi]\r\n动画框_奖品图片左边=975\r\n动画框_奖品图片顶边=330\r\n'
 } | iconv -f UTF-8 -t GBK >peizhi.a
 
 # --- pictures ----------------------------------------------------------------

@@ -24,17 +24,13 @@ xvfb_start
 app_start "$dir"
 win=$(wait_window '^Luckdial')
 
-# Choose the third level (several winners per draw), then one draw run.
-height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
-xdotool mousemove 220 $((height - 75)) click 1
-sleep 0.3
-key_to "$win" Down Down Down
-sleep 0.5
+# The third level draws several winners at once; one draw run.
+select_level "$win" 3
 key_to "$win" space
 sleep 1.0
 key_to "$win" space
 wait_lines "$dir/抽奖结果.txt" 1 15
-sleep 0.8
+sleep "${SHOT_DELAY:-1.6}"
 xdotool mousemove $(( $(xdotool getdisplaygeometry | cut -d' ' -f1) - 1 )) 0
 
 mkdir -p "$(dirname "$out")"

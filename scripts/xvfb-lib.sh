@@ -6,6 +6,11 @@ XVFB_PID=""
 APP_PID=""
 XVFB_SCREEN=${XVFB_SCREEN:-1024x768x24}
 
+# A signal ends the script through its EXIT trap, which cleans up.
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
 xvfb_cleanup() {
     if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then kill "$APP_PID" 2>/dev/null || true; fi
     if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then kill "$XVFB_PID" 2>/dev/null || true; fi
@@ -87,6 +92,28 @@ key_to() {
     xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
     sleep 0.1
     xdotool key --clearmodifiers "$@"
+}
+
+# The prize-level selector sits 60 pixels above the screen's bottom edge at
+# its design left (180), width (108) and height (30). Its arrow opens the list;
+# select_level WINDOW N chooses the list's N-th entry (default 1).
+select_level() {
+    local n=${2:-1} height keys=()
+    height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
+    xdotool mousemove 278 $((height - 75)) click 1
+    sleep 0.4
+    # The list opens on its first entry.
+    for _ in $(seq 2 "$n"); do keys+=(Down); done
+    xdotool key "${keys[@]}" Return
+    sleep 0.3
+}
+
+# One draw run with the keyboard: Space starts the scroll, Space stops it.
+draw_once() {
+    local win=$1
+    key_to "$win" space
+    sleep 0.6
+    key_to "$win" space
 }
 
 # Waits until a file has at least n lines; fails after the time-out.

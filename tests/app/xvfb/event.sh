@@ -9,27 +9,6 @@ make_event() {
         to_gbk >"$dir/peizhi.a"
 }
 
-# The prize-level selector sits 60 pixels above the screen's bottom edge at
-# its design left (180), width (108) and height (30). Its arrow opens the list;
-# Down n times and Return choose level n (default 1).
-select_level() {
-    local n=${2:-1} height keys=()
-    height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
-    xdotool mousemove 278 $((height - 75)) click 1
-    sleep 0.4
-    for _ in $(seq 1 "$n"); do keys+=(Down); done
-    xdotool key "${keys[@]}" Return
-    sleep 0.3
-}
-
-# One draw run with the keyboard: Space starts the scroll, Space stops it.
-draw_once() {
-    local win=$1
-    key_to "$win" space
-    sleep 0.6
-    key_to "$win" space
-}
-
 # Right-click on the window background and choose the menu's last item, 退出.
 menu_exit() {
     local height
