@@ -1,0 +1,141 @@
+#include "settings/appearance.h"
+
+#include "host/core/text.h"
+#include "host/host.h"
+#include "host/qt/qtext.h"
+#include "settings/configkeys.h"
+#include "ui/elements.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+
+namespace luckdial {
+
+namespace {
+
+const char* const kDefaultTitle = "某某公司现场抽奖仪式";
+const char* const kPictureFilter = "图形文件(*.jpg)|*.jpg";
+const char* const kMusicFilter = "音乐文件(*.mp3)|*.mp3";
+
+} // namespace
+
+std::string prizePictureName(int n) {
+    return gbk("奖品图片\\") + toText(static_cast<long long>(n)) + ".jpg";
+}
+
+AppearanceController::AppearanceController(Host& host, MainWindow& window)
+    : host_(host), window_(window), e_(window.elements()) {}
+
+void AppearanceController::connectHandlers() {
+    const MenuActions& m = e_.menu;
+    connect(m.changeMainTitle, &QAction::triggered, this, [this] { changeMainTitle(); });
+    connect(m.changeSubTitle, &QAction::triggered, this, [this] { changeSubTitle(); });
+    connect(m.changeBackground, &QAction::triggered, this, [this] { changeBackground(); });
+    connect(m.removeBackground, &QAction::triggered, this, [this] { removeBackground(); });
+    connect(m.solidBackground, &QAction::triggered, this, [this] { chooseBackgroundColour(); });
+    connect(m.changeMusic, &QAction::triggered, this, [this] { changeMusic(); });
+    connect(m.minimise, &QAction::triggered, this, [this] { minimise(); });
+    for (std::size_t i = 0; i < e_.panel.browse.size(); ++i) {
+        const int n = static_cast<int>(i) + 1;
+        connect(e_.panel.browse[i], &QPushButton::clicked, this,
+                [this, n] { choosePrizePicture(n); });
+        connect(e_.panel.clear[i], &QPushButton::clicked, this,
+                [this, n] { clearPrizePicture(n); });
+    }
+}
+
+std::string AppearanceController::configPath() const {
+    return host_.path(config::kFileName);
+}
+
+std::optional<std::string> AppearanceController::askTitle(const std::string& key) {
+    const std::string current =
+        host_.readItem(configPath(), config::kGeneral, key, gbk(kDefaultTitle));
+    // Both title commands ask with the main title's texts.
+    const std::string prompt = gbk("请输入主标题");
+    return host_.inputBox(prompt, prompt, current);
+}
+
+void AppearanceController::changeMainTitle() {
+    const std::optional<std::string> entered = askTitle("zbt");
+    if (!entered) return;
+
+    // The title passes through the scratch field, and what the field holds is
+    // what is stored, written to the title file and shown.
+    e_.scratch->setText(qstr(*entered));
+    const std::string title = gbkOf(e_.scratch->text());
+    host_.writeItem(configPath(), config::kGeneral, "zbt", title);
+    rewriteTitleFile(title);
+    e_.mainTitle->setCaption(title);
+}
+
+void AppearanceController::rewriteTitleFile(const std::string& title) {
+    if (!titleFilePath) return;
+    const std::string path = titleFilePath();
+    if (path.empty()) return;
+    // Only an existing title file is rewritten; the program never creates one.
+    std::unique_ptr<TextFile> file = host_.openTextFile(path);
+    if (!file || !file->isOpen()) return;
+    file->deleteBytes(file->length());
+    file->writeText(title);
+    file->close();
+}
+
+void AppearanceController::changeSubTitle() {
+    const std::optional<std::string> entered = askTitle("fbt");
+    if (!entered) return;
+    e_.subTitle->setCaption(*entered);
+    host_.writeItem(configPath(), config::kGeneral, "fbt", *entered);
+}
+
+void AppearanceController::changeBackground() {
+    const std::optional<std::string> chosen = host_.openFileDialog(gbk(kPictureFilter), {});
+    if (!chosen) return;
+    const std::string target = host_.path(gbk("底图.jpg"));
+    host_.copyFile(*chosen, target);
+    // Read back what was stored: a failed copy shows what the file now holds.
+    window_.setBackgroundPicture(host_.readFile(target));
+}
+
+void AppearanceController::removeBackground() {
+    host_.deleteFile(host_.path(gbk("底图.jpg")));
+    window_.setBackgroundPicture(std::string());
+}
+
+void AppearanceController::chooseBackgroundColour() {
+    const std::optional<int> colour = host_.colourDialog(window_.backgroundColour());
+    if (!colour) return;
+    window_.setBackgroundColour(*colour);
+    host_.writeItem(configPath(), config::kColours, gbk("界面背景颜色"),
+                    toText(static_cast<long long>(*colour)));
+}
+
+void AppearanceController::changeMusic() {
+    host_.createDirectory(host_.path("wav"));
+    const std::optional<std::string> chosen = host_.openFileDialog(gbk(kMusicFilter), {});
+    if (!chosen) return;
+    host_.copyFile(*chosen, host_.path("wav\\bjyy.mp3"));
+}
+
+void AppearanceController::minimise() {
+    window_.setWindowState(window_.windowState() | Qt::WindowMinimized);
+}
+
+void AppearanceController::choosePrizePicture(int n) {
+    const std::optional<std::string> chosen = host_.openFileDialog(gbk(kPictureFilter), {});
+    if (!chosen) return;
+    host_.copyFile(*chosen, host_.path(prizePictureName(n)));
+}
+
+void AppearanceController::clearPrizePicture(int n) {
+    host_.deleteFile(host_.path(prizePictureName(n)));
+}
+
+} // namespace luckdial
