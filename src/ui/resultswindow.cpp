@@ -1,0 +1,374 @@
+#include "ui/resultswindow.h"
+
+#include "host/core/text.h"
+#include "host/qt/qtext.h"
+#include "ui/elements.h"
+#include "ui/mainwindow.h"
+#include "ui/textstyles.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace luckdial {
+namespace {
+
+constexpr int kYellow = 0x00FFFF; // FFFF00 as red + 256 green + 65536 blue
+constexpr int kScrollPeriodMs = 500;
+constexpr int kPrintPoints = 14;
+// The two page offsets of the printout are 100 each, read as tenths of a millimetre.
+constexpr double kPrintOffsetMm = 10.0;
+
+QString name(const char* utf8Text) {
+    return QString::fromUtf8(utf8Text);
+}
+
+/// GBK text with "\r\n" line ends as the text widgets want it.
+QString displayText(const std::string& gbkText) {
+    QString s = qstr(gbkText);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+} // namespace
+
+ResultsWindow::ResultsWindow(Host& host, MainWindow& main, QWidget* parent)
+    : QDialog(parent), host_(host) {
+    installFontSubstitutions();
+    build();
+    buildMenu();
+    confirmPrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    scrollTimer_ = host_.createTimer([this] { scrollStep(); });
+    connect(this, &QDialog::finished, this, [this] { scrollTimer_->setPeriod(0); });
+    loadFrom(main);
+}
+
+ResultsWindow::~ResultsWindow() = default;
+
+void ResultsWindow::build() {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(name("抽奖结果"));
+    resize(738, 477);
+
+    title_ = new TransparentLabel(this);
+    title_->setObjectName(name("透明标签_中奖结果"));
+    title_->setGeometry(8, 8, 1000, 128);
+    FontValue titleFont;
+    titleFont.face = gbk("黑体");
+    titleFont.size = pixelsToPoints(53);
+    titleFont.bold = true;
+    title_->setFontValue(titleFont);
+    title_->setTextColour(kYellow);
+    connect(title_, &TransparentLabel::doubleClicked, this, &QWidget::close);
+    connect(title_, &TransparentLabel::rightPressed, this, [this] { popUp(); });
+
+    separator_ = new QLabel(this);
+    separator_->setObjectName(name("标签1"));
+    separator_->setGeometry(160, 96, 96, 2);
+    separator_->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+
+    text_ = new QTextEdit(this);
+    text_->setObjectName(name("编辑框1"));
+    text_->setGeometry(176, 152, 376, 304);
+    text_->setReadOnly(true);
+    text_->setUndoRedoEnabled(false);
+    text_->setAcceptRichText(false);
+    text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Right button and double-click belong to the window, not to the editor.
+    text_->setContextMenuPolicy(Qt::PreventContextMenu);
+    text_->installEventFilter(this);
+    text_->viewport()->installEventFilter(this);
+    textFont_.face = gbk("宋体");
+    textFont_.size = 9;
+    setTextFont(textFont_);
+    setTextColour(0);
+}
+
+void ResultsWindow::buildMenu() {
+    menu_ = new QMenu(name("打印"), this);
+    menu_->setObjectName(name("打印"));
+    menu_->menuAction()->setObjectName(name("打印"));
+    menu_->menuAction()->setVisible(false);
+    menu_->setFont(toQFont({gbk("宋体"), 10}));
+
+    auto item = [](QMenu* menu, const char* text) {
+        QAction* a = menu->addAction(name(text));
+        a->setObjectName(name(text));
+        return a;
+    };
+    auto sub = [this](const char* text) {
+        QMenu* s = menu_->addMenu(name(text));
+        s->setObjectName(name(text));
+        s->menuAction()->setObjectName(name(text));
+        return s;
+    };
+
+    connect(item(menu_, "打印抽奖结果"), &QAction::triggered, this, [this] { print(); });
+    connect(item(menu_, "抽奖结果字体颜色"), &QAction::triggered, this, [this] { styleText(); });
+    connect(item(menu_, "背景颜色"), &QAction::triggered, this, [this] { chooseBackground(); });
+    QMenu* titleMenu = sub("标题");
+    connect(item(titleMenu, "抽奖结果标题"), &QAction::triggered, this, [this] { editTitle(); });
+    connect(item(titleMenu, "标题字体颜色"), &QAction::triggered, this, [this] { styleTitle(); });
+    QMenu* alignMenu = sub("对齐方式");
+    auto* group = new QActionGroup(alignMenu);
+    group->setExclusive(true);
+    alignLeft_ = item(alignMenu, "左对齐");
+    alignCentre_ = item(alignMenu, "居中");
+    alignRight_ = item(alignMenu, "右对齐");
+    for (QAction* a : {alignLeft_, alignCentre_, alignRight_}) {
+        a->setCheckable(true);
+        group->addAction(a);
+    }
+    alignCentre_->setChecked(true);
+    connect(alignLeft_, &QAction::triggered, this, [this] { alignText(0); });
+    connect(alignCentre_, &QAction::triggered, this, [this] { alignText(1); });
+    connect(alignRight_, &QAction::triggered, this, [this] { alignText(2); });
+    connect(item(menu_, "关闭"), &QAction::triggered, this, &QWidget::close);
+}
+
+std::string ResultsWindow::item(const char* section, const char* key) {
+    return host_.readItem(host_.path("peizhi.a"), section, gbk(key));
+}
+
+void ResultsWindow::loadFrom(MainWindow& main) {
+    const int w = host_.screenWidth();
+    const int h = host_.screenHeight();
+    setGeometry(0, 0, w, h);
+
+    title_->setGeometry(0, 5, w, title_->height());
+    title_->setCaption(main.elements().mainTitle->caption() + gbk("抽奖结果"));
+
+    const int titleHeight = title_->height();
+    text_->setGeometry(5, titleHeight + 10, w - 10, h - titleHeight - 12);
+    resultsText_ = main.results();
+    text_->setPlainText(displayText(resultsText_));
+
+    scrollTimer_->setPeriod(kScrollPeriodMs);
+
+    const std::string alignment = item("zbt", "对齐方式");
+    if (alignment == "0")
+        applyAlignment(0);
+    else if (alignment == "2")
+        applyAlignment(2);
+    else
+        applyAlignment(1);
+
+    FontValue font = textFont_;
+    if (const std::string face = item("yanse", "结果字体"); !face.empty()) font.face = face;
+    if (const std::string size = item("yanse", "结果字体大小"); !size.empty())
+        font.size = toInt(size);
+    setTextFont(font);
+    if (const std::string colour = item("yanse", "结果字体颜色"); !colour.empty())
+        setTextColour(toInt(colour));
+
+    if (const std::string caption = item("zbt", "cjjgbt"); !caption.empty())
+        title_->setCaption(caption);
+
+    FontValue titleFont = title_->fontValue();
+    if (const std::string face = item("yanse", "结果标题字体"); !face.empty())
+        titleFont.face = face;
+    if (const std::string size = item("yanse", "结果标题字体大小"); !size.empty())
+        titleFont.size = toInt(size);
+    title_->setFontValue(titleFont);
+    if (const std::string colour = item("yanse", "结果标题字体颜色"); !colour.empty())
+        title_->setTextColour(toInt(colour));
+
+    if (const std::string colour = item("yanse", "结果背景颜色"); !colour.empty())
+        setBackgroundColour(toInt(colour));
+
+    separator_->setGeometry(0, title_->y() + title_->height(), title_->width(),
+                            separator_->height());
+}
+
+void ResultsWindow::setTextFont(const FontValue& font) {
+    textFont_ = font;
+    const QFont f = toQFont(font);
+    text_->setFont(f);
+    text_->document()->setDefaultFont(f);
+    // The lower arrow of the scroll bar moves the text by one line.
+    text_->verticalScrollBar()->setSingleStep(std::max(1, QFontMetrics(f).lineSpacing()));
+}
+
+void ResultsWindow::setTextColour(int colour) {
+    textColour_ = colour;
+    QPalette p = text_->palette();
+    p.setColor(QPalette::Text, toQColor(colour));
+    text_->setPalette(p);
+}
+
+void ResultsWindow::setBackgroundColour(int colour) {
+    background_ = colour;
+    QPalette window = palette();
+    window.setColor(QPalette::Window, toQColor(colour));
+    setPalette(window);
+    setAutoFillBackground(true);
+    QPalette text = text_->palette();
+    text.setColor(QPalette::Base, toQColor(colour));
+    text_->setPalette(text);
+}
+
+void ResultsWindow::applyAlignment(int mode) {
+    alignment_ = mode == 0 ? Qt::AlignLeft : mode == 2 ? Qt::AlignRight : Qt::AlignHCenter;
+    QTextCursor cursor(text_->document());
+    cursor.select(QTextCursor::Document);
+    QTextBlockFormat format;
+    format.setAlignment(alignment_);
+    cursor.mergeBlockFormat(format);
+    alignLeft_->setChecked(mode == 0);
+    alignCentre_->setChecked(mode != 0 && mode != 2);
+    alignRight_->setChecked(mode == 2);
+}
+
+void ResultsWindow::alignText(int mode) {
+    applyAlignment(mode);
+    host_.writeItem(host_.path("peizhi.a"), "zbt", gbk("对齐方式"),
+                    mode == 0   ? "0"
+                    : mode == 2 ? "2"
+                                : "1");
+}
+
+void ResultsWindow::editTitle() {
+    const std::string prompt = gbk("请输入抽奖结果显示标题");
+    const std::optional<std::string> entered =
+        host_.inputBox(prompt, prompt, item("zbt", "cjjgbt"));
+    if (!entered) return;
+    host_.writeItem(host_.path("peizhi.a"), "zbt", "cjjgbt", *entered);
+    title_->setCaption(*entered);
+}
+
+void ResultsWindow::chooseBackground() {
+    const std::optional<int> colour = host_.colourDialog(background_ >= 0 ? background_ : 0);
+    if (!colour) return;
+    setBackgroundColour(*colour);
+    host_.writeItem(host_.path("peizhi.a"), "yanse", gbk("结果背景颜色"),
+                    toText(static_cast<long long>(*colour)));
+}
+
+void ResultsWindow::styleTitle() {
+    runStyleCommand(host_, gbk("结果标题"), styleTarget(*title_));
+}
+
+void ResultsWindow::styleText() {
+    StyleTarget target{[this] { return textFont(); },
+                       [this](const FontValue& f) { setTextFont(f); },
+                       [this] { return textColour(); }, [this](int c) { setTextColour(c); }};
+    runStyleCommand(host_, gbk("结果"), target);
+}
+
+std::string ResultsWindow::printText() const {
+    return title_->caption() + "\r\n" + resultsText_;
+}
+
+bool ResultsWindow::print() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (!confirmPrinter || !confirmPrinter(printer)) return false;
+
+    printer.setPageMargins(
+        QMarginsF(kPrintOffsetMm, kPrintOffsetMm, kPrintOffsetMm, kPrintOffsetMm),
+        QPageLayout::Millimeter);
+    QFont font = toQFont(textFont_);
+    font.setPointSize(kPrintPoints);
+    QTextDocument document;
+    document.setDefaultFont(font);
+    document.setPlainText(displayText(printText()));
+    document.print(&printer);
+    return true;
+}
+
+void ResultsWindow::scrollStep() {
+    text_->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+}
+
+void ResultsWindow::popUp() {
+    host_.popUpMenu(menu_);
+}
+
+void ResultsWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+    close();
+}
+
+bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == text_ || watched == text_->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            close();
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+            popUp();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// --- the main window's side -----------------------------------------------------------
+
+ResultsController::ResultsController(Host& host, MainWindow& window)
+    : host_(host), window_(window) {}
+
+ResultsController::~ResultsController() = default;
+
+void ResultsController::connectHandlers() {
+    const MenuActions& m = window_.elements().menu;
+    QObject::connect(m.viewResults, &QAction::triggered, &window_, [this] { showResults(); });
+    QObject::connect(m.exportResults, &QAction::triggered, &window_, [this] { exportResults(); });
+}
+
+void ResultsController::showResults() {
+    // A second request while the modal wait runs finds the window open.
+    if (open_) return;
+    ResultsWindow window(host_, window_, &window_);
+    open_ = &window;
+    window.exec();
+    open_ = nullptr;
+}
+
+void ResultsController::closeResults() {
+    if (open_) open_->close();
+}
+
+void ResultsController::exportResults() {
+    // The file is replaced, not deleted first: a failed write keeps the
+    // results that were exported before.
+    const std::string path = host_.path(gbk("抽奖结果.txt"));
+    host_.writeFile(path, window_.results());
+    host_.openWithShell(path);
+}
+
+void ResultsController::onF1HotKey() {
+    if (!f1Flag_) {
+        showResults();
+        f1Flag_ = !f1Flag_;
+    }
+    if (f1Flag_) {
+        closeResults();
+        f1Flag_ = !f1Flag_;
+    }
+}
+
+void ResultsController::onSwitchHotKey() {
+    window_.elements().switchMark->setVisible(true);
+}
+
+} // namespace luckdial

@@ -1,0 +1,435 @@
+#include "host/core/text.h"
+#include "host/fake/fakehost.h"
+#include "host/fake/tempdir.h"
+#include "host/qt/qtext.h"
+#include "ui/mainwindow.h"
+#include "ui/resultswindow.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+using namespace luckdial;
+
+namespace {
+
+class ResultsTest : public ::testing::Test {
+protected:
+    ResultsTest() : host(dir.path()) {
+        host.screenW = 800;
+        host.screenH = 600;
+    }
+
+    std::string config() const { return host.path("peizhi.a"); }
+    void put(const char* section, const char* key, const std::string& value) {
+        host.writeItem(config(), section, gbk(key), value);
+    }
+    std::string item(const char* section, const char* key) {
+        return host.readItem(config(), section, gbk(key), "<missing>");
+    }
+    std::unique_ptr<ResultsWindow> openWindow() {
+        return std::make_unique<ResultsWindow>(host, main);
+    }
+    static std::vector<bool> checks(const ResultsWindow& w) {
+        return {w.alignLeftAction()->isChecked(), w.alignCentreAction()->isChecked(),
+                w.alignRightAction()->isChecked()};
+    }
+    static Qt::Alignment firstBlockAlignment(const ResultsWindow& w) {
+        return w.text()->document()->firstBlock().blockFormat().alignment();
+    }
+    std::string fileBytes(const std::string& name) {
+        std::ifstream in(dir.path() + "/" + name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    TempDir dir;
+    FakeHost host;
+    MainWindow main;
+};
+
+std::string manyLines(int n) {
+    std::string text;
+    for (int i = 1; i <= n; ++i)
+        text +=
+            gbk("一等奖 第") + std::to_string(i) + gbk("名：") + std::to_string(1000 + i) + "\r\n";
+    return text;
+}
+
+} // namespace
+
+TEST_F(ResultsTest, OpeningSizesEverythingToTheScreen) {
+    main.results() = gbk("特等奖 第1名：007\r\n");
+    auto w = openWindow();
+    EXPECT_EQ(w->geometry(), QRect(0, 0, 800, 600));
+    EXPECT_EQ(w->title()->geometry(), QRect(0, 5, 800, 128));
+    EXPECT_EQ(w->text()->geometry(), QRect(5, 138, 790, 460));
+    EXPECT_EQ(w->separator()->geometry(), QRect(0, 133, 800, 2));
+    EXPECT_EQ(w->text()->toPlainText(), QString::fromUtf8("特等奖 第1名：007\n"));
+    EXPECT_TRUE(w->text()->isReadOnly());
+    EXPECT_EQ(w->text()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(w->text()->objectName(), QString::fromUtf8("编辑框1"));
+    EXPECT_EQ(w->title()->objectName(), QString::fromUtf8("透明标签_中奖结果"));
+    EXPECT_EQ(w->separator()->objectName(), QString::fromUtf8("标签1"));
+    // Design styles while no key is stored.
+    EXPECT_EQ(w->title()->fontValue().face, gbk("黑体"));
+    EXPECT_TRUE(w->title()->fontValue().bold);
+    EXPECT_EQ(w->title()->textColour(), 0x00FFFF);
+    EXPECT_EQ(w->backgroundColour(), -1);
+    EXPECT_EQ(host.runningTimers(), 1);
+}
+
+TEST_F(ResultsTest, TitleIsTheMainTitleFollowedByTheSuffixUnlessStored) {
+    main.elements().mainTitle->setCaption(gbk("年会"));
+    EXPECT_EQ(openWindow()->title()->caption(), gbk("年会抽奖结果"));
+
+    put("zbt", "cjjgbt", gbk("二〇二四年会中奖名单"));
+    EXPECT_EQ(openWindow()->title()->caption(), gbk("二〇二四年会中奖名单"));
+
+    // A stored empty title means the default again at the next opening.
+    put("zbt", "cjjgbt", "");
+    EXPECT_EQ(openWindow()->title()->caption(), gbk("年会抽奖结果"));
+}
+
+TEST_F(ResultsTest, StoredAlignmentIsAppliedWithOneCheckMark) {
+    main.results() = gbk("a\r\nb\r\n");
+    // Missing: centred as designed.
+    auto w = openWindow();
+    EXPECT_EQ(w->textAlignment(), Qt::AlignHCenter);
+    EXPECT_EQ(checks(*w), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(firstBlockAlignment(*w), Qt::AlignHCenter);
+
+    put("zbt", "对齐方式", "3");
+    w = openWindow();
+    EXPECT_EQ(w->textAlignment(), Qt::AlignHCenter);
+    EXPECT_EQ(checks(*w), (std::vector<bool>{false, true, false}));
+
+    put("zbt", "对齐方式", "0");
+    w = openWindow();
+    EXPECT_EQ(w->textAlignment(), Qt::AlignLeft);
+    EXPECT_EQ(checks(*w), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(firstBlockAlignment(*w), Qt::AlignLeft);
+    EXPECT_EQ(w->text()->document()->lastBlock().blockFormat().alignment(), Qt::AlignLeft);
+
+    put("zbt", "对齐方式", "2");
+    w = openWindow();
+    EXPECT_EQ(checks(*w), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(firstBlockAlignment(*w), Qt::AlignRight);
+}
+
+TEST_F(ResultsTest, AlignmentCommandsFromTheMenu) {
+    main.results() = gbk("a\r\n");
+    auto w = openWindow();
+    w->show();
+    host.queueMenuAction(gbk("右对齐"));
+    QTest::mousePress(w->text()->viewport(), Qt::RightButton);
+    ASSERT_EQ(host.menusShown.size(), 1u);
+    EXPECT_EQ(host.menusShown.front(), w->menu());
+    EXPECT_FALSE(w->menu()->menuAction()->isVisible());
+    EXPECT_EQ(item("zbt", "对齐方式"), "2");
+    EXPECT_EQ(checks(*w), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(firstBlockAlignment(*w), Qt::AlignRight);
+
+    host.queueMenuAction(gbk("左对齐"));
+    QTest::mousePress(w->title(), Qt::RightButton);
+    EXPECT_EQ(item("zbt", "对齐方式"), "0");
+    EXPECT_EQ(checks(*w), (std::vector<bool>{true, false, false}));
+
+    w->alignText(1);
+    EXPECT_EQ(item("zbt", "对齐方式"), "1");
+    EXPECT_EQ(checks(*w), (std::vector<bool>{false, true, false}));
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ResultsTest, TitleCommandCancelKeepsAndEmptyIsStored) {
+    put("zbt", "cjjgbt", gbk("旧标题"));
+    auto w = openWindow();
+    host.expectInput(gbk("请输入抽奖结果显示标题"), std::nullopt);
+    w->editTitle();
+    EXPECT_EQ(host.log.back().initial, gbk("旧标题"));
+    EXPECT_EQ(host.log.back().caption, gbk("请输入抽奖结果显示标题"));
+    EXPECT_EQ(item("zbt", "cjjgbt"), gbk("旧标题"));
+    EXPECT_EQ(w->title()->caption(), gbk("旧标题"));
+
+    host.expectInput(gbk("请输入抽奖结果显示标题"), std::string());
+    w->editTitle();
+    EXPECT_EQ(item("zbt", "cjjgbt"), "");
+    EXPECT_EQ(w->title()->caption(), "");
+
+    host.expectInput({}, gbk("新标题"));
+    host.queueMenuAction(gbk("抽奖结果标题"));
+    QTest::mousePress(w->title(), Qt::RightButton);
+    EXPECT_EQ(item("zbt", "cjjgbt"), gbk("新标题"));
+    EXPECT_EQ(w->title()->caption(), gbk("新标题"));
+}
+
+TEST_F(ResultsTest, ResultsTextStyleKeysApplyEachOnItsOwn) {
+    auto design = openWindow();
+    const FontValue designFont = design->textFont();
+    const int designColour = design->textColour();
+
+    put("yanse", "结果字体大小", "20.9");
+    auto w = openWindow();
+    EXPECT_EQ(w->textFont().size, 20);
+    EXPECT_EQ(w->textFont().face, designFont.face);
+    EXPECT_EQ(w->textColour(), designColour);
+    EXPECT_EQ(w->text()->font().pixelSize(), pointsToPixels(20));
+
+    put("yanse", "结果字体", gbk("楷体"));
+    put("yanse", "结果字体颜色", "255");
+    w = openWindow();
+    EXPECT_EQ(w->textFont().face, gbk("楷体"));
+    EXPECT_EQ(w->textColour(), 255);
+    EXPECT_EQ(w->text()->palette().color(QPalette::Text), QColor(255, 0, 0));
+}
+
+TEST_F(ResultsTest, TitleStyleKeysApplyEachOnItsOwn) {
+    put("yanse", "结果标题字体颜色", "65280");
+    auto w = openWindow();
+    EXPECT_EQ(w->title()->textColour(), 65280);
+    EXPECT_EQ(w->title()->fontValue().face, gbk("黑体"));
+    EXPECT_EQ(w->title()->fontValue().size, pixelsToPoints(53));
+    // The title's height is the design's whatever its font.
+    put("yanse", "结果标题字体大小", "90");
+    w = openWindow();
+    EXPECT_EQ(w->title()->fontValue().size, 90);
+    EXPECT_EQ(w->title()->height(), 128);
+}
+
+TEST_F(ResultsTest, StyleCommandsStoreTheCurrentStyle) {
+    auto w = openWindow();
+    const FontValue before = w->textFont();
+    host.expectFont(std::nullopt);
+    host.queueMenuAction(gbk("抽奖结果字体颜色"));
+    QTest::mousePress(w->text()->viewport(), Qt::RightButton);
+    EXPECT_EQ(w->textFont(), before);
+    EXPECT_EQ(item("yanse", "结果字体"), before.face);
+    EXPECT_EQ(item("yanse", "结果字体大小"), toText(static_cast<long long>(before.size)));
+    EXPECT_EQ(item("yanse", "结果字体颜色"), "0");
+
+    FontChoice c;
+    c.font.face = gbk("黑体");
+    c.font.size = 28;
+    c.font.bold = true;
+    c.colour = 0xFF0000;
+    host.expectFont(c);
+    w->styleTitle();
+    EXPECT_EQ(w->title()->fontValue().size, 28);
+    EXPECT_EQ(w->title()->textColour(), 0xFF0000);
+    EXPECT_EQ(w->title()->height(), 128);
+    EXPECT_EQ(item("yanse", "结果标题字体"), gbk("黑体"));
+    EXPECT_EQ(item("yanse", "结果标题字体大小"), "28");
+    EXPECT_EQ(item("yanse", "结果标题字体颜色"), "16711680");
+
+    // The next opening shows what was stored.
+    auto again = openWindow();
+    EXPECT_EQ(again->title()->fontValue().size, 28);
+    EXPECT_EQ(again->title()->textColour(), 0xFF0000);
+}
+
+TEST_F(ResultsTest, BackgroundColourCommandAndStoredColour) {
+    auto w = openWindow();
+    host.expectColour(std::nullopt);
+    w->chooseBackground();
+    EXPECT_EQ(item("yanse", "结果背景颜色"), "<missing>");
+    EXPECT_EQ(w->backgroundColour(), -1);
+
+    host.expectColour(0x400000);
+    host.queueMenuAction(gbk("背景颜色"));
+    QTest::mousePress(w->title(), Qt::RightButton);
+    EXPECT_EQ(item("yanse", "结果背景颜色"), "4194304");
+    EXPECT_EQ(w->palette().color(QPalette::Window), QColor(0, 0, 0x40));
+    EXPECT_EQ(w->text()->palette().color(QPalette::Base), QColor(0, 0, 0x40));
+
+    auto again = openWindow();
+    EXPECT_EQ(again->backgroundColour(), 0x400000);
+    EXPECT_EQ(again->text()->palette().color(QPalette::Base), QColor(0, 0, 0x40));
+}
+
+TEST_F(ResultsTest, TextScrollsOneLineEveryHalfSecondUntilTheEnd) {
+    main.results() = manyLines(200);
+    auto w = openWindow();
+    w->show();
+    QApplication::processEvents();
+    QScrollBar* bar = w->text()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const int step = bar->singleStep();
+    EXPECT_EQ(step, QFontMetrics(w->text()->font()).lineSpacing());
+    EXPECT_EQ(bar->value(), 0);
+    host.advance(499);
+    EXPECT_EQ(bar->value(), 0);
+    host.advance(1);
+    EXPECT_EQ(bar->value(), step);
+    host.advance(1000);
+    EXPECT_EQ(bar->value(), 3 * step);
+
+    const int ticksToEnd = bar->maximum() / step + 2;
+    host.advance(static_cast<std::uint64_t>(ticksToEnd) * 500);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    host.advance(5000);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    w->close();
+    EXPECT_EQ(host.runningTimers(), 0);
+}
+
+TEST_F(ResultsTest, DoubleClickAnywhereCloses) {
+    auto w = openWindow();
+    w->show();
+    QTest::mouseDClick(w->text()->viewport(), Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+
+    w = openWindow();
+    w->show();
+    QTest::mouseDClick(w->title(), Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+
+    w = openWindow();
+    w->show();
+    QTest::mouseDClick(w.get(), Qt::LeftButton, {}, QPoint(400, 595));
+    EXPECT_FALSE(w->isVisible());
+
+    w = openWindow();
+    w->show();
+    host.queueMenuAction(gbk("关闭"));
+    QTest::mousePress(w->title(), Qt::RightButton);
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(ResultsTest, PrintingSendsTitleLineBreakAndText) {
+    main.results() = manyLines(3);
+    put("zbt", "cjjgbt", gbk("中奖名单"));
+    auto w = openWindow();
+    EXPECT_EQ(w->printText(), gbk("中奖名单") + "\r\n" + manyLines(3));
+
+    w->confirmPrinter = [](QPrinter&) { return false; };
+    EXPECT_FALSE(w->print());
+
+    const QString pdf = QString::fromUtf8(dir.path().c_str()) + QStringLiteral("/out.pdf");
+    QPageLayout::Orientation orientation = QPageLayout::Landscape;
+    QString paper;
+    w->confirmPrinter = [&](QPrinter& printer) {
+        paper = printer.pageLayout().pageSize().key();
+        orientation = printer.pageLayout().orientation();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    host.queueMenuAction(gbk("打印抽奖结果"));
+    QTest::mousePress(w->title(), Qt::RightButton);
+    EXPECT_EQ(paper, QStringLiteral("A4"));
+    EXPECT_EQ(orientation, QPageLayout::Portrait);
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+}
+
+// --- the main window's side ------------------------------------------------------------
+
+namespace {
+
+class ResultsControllerTest : public ResultsTest {
+protected:
+    ResultsControllerTest() : controller(host, main) { controller.connectHandlers(); }
+
+    /// Runs f once the next modal wait has started; fails and closes every
+    /// modal window if something is still open long after.
+    void whileOpen(std::function<void()> f) {
+        QTimer::singleShot(0, &main, std::move(f));
+        QTimer::singleShot(5000, &main, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "the results window stayed open";
+                modal->close();
+            }
+        });
+    }
+
+    ResultsController controller;
+};
+
+} // namespace
+
+TEST_F(ResultsControllerTest, ExportWithoutDrawsWritesAnEmptyFileAndOpensIt) {
+    controller.exportResults();
+    const std::string path = host.path(gbk("抽奖结果.txt"));
+    EXPECT_TRUE(host.fileExists(path));
+    EXPECT_EQ(host.readFile(path), "");
+    EXPECT_EQ(host.shellOpened, std::vector<std::string>{path});
+}
+
+TEST_F(ResultsControllerTest, ExportReplacesTheFileWithTheResultsText) {
+    const std::string path = host.path(gbk("抽奖结果.txt"));
+    host.writeFile(path, gbk("旧的结果\r\n"));
+    main.results() = manyLines(2);
+    main.elements().menu.exportResults->trigger();
+    EXPECT_EQ(host.readFile(path), manyLines(2));
+    EXPECT_EQ(host.shellOpened.size(), 1u);
+}
+
+TEST_F(ResultsControllerTest, MenuOpensTheWindowModally) {
+    main.results() = gbk("一等奖 第1名：42\r\n");
+    bool sawIt = false;
+    whileOpen([&] {
+        ResultsWindow* w = controller.openWindow();
+        ASSERT_NE(w, nullptr);
+        sawIt = true;
+        EXPECT_TRUE(w->isModal());
+        EXPECT_EQ(w->text()->toPlainText(), QString::fromUtf8("一等奖 第1名：42\n"));
+        // A second request while open does not stack another window.
+        controller.showResults();
+        EXPECT_EQ(controller.openWindow(), w);
+        QTest::mouseDClick(w->text()->viewport(), Qt::LeftButton);
+    });
+    main.elements().menu.viewResults->trigger();
+    EXPECT_TRUE(sawIt);
+    EXPECT_FALSE(controller.isOpen());
+    EXPECT_EQ(host.runningTimers(), 0);
+}
+
+TEST_F(ResultsControllerTest, F1OpensAndASecondF1Closes) {
+    int opened = 0;
+    whileOpen([&] {
+        opened += controller.isOpen() ? 1 : 0;
+        controller.onF1HotKey(); // arrives inside the first press's modal wait
+    });
+    controller.onF1HotKey();
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(controller.isOpen());
+
+    // Closed by a double-click instead: the next F1 opens again.
+    whileOpen([&] {
+        opened += controller.isOpen() ? 1 : 0;
+        QTest::mouseDClick(controller.openWindow()->title(), Qt::LeftButton);
+    });
+    controller.onF1HotKey();
+    EXPECT_EQ(opened, 2);
+
+    whileOpen([&] {
+        opened += controller.isOpen() ? 1 : 0;
+        controller.onF1HotKey();
+    });
+    controller.onF1HotKey();
+    EXPECT_EQ(opened, 3);
+    EXPECT_FALSE(controller.isOpen());
+}
+
+TEST_F(ResultsControllerTest, SwitchKeyShowsTheSwitchMark) {
+    EXPECT_FALSE(main.elements().switchMark->isVisibleTo(&main));
+    controller.onSwitchHotKey();
+    EXPECT_TRUE(main.elements().switchMark->isVisibleTo(&main));
+}
