@@ -9,6 +9,7 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
         double ms = 0;
         QTimer::singleShot(0, &qtApp, [&] {
             ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-            QApplication::quit();
+            QCoreApplication::exit(0);
         });
         QApplication::exec();
 

@@ -1,10 +1,13 @@
 #include "app/application.h"
 
 #include "app/progress.h"
+#include "app/reset.h"
 #include "app/startup.h"
 #include "draw/drawcontroller.h"
 #include "host/host.h"
+#include "settings/appearance.h"
 #include "settings/settingscontroller.h"
+#include "settings/update.h"
 #include "ui/elements.h"
 #include "ui/layout.h"
 #include "ui/mainwindow.h"
@@ -20,9 +23,16 @@ Application::Application(Host& host)
       settings_(std::make_unique<SettingsController>(host, *window_, state_)),
       draw_(std::make_unique<DrawController>(host, *window_, state_)),
       layout_(std::make_unique<LayoutController>(host, window_->elements())),
-      startup_(std::make_unique<StartupSequence>(host, *window_, state_, *settings_, *layout_)) {
+      startup_(std::make_unique<StartupSequence>(host, *window_, state_, *settings_, *layout_)),
+      appearance_(std::make_unique<AppearanceController>(host, *window_)),
+      reset_(std::make_unique<ResetCommand>(host, *window_)),
+      update_(std::make_unique<UpdateCheck>(host, *window_)) {
     settings_->closeFireworks = [this] { draw_->closeFireworks(); };
+    appearance_->titleFilePath = [] { return titleFilePath(); };
     settings_->connectHandlers();
+    appearance_->connectHandlers();
+    reset_->connectHandlers();
+    update_->connectHandlers();
     draw_->connectHandlers();
     layout_->connectHandlers();
     wireMenu();

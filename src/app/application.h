@@ -15,6 +15,9 @@ class SettingsController;
 class DrawController;
 class LayoutController;
 class StartupSequence;
+class AppearanceController;
+class ResetCommand;
+class UpdateCheck;
 
 class Application {
 public:
@@ -37,6 +40,7 @@ public:
     DrawController& draw() { return *draw_; }
     LayoutController& layout() { return *layout_; }
     StartupSequence& startup() { return *startup_; }
+    AppearanceController& appearance() { return *appearance_; }
 
 private:
     void wireMenu();
@@ -49,6 +53,9 @@ private:
     std::unique_ptr<DrawController> draw_;
     std::unique_ptr<LayoutController> layout_;
     std::unique_ptr<StartupSequence> startup_;
+    std::unique_ptr<AppearanceController> appearance_;
+    std::unique_ptr<ResetCommand> reset_;
+    std::unique_ptr<UpdateCheck> update_;
 };
 
 } // namespace luckdial

@@ -7,6 +7,7 @@
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 
@@ -192,6 +193,19 @@ TEST_F(Startup, RightClicksOnTheBackgroundAndTheSixElementsOpenTheMenu) {
     ASSERT_EQ(host().menusShown.size(), 7u);
     for (QMenu* menu : host().menusShown)
         EXPECT_EQ(menu, e.menu.menu);
+}
+
+TEST_F(Startup, MenuCommandsOfEverySubsystemAreConnected) {
+    write("抽奖号码库.txt", "001\r\n");
+    create();
+    ASSERT_TRUE(app().start());
+    const MenuActions& m = app().window().elements().menu;
+    host().expectInput({}, std::nullopt);
+    m.changeMainTitle->trigger();
+    host().expectMessage({}, IdCancel, gbk("确定初始化？"));
+    m.reset->trigger();
+    EXPECT_EQ(host().pendingAnswers(), 0u);
+    EXPECT_FALSE(host().ended);
 }
 
 TEST(LoadingText, NamesTheCount) {
