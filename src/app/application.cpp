@@ -11,6 +11,8 @@
 #include "ui/elements.h"
 #include "ui/layout.h"
 #include "ui/mainwindow.h"
+#include "ui/resultswindow.h"
+#include "ui/textstyles.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -26,13 +28,17 @@ Application::Application(Host& host)
       startup_(std::make_unique<StartupSequence>(host, *window_, state_, *settings_, *layout_)),
       appearance_(std::make_unique<AppearanceController>(host, *window_)),
       reset_(std::make_unique<ResetCommand>(host, *window_)),
-      update_(std::make_unique<UpdateCheck>(host, *window_)) {
+      update_(std::make_unique<UpdateCheck>(host, *window_)),
+      results_(std::make_unique<ResultsController>(host, *window_)),
+      styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)) {
     settings_->closeFireworks = [this] { draw_->closeFireworks(); };
     appearance_->titleFilePath = [] { return titleFilePath(); };
     settings_->connectHandlers();
     appearance_->connectHandlers();
     reset_->connectHandlers();
     update_->connectHandlers();
+    results_->connectHandlers();
+    styles_->connectHandlers();
     draw_->connectHandlers();
     layout_->connectHandlers();
     wireMenu();
@@ -67,10 +73,8 @@ void Application::wireMenu() {
 }
 
 void Application::wireHotKeys() {
-    // F1 will toggle the results window; until that window exists the key is
-    // only claimed.
-    startup_->onF1 = [] {};
-    startup_->onSwitchKey = [this] { window_->elements().switchMark->setVisible(true); };
+    startup_->onF1 = [this] { results_->onF1HotKey(); };
+    startup_->onSwitchKey = [this] { results_->onSwitchHotKey(); };
 }
 
 } // namespace luckdial

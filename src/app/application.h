@@ -18,6 +18,8 @@ class StartupSequence;
 class AppearanceController;
 class ResetCommand;
 class UpdateCheck;
+class ResultsController;
+class TextStyleController;
 
 class Application {
 public:
@@ -41,6 +43,7 @@ public:
     LayoutController& layout() { return *layout_; }
     StartupSequence& startup() { return *startup_; }
     AppearanceController& appearance() { return *appearance_; }
+    ResultsController& results() { return *results_; }
 
 private:
     void wireMenu();
@@ -56,6 +59,8 @@ private:
     std::unique_ptr<AppearanceController> appearance_;
     std::unique_ptr<ResetCommand> reset_;
     std::unique_ptr<UpdateCheck> update_;
+    std::unique_ptr<ResultsController> results_;
+    std::unique_ptr<TextStyleController> styles_;
 };
 
 } // namespace luckdial

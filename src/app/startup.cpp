@@ -9,11 +9,11 @@
 #include "ui/elements.h"
 #include "ui/layout.h"
 #include "ui/mainwindow.h"
+#include "ui/textstyles.h"
 #include "ui/widgets.h"
 
 #include <QComboBox>
 
-#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -26,9 +26,9 @@ constexpr int kKeyK = 0x4B;
 constexpr int kHotCtrl = 2;
 constexpr int kHotShift = 4;
 
-/// floor(points * 1.8): the height a title needs for one line of its font.
+/// The height a title needs for one line of its font.
 int titleHeight(const TransparentLabel& label) {
-    return static_cast<int>(std::floor(label.fontValue().size * 1.8));
+    return heightForPoints(label.fontValue().size, 1.8);
 }
 
 } // namespace
@@ -127,7 +127,6 @@ void StartupSequence::bindHotKeys() {
     switchHotKey_ = host_.bindHotKey(kHotCtrl | kHotShift, kKeyK, [this] {
         if (onSwitchKey) onSwitchKey();
     });
-    resultsWindowOpen = false;
 }
 
 void StartupSequence::loadPool() {

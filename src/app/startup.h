@@ -33,8 +33,6 @@ public:
     /// Identifiers of the two hot keys after run(); 0 when refused.
     int f1HotKey() const { return f1HotKey_; }
     int switchHotKey() const { return switchHotKey_; }
-    /// True while the results window is open (F1 toggles it).
-    bool resultsWindowOpen = false;
 
 private:
     void sizeToScreen();
