@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -19,6 +20,7 @@ namespace luckdial {
 DrawController::DrawController(Host& host, MainWindow& window, DrawState& state,
                                FireworksOverlay* fireworks)
     : host_(host), window_(window), e_(window.elements()), state_(state), fireworks_(fireworks) {
+    if (!fireworks_) fireworks_ = window_.fireworks();
     if (!fireworks_) fireworks_ = new FireworksOverlay(&window_);
     autoStop_ = host_.createTimer([this] { stopDraw(); });
 }
@@ -30,6 +32,8 @@ void DrawController::connectHandlers() {
     connected_ = true;
 
     connect(e_.startButton, &QAbstractButton::clicked, this, [this] { startDraw(); });
+    // The focused start button would take Space as a click of its own.
+    e_.startButton->installEventFilter(this);
     connect(e_.stopButton, &QAbstractButton::clicked, this, [this] { stopDraw(); });
 
     // Picking an item changes the edit text and then reports the activation;
@@ -55,6 +59,19 @@ void DrawController::connectHandlers() {
 
     pictureMarks_ = host_.createTimer([this] { refreshPictureMarks(); });
     pictureMarks_->setPeriod(200);
+}
+
+bool DrawController::eventFilter(QObject* watched, QEvent* event) {
+    // Space on the start button is the keyboard start, which does nothing
+    // while the settings panel is open (its fields are being edited).
+    if (watched == e_.startButton &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+        e_.panel.frame->isVisibleTo(&window_)) {
+        event->accept();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 int DrawController::matchingRow() const {

@@ -66,6 +66,9 @@ public:
     Timer& autoStopTimer() { return *autoStop_; }
     DrawGenerator& generator() { return gen_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     /// The first row (0-based) whose name equals the selector's text, or -1.
     int matchingRow() const;

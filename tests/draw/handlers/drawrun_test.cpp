@@ -167,10 +167,15 @@ TEST_F(DrawRun, SpaceStartsOnlyWithThePanelClosed) {
     setRow(1, "特等奖", "5", "1");
     select("特等奖");
     QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QKeyEvent spaceUp(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
 
     e.panel.frame->show();
     host.onDelay = [&] { ADD_FAILURE() << "a draw started with the panel open"; };
     QApplication::sendEvent(&window, &space);
+    // The start button keeps the focus while the panel is open: Space on it
+    // must not click it either.
+    QApplication::sendEvent(e.startButton, &space);
+    QApplication::sendEvent(e.startButton, &spaceUp);
     EXPECT_FALSE(state.drawRunning);
     EXPECT_TRUE(window.results().empty());
 
@@ -182,6 +187,13 @@ TEST_F(DrawRun, SpaceStartsOnlyWithThePanelClosed) {
     QApplication::sendEvent(&window, &space);
     EXPECT_EQ(framesSeen, 3);
     EXPECT_EQ(lines(window.results()).size(), 1u);
+
+    // With the panel closed, Space on the focused start button starts a run.
+    stopAfterFrames(2);
+    QApplication::sendEvent(e.startButton, &space);
+    QApplication::sendEvent(e.startButton, &spaceUp);
+    EXPECT_EQ(framesSeen, 2);
+    EXPECT_EQ(lines(window.results()).size(), 2u);
 }
 
 TEST_F(DrawRun, ASecondStartDuringTheRunIsIgnored) {
