@@ -47,7 +47,14 @@ void UpdateCheck::connectHandlers() {
 
 void UpdateCheck::run() {
     const std::string version = versionFromBody(host_.fetchDocument(versionDocumentAddress()));
-    // Compared as text: any difference, an older or unreadable version included,
+    // A failed request comes back empty: that is no news of a new version, and
+    // offering a download then would send the operator to an archive that is
+    // not there.
+    if (version.empty()) {
+        host_.messageBox(gbk("无法获取最新版本信息，请检查网络连接后再试！"), MbOk | MbIconWarning);
+        return;
+    }
+    // Compared as text: any other difference, an older version included,
     // offers the download.
     if (version == kProgramVersion) {
         host_.messageBox(gbk("软件已经是最新版本！"), MbOk);

@@ -52,7 +52,7 @@ TEST_F(Update, SameVersionSaysItIsTheLatest) {
 
 TEST_F(Update, AnyOtherTextOffersTheDownload) {
     const std::string offer = gbk("发现最新版本 是否下载？");
-    for (const std::string body : {"3.99\r\n", "1.0", "3.9", ""}) {
+    for (const std::string body : {"3.99\r\n", "1.0", "3.9"}) {
         serve(body);
         host.expectMessage(offer, IdNo, gbk("信息："), MbYesNo | MbIconQuestion);
         trigger();
@@ -67,11 +67,19 @@ TEST_F(Update, AnyOtherTextOffersTheDownload) {
     EXPECT_EQ(host.shellOpened[0].find_first_of("\r\n "), std::string::npos);
 }
 
-TEST_F(Update, FailedFetchOffersTheArchiveWithAnEmptyVersion) {
-    host.expectMessage(gbk("发现最新版本 是否下载？"), IdYes);
+TEST_F(Update, FailedFetchIsToldAndOffersNoDownload) {
+    const std::string failed = gbk("无法获取最新版本信息，请检查网络连接后再试！");
+    host.expectMessage(failed, IdOk, gbk("信息："), MbOk | MbIconWarning);
     trigger(); // nothing served: the fetch comes back empty
-    EXPECT_EQ(host.shellOpened,
-              std::vector<std::string>{std::string(kUpdateServer) + "/temp/Luckdial.rar"});
+    EXPECT_EQ(host.fetched, std::vector<std::string>{versionDocumentAddress()});
+    EXPECT_TRUE(host.shellOpened.empty());
+
+    serve(std::string("\0"
+                      "4.0",
+                      4)); // no version text before the zero byte
+    host.expectMessage(failed, IdOk);
+    trigger();
+    EXPECT_TRUE(host.shellOpened.empty());
 }
 
 } // namespace
