@@ -65,6 +65,12 @@ void ResultsWindow::build() {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(name("抽奖结果"));
     resize(738, 477);
+    // The yellow title needs a dark page to be read from afar; a stored
+    // background colour replaces this one.
+    QPalette page = palette();
+    page.setColor(QPalette::Window, QColor(110, 12, 12));
+    setPalette(page);
+    setAutoFillBackground(true);
 
     title_ = new TransparentLabel(this);
     title_->setObjectName(name("透明标签_中奖结果"));

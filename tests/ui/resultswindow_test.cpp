@@ -93,6 +93,9 @@ TEST_F(ResultsTest, OpeningSizesEverythingToTheScreen) {
     EXPECT_TRUE(w->title()->fontValue().bold);
     EXPECT_EQ(w->title()->textColour(), 0x00FFFF);
     EXPECT_EQ(w->backgroundColour(), -1);
+    // The yellow title stands on a dark page, not on the light default one.
+    EXPECT_TRUE(w->autoFillBackground());
+    EXPECT_LT(w->palette().color(QPalette::Window).lightness(), 80);
     EXPECT_EQ(host.runningTimers(), 1);
 }
 
