@@ -358,7 +358,12 @@ void ResultsController::exportResults() {
     // The file is replaced, not deleted first: a failed write keeps the
     // results that were exported before.
     const std::string path = host_.path(gbk("抽奖结果.txt"));
-    host_.writeFile(path, window_.results());
+    if (!host_.writeFile(path, window_.results())) {
+        // Opening the file now would show older results as if they were the export.
+        host_.messageBox(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,
+                         gbk("提示"));
+        return;
+    }
     host_.openWithShell(path);
 }
 

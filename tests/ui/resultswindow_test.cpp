@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -382,6 +383,17 @@ TEST_F(ResultsControllerTest, ExportReplacesTheFileWithTheResultsText) {
     main.elements().menu.exportResults->trigger();
     EXPECT_EQ(host.readFile(path), manyLines(2));
     EXPECT_EQ(host.shellOpened.size(), 1u);
+}
+
+TEST_F(ResultsControllerTest, FailedExportIsToldAndOpensNothing) {
+    // A directory where the file should go cannot be replaced by a file.
+    std::filesystem::create_directory(dir.path() + "/抽奖结果.txt");
+    main.results() = manyLines(2);
+    host.expectMessage(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), IdOk, gbk("提示"),
+                       MbOk | MbIconWarning);
+    controller.exportResults();
+    EXPECT_TRUE(host.shellOpened.empty());
+    EXPECT_EQ(host.pendingAnswers(), 0u);
 }
 
 TEST_F(ResultsControllerTest, MenuOpensTheWindowModally) {
