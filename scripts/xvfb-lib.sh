@@ -72,11 +72,20 @@ app_wait_exit() {
 # Prints the id of a visible window whose name matches the pattern, waiting
 # for it up to the time-out (seconds).
 wait_window() {
-    local pattern=$1 timeout=${2:-15} id
+    local pattern=$1 timeout=${2:-15} id last="" seen=0
+    # A window can be replaced while the program starts (a change of window
+    # flags makes a new native window): only an id seen three polls in a row
+    # counts.
     for _ in $(seq 1 $((timeout * 10))); do
         [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null && fail "the program ended while waiting for \"$pattern\""
         id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
-        if [ -n "$id" ]; then
+        if [ -n "$id" ] && [ "$id" = "$last" ]; then
+            seen=$((seen + 1))
+        else
+            seen=0
+        fi
+        last=$id
+        if [ -n "$id" ] && [ "$seen" -ge 2 ]; then
             echo "$id"
             return 0
         fi
