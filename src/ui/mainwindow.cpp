@@ -229,9 +229,12 @@ void MainWindow::buildPanel() {
     plainLabel(g, "标签9", {11, 250, 214, 20}, "抽奖时屏幕号码滚动速度(默认30毫秒):");
     p.scrollSpeed = edit(g, name("编辑框_滚动速度"), {234, 251, 53, 20}, "30");
     // The duration field sits in the gap of the check box's caption, above it.
-    p.disableEffects = check(g, "选择框_禁用特效", {8, 277, 318, 15},
-                             "禁用特效(停止滚动后播放特效烟花：       秒)");
+    auto* effects = new GapCheckBox(name("禁用特效(停止滚动后播放特效烟花：       秒)"), g);
+    effects->setObjectName(name("选择框_禁用特效"));
+    effects->setGeometry(8, 277, 318, 15);
+    p.disableEffects = effects;
     p.fireworksTime = edit(g, name("编辑框_烟花时间"), {226, 274, 30, 20}, "4");
+    effects->setGapField(p.fireworksTime);
     p.allowRepeat = check(g, "选择框_是否允许重复抽奖", {8, 297, 326, 16},
                           "允许重复抽奖(勾选后，允许号码参与重复抽奖)");
     p.hideButtons = check(g, "选择框_不显示按钮", {8, 317, 326, 16},

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStringList>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <cmath>
 #include <mutex>
@@ -245,6 +247,46 @@ PanelFrame::PanelFrame(QWidget* parent) : QFrame(parent) {
 void PanelFrame::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton) Q_EMIT leftPressed(modifierState(event->modifiers()));
+}
+
+GapCheckBox::GapCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
+
+void GapCheckBox::setGapField(QWidget* field) {
+    field_ = field;
+    update();
+}
+
+int GapCheckBox::textLeft() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this).left();
+}
+
+QString GapCheckBox::shownText() const {
+    QString shown = text();
+    if (!field_ || field_->parentWidget() != parentWidget()) return shown;
+    const qsizetype gap = shown.indexOf(QStringLiteral("  "));
+    if (gap < 0) return shown;
+    qsizetype after = gap;
+    while (after < shown.size() && shown[after] == QLatin1Char(' '))
+        ++after;
+    // Where the text after the run must start, two pixels clear of the field.
+    const int wanted = field_->geometry().right() + 3 - x() - textLeft();
+    const QFontMetrics metrics(font());
+    for (int added = 0; added < 64 && metrics.horizontalAdvance(shown.left(after)) < wanted;
+         ++added) {
+        shown.insert(after, QLatin1Char(' '));
+        ++after;
+    }
+    return shown;
+}
+
+void GapCheckBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = shownText();
+    painter.drawControl(QStyle::CE_CheckBox, option);
 }
 
 } // namespace luckdial

@@ -6,11 +6,13 @@
 #include "host/host.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QColor>
 #include <QFont>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
 #include <QWidget>
 
 #include <string>
@@ -154,6 +156,28 @@ Q_SIGNALS:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+};
+
+/// A check box whose caption has a run of spaces that another control sits in
+/// (a field inside the sentence). The caption stays as set; only the drawing
+/// widens the run where this font's spaces are too narrow, so that the text
+/// after the run is not hidden under the control.
+class GapCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    explicit GapCheckBox(const QString& text, QWidget* parent = nullptr);
+    /// The control in the gap; a sibling of this check box.
+    void setGapField(QWidget* field);
+    /// The caption as drawn.
+    QString shownText() const;
+    /// Left edge of the caption's text in this box's coordinates.
+    int textLeft() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPointer<QWidget> field_;
 };
 
 } // namespace luckdial

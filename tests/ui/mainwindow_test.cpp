@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -220,6 +221,16 @@ TEST(MainWindow, SettingsPanelAsDesigned) {
     // The duration field lies over the check box's caption, not under it.
     EXPECT_GT(p.group->children().indexOf(p.fireworksTime),
               p.group->children().indexOf(p.disableEffects));
+    // ...and the caption's closing "秒)" is drawn right of the field, not under it.
+    auto* effects = qobject_cast<GapCheckBox*>(p.disableEffects);
+    ASSERT_NE(effects, nullptr);
+    const QString shown = effects->shownText();
+    EXPECT_EQ(shown.simplified(), p.disableEffects->text().simplified());
+    const int secondsLeft =
+        effects->x() + effects->textLeft() +
+        QFontMetrics(effects->font()).horizontalAdvance(shown.left(shown.lastIndexOf(u("秒"))));
+    EXPECT_GT(secondsLeft, p.fireworksTime->geometry().right());
+    EXPECT_LT(secondsLeft + 30, effects->geometry().right());
 
     for (int n = 1; n <= 10; ++n) {
         const QString labelName = u("标签") + QString::number(n);
