@@ -26,6 +26,8 @@ void SettingsController::showPasswordWindow() {
     connect(window.changeButton(), &QPushButton::clicked, &window,
             [this, &window] { changePassword(window); });
     window.exec();
+    // Without a window manager the keyboard would stay with the root window.
+    if (window_.isVisible()) window_.activateWindow();
 }
 
 void SettingsController::login(PasswordWindow& window) {

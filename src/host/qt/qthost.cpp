@@ -17,6 +17,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QTimer>
@@ -78,6 +79,23 @@ QWidget* dialogParent() {
     return QApplication::activeWindow();
 }
 
+/// Gives the keyboard back to the window that was active before a dialog.
+/// Without a window manager nobody else does: the focus would fall back to
+/// the root window and Space or typing would reach no window until a click.
+class KeepActiveWindow {
+public:
+    KeepActiveWindow() : window_(QApplication::activeWindow()) {}
+    ~KeepActiveWindow() {
+        if (window_ && window_->isVisible() && QApplication::activeWindow() != window_)
+            window_->activateWindow();
+    }
+    KeepActiveWindow(const KeepActiveWindow&) = delete;
+    KeepActiveWindow& operator=(const KeepActiveWindow&) = delete;
+
+private:
+    QPointer<QWidget> window_;
+};
+
 QString lineBreaks(const std::string& gbkText) {
     QString text = qstr(gbkText);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -117,24 +135,29 @@ std::unique_ptr<Timer> QtHost::createTimer(std::function<void()> onTick) {
 // --- dialogs -----------------------------------------------------------------------
 
 int QtHost::messageBox(const std::string& text, int style, const std::string& caption) {
+    const KeepActiveWindow keep;
     return showMessageBox(dialogParent(), text, style, caption);
 }
 
 std::optional<std::string> QtHost::inputBox(const std::string& prompt, const std::string& caption,
                                             const std::string& initial) {
+    const KeepActiveWindow keep;
     return showInputBox(dialogParent(), prompt, caption, initial);
 }
 
 std::optional<std::string> QtHost::openFileDialog(const std::string& filter,
                                                   const std::string& initial) {
+    const KeepActiveWindow keep;
     return showOpenFileDialog(dialogParent(), filter, initial);
 }
 
 std::optional<FontChoice> QtHost::fontDialog(const FontChoice& initial) {
+    const KeepActiveWindow keep;
     return showFontDialog(dialogParent(), initial);
 }
 
 std::optional<int> QtHost::colourDialog(int initial) {
+    const KeepActiveWindow keep;
     return showColourDialog(dialogParent(), initial);
 }
 
