@@ -20,7 +20,15 @@ class QMenu;
 namespace luckdial {
 
 /// Message-box result codes.
-enum MsgResult : int { IdOk = 0, IdCancel = 1, IdAbort = 2, IdRetry = 3, IdIgnore = 4, IdYes = 5, IdNo = 6 };
+enum MsgResult : int {
+    IdOk = 0,
+    IdCancel = 1,
+    IdAbort = 2,
+    IdRetry = 3,
+    IdIgnore = 4,
+    IdYes = 5,
+    IdNo = 6
+};
 
 /// Message-box style flags: one button set plus at most one icon.
 enum MsgStyle : int {
@@ -99,7 +107,9 @@ public:
     /// Replaces the file crash-safely with the concatenation of parts; false on
     /// failure, in which case the old file is untouched.
     virtual bool writeFile(const std::string& path, const std::vector<std::string_view>& parts) = 0;
-    bool writeFile(const std::string& path, std::string_view data) { return writeFile(path, std::vector<std::string_view>{data}); }
+    bool writeFile(const std::string& path, std::string_view data) {
+        return writeFile(path, std::vector<std::string_view>{data});
+    }
     virtual bool fileExists(const std::string& path) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
     virtual bool copyFile(const std::string& from, const std::string& to) = 0;
@@ -109,11 +119,12 @@ public:
     virtual std::unique_ptr<TextFile> openTextFile(const std::string& path) = 0;
 
     // --- configuration items ----------------------------------------------
-    virtual std::string readItem(const std::string& file, std::string_view section, std::string_view key,
-                                 std::string_view defaultValue = {}) = 0;
+    virtual std::string readItem(const std::string& file, std::string_view section,
+                                 std::string_view key, std::string_view defaultValue = {}) = 0;
     virtual bool writeItem(const std::string& file, std::string_view section, std::string_view key,
                            std::string_view value) = 0;
-    virtual bool deleteItem(const std::string& file, std::string_view section, std::string_view key) = 0;
+    virtual bool deleteItem(const std::string& file, std::string_view section,
+                            std::string_view key) = 0;
     virtual bool deleteSection(const std::string& file, std::string_view section) = 0;
 
     // --- time and the event loop -------------------------------------------
@@ -133,10 +144,11 @@ public:
     /// Modal message box; caption empty means the default caption "信息：".
     virtual int messageBox(const std::string& text, int style, const std::string& caption = {}) = 0;
     /// Modal input box; the entered text, or nothing when cancelled.
-    virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& caption,
-                                                const std::string& initial) = 0;
+    virtual std::optional<std::string>
+    inputBox(const std::string& prompt, const std::string& caption, const std::string& initial) = 0;
     /// filter as "描述|*.jpg|..."; the chosen path (GBK) or nothing.
-    virtual std::optional<std::string> openFileDialog(const std::string& filter, const std::string& initial) = 0;
+    virtual std::optional<std::string> openFileDialog(const std::string& filter,
+                                                      const std::string& initial) = 0;
     virtual std::optional<FontChoice> fontDialog(const FontChoice& initial) = 0;
     virtual std::optional<int> colourDialog(int initial) = 0;
     /// Shows the menu at the mouse cursor (modal until dismissed).
