@@ -22,10 +22,7 @@ LoadingCaption::LoadingCaption() : QWidget(nullptr, Qt::Window | Qt::FramelessWi
     label_ = new TransparentLabel(this);
     label_->setObjectName(QStringLiteral("透明标签1"));
     label_->setGeometry(0, 5, 500, 48);
-    FontValue font;
-    font.face = gbk("宋体");
-    font.size = pixelsToPoints(21);
-    label_->setFontValue(font);
+    label_->setFontValue(designFont("宋体", 21, false));
     label_->setTextColour(0x0000FF); // FF0000
     label_->setCaption(gbk("正在载入抽奖号码库数据，请稍后..."));
 }

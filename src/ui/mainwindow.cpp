@@ -29,15 +29,6 @@ QString name(const char* utf8Text) {
     return QString::fromUtf8(utf8Text);
 }
 
-/// A design font: face, character height in pixels, bold.
-FontValue designFont(const char* face, int pixels, bool bold) {
-    FontValue f;
-    f.face = gbk(face);
-    f.size = pixelsToPoints(pixels);
-    f.bold = bold;
-    return f;
-}
-
 TransparentLabel* label(QWidget* parent, const char* objectName, QRect geometry, bool visible,
                         const char* text, const FontValue& font, int colour) {
     auto* l = new TransparentLabel(parent);

@@ -75,11 +75,7 @@ void ResultsWindow::build() {
     title_ = new TransparentLabel(this);
     title_->setObjectName(name("透明标签_中奖结果"));
     title_->setGeometry(8, 8, 1000, 128);
-    FontValue titleFont;
-    titleFont.face = gbk("黑体");
-    titleFont.size = pixelsToPoints(53);
-    titleFont.bold = true;
-    title_->setFontValue(titleFont);
+    title_->setFontValue(designFont("黑体", 53, true));
     title_->setTextColour(kYellow);
     connect(title_, &TransparentLabel::doubleClicked, this, &QWidget::close);
     connect(title_, &TransparentLabel::rightPressed, this, [this] { popUp(); });

@@ -25,6 +25,14 @@ int pixelsToPoints(int pixels) {
     return static_cast<int>(std::lround(pixels * 72.0 / 96.0));
 }
 
+FontValue designFont(const char* face, int pixels, bool bold) {
+    FontValue f;
+    f.face = gbk(face);
+    f.size = pixelsToPoints(pixels);
+    f.bold = bold;
+    return f;
+}
+
 void installFontSubstitutions() {
     static std::once_flag once;
     std::call_once(once, [] {

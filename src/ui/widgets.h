@@ -24,6 +24,8 @@ namespace luckdial {
 /// Pixel height of a font of the given point size (96 dpi), and back.
 int pointsToPixels(int points);
 int pixelsToPoints(int pixels);
+/// A font of the window designs: face (UTF-8), character height in pixels, bold.
+FontValue designFont(const char* face, int pixels, bool bold);
 /// QFont for a FontValue; Windows face names (宋体, 幼圆, 黑体...) stay as the
 /// family and reach installed CJK fonts through font substitution.
 QFont toQFont(const FontValue& font);

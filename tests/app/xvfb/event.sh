@@ -9,6 +9,16 @@ make_event() {
         to_gbk >"$dir/peizhi.a"
 }
 
+# start_event EXE: a temporary program directory "$dir" holding the event and
+# the program, removed on exit, and a private X server.
+start_event() {
+    dir=$(mktemp -d)
+    trap 'xvfb_cleanup; rm -rf "$dir"' EXIT
+    make_event "$dir"
+    install_program "$1" "$dir"
+    xvfb_start
+}
+
 # Right-click on the window background and choose the menu's last item, 退出.
 menu_exit() {
     local height

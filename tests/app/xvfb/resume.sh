@@ -8,11 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../../scripts/xvfb-lib.sh"
 source "$here/event.sh"
 
-dir=$(mktemp -d)
-trap 'xvfb_cleanup; rm -rf "$dir"' EXIT
-make_event "$dir"
-install_program "$EXE" "$dir"
-xvfb_start
+start_event "$EXE"
 
 exit_saving() {
     local box
