@@ -110,7 +110,7 @@ int main() {
                                 auto file = host.openTextFile(poolPath);
                                 loadPool(
                                     pool, *file, [&] { return host.tickCount(); },
-                                    [&](std::size_t) { ++reports; });
+                                    [&](std::size_t, double) { ++reports; });
                             }));
         if (pool.count() != kEntries || lines != kEntries) fail("the pool did not load whole");
     }

@@ -33,10 +33,6 @@ int titleHeight(const TransparentLabel& label) {
 
 } // namespace
 
-std::string loadingText(std::size_t loaded) {
-    return gbk("正在载入抽奖号码库数据，已载入") + std::to_string(loaded) + gbk("条，请稍后...");
-}
-
 std::string titleFilePath() {
     std::error_code error;
     const std::filesystem::path cwd = std::filesystem::current_path(error);
@@ -73,7 +69,11 @@ bool StartupSequence::run() {
         return false;
     }
 
-    source_ = host_.openTextFile(choosePoolSource(host_, window_, state_));
+    const std::string source = choosePoolSource(host_, window_, state_);
+    // The progress file is the program's own GBK text, read back exactly as
+    // it was written; only the organiser's pool file may be UTF-8.
+    const bool resumed = source == host_.path(gbk("进度.txt"));
+    source_ = host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
 
     settings_.applyConfiguration();
 
@@ -130,11 +130,10 @@ void StartupSequence::bindHotKeys() {
 }
 
 void StartupSequence::loadPool() {
-    TransparentLabel* label = caption_->label();
     luckdial::loadPool(
         window_.pool(), *source_, [this] { return host_.tickCount(); },
-        [this, label](std::size_t loaded) {
-            label->setCaption(loadingText(loaded));
+        [this](std::size_t, double done) {
+            caption_->setProgress(done);
             host_.processEvents();
         });
 }

@@ -52,9 +52,6 @@ private:
     std::unique_ptr<LoadingCaption> caption_;
 };
 
-/// The caption of the loading window while n entries have been read.
-std::string loadingText(std::size_t loaded);
-
 /// The title file's path: "cjini.txt" in the process's working directory (GBK).
 std::string titleFilePath();
 

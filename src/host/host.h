@@ -61,6 +61,11 @@ struct FontChoice {
     int colour = 0;
 };
 
+/// How a text-file handle reads the file's bytes: Recognise converts a file
+/// that is plainly UTF-8 (see fileTextToGbk) to GBK; Gbk takes the bytes as
+/// they are, for the program's own files, which it always writes in GBK.
+enum class TextEncoding { Recognise, Gbk };
+
 /// A line-oriented handle on an existing file (pool, progress and title files).
 /// A handle that failed to open behaves as an empty file at its end.
 class TextFile {
@@ -116,7 +121,10 @@ public:
     virtual bool moveFile(const std::string& from, const std::string& to) = 0;
     virtual bool createDirectory(const std::string& path) = 0;
     virtual bool setFileHidden(const std::string& path, bool hidden) = 0;
-    virtual std::unique_ptr<TextFile> openTextFile(const std::string& path) = 0;
+    /// Opens an existing file for reading; never creates one. Writes through
+    /// the handle replace the file and fail when it is write-protected.
+    virtual std::unique_ptr<TextFile>
+    openTextFile(const std::string& path, TextEncoding encoding = TextEncoding::Recognise) = 0;
 
     // --- configuration items ----------------------------------------------
     virtual std::string readItem(const std::string& file, std::string_view section,

@@ -27,6 +27,13 @@ LoadingCaption::LoadingCaption() : QWidget(nullptr, Qt::Window | Qt::FramelessWi
     label_->setCaption(gbk("正在载入抽奖号码库数据，请稍后..."));
 }
 
+void LoadingCaption::setProgress(double done) {
+    const double clamped = done < 0 || done != done ? -1.0 : done > 1 ? 1.0 : done;
+    if (clamped == progress_) return;
+    progress_ = clamped;
+    update();
+}
+
 void LoadingCaption::paintEvent(QPaintEvent*) {
     // The caption's own background picture: a pale gold plate with a red rim
     // and a row of small lanterns at both ends.
@@ -52,6 +59,14 @@ void LoadingCaption::paintEvent(QPaintEvent*) {
             p.setBrush(QColor(255, 210, 60, 220));
             p.drawRect(QRectF(c.x() - 2.5, c.y() - 9.0, 5.0, 2.0));
         }
+    }
+    if (progress_ >= 0) {
+        // Inside the gold line, below the label.
+        const QRectF track(6, height() - 9, width() - 12, 3);
+        p.setBrush(QColor(170, 20, 20, 60));
+        p.drawRect(track);
+        p.setBrush(QColor(170, 20, 20));
+        p.drawRect(QRectF(track.x(), track.y(), track.width() * progress_, track.height()));
     }
 }
 

@@ -76,12 +76,17 @@ class LoadingCaption : public QWidget {
 public:
     LoadingCaption();
     TransparentLabel* label() const { return label_; }
+    /// Share of the work done, 0 to 1, drawn as a thin bar along the bottom
+    /// edge; the label's text stays as it is. Below 0 draws no bar.
+    void setProgress(double done);
+    double progress() const { return progress_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     TransparentLabel* label_;
+    double progress_ = -1;
 };
 
 } // namespace luckdial

@@ -117,7 +117,8 @@ std::size_t Pool::memoryBytes() const {
            tree_.capacity() * sizeof(std::uint32_t) + removed_.capacity() * sizeof(std::uint64_t);
 }
 
-void Pool::assignLines(std::string text, const std::function<void(std::size_t)>& tick) {
+void Pool::assignLines(std::string text,
+                       const std::function<void(std::size_t, std::size_t)>& tick) {
     clear();
     // Each entry moves down to the end of the one before, over the line ends
     // and empty lines already read, so the text becomes the arena without a
@@ -148,7 +149,7 @@ void Pool::assignLines(std::string text, const std::function<void(std::size_t)>&
                 static_cast<std::size_t>(static_cast<double>(offsets_.size()) * scale * 1.0625) +
                 64);
         }
-        if (tick) tick(offsets_.size() - 1);
+        if (tick) tick(offsets_.size() - 1, readTo);
     });
     text.resize(used);
     arena_ = std::move(text);
@@ -163,18 +164,20 @@ void loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>
     // The whole text at once: a call through the handle per line would cost
     // several times the reading of the file for pools of short entries.
     std::uint32_t last = clockMs ? clockMs() : 0;
-    std::function<void(std::size_t)> tick;
+    std::string text = source.takeRest();
+    const double total = static_cast<double>(text.size());
+    std::function<void(std::size_t, std::size_t)> tick;
     if (clockMs && progress) {
-        tick = [&](std::size_t loaded) {
+        tick = [&](std::size_t loaded, std::size_t bytesRead) {
             const std::uint32_t now = clockMs();
             if (now - last >= 30) {
                 last = now;
-                progress(loaded);
+                progress(loaded, static_cast<double>(bytesRead) / total);
             }
         };
     }
-    pool.assignLines(source.takeRest(), tick);
-    if (progress) progress(pool.count());
+    pool.assignLines(std::move(text), tick);
+    if (progress) progress(pool.count(), 1.0);
 }
 
 std::string progressText(const Pool& pool) {

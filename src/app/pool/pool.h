@@ -32,9 +32,10 @@ public:
     std::size_t memoryBytes() const;
     /// Replaces the entries by the non-empty lines of text, read by the line
     /// rules of LineReader; the text's own storage becomes the arena. tick,
-    /// when given, gets the number of entries read so far after every few
-    /// hundred kilobytes of text; the pool itself changes only at the end.
-    void assignLines(std::string text, const std::function<void(std::size_t)>& tick = {});
+    /// when given, gets the number of entries and of text bytes read so far
+    /// after every few hundred kilobytes; the pool itself changes only at the end.
+    void assignLines(std::string text,
+                     const std::function<void(std::size_t, std::size_t)>& tick = {});
     /// Total bytes of the entries (without line ends).
     std::size_t entryBytes() const { return liveBytes_; }
 
@@ -71,9 +72,10 @@ private:
     std::size_t liveBytes_ = 0;
 };
 
-/// Called with the number of entries loaded so far, at most about every 30 ms
-/// of the given clock (ms), and once at the end.
-using LoadProgress = std::function<void(std::size_t loaded)>;
+/// Called with the number of entries loaded so far and the share of the text
+/// read (0 to 1), at most about every 30 ms of the given clock (ms), and once
+/// at the end.
+using LoadProgress = std::function<void(std::size_t loaded, double done)>;
 
 /// Loads every non-empty line of the source into the (cleared) pool.
 void loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>& clockMs,

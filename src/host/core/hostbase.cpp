@@ -122,6 +122,10 @@ bool replaceFile(const std::string& native, const std::vector<std::string_view>&
     }
     bool existed = stat(target.c_str(), &st) == 0;
     if (existed && !S_ISREG(st.st_mode)) return false;
+    // The rename below would replace a file that its owner protected (a
+    // frozen prize table, a results file kept as is), which a direct write
+    // refuses. The mode bits decide even for root, who passes access().
+    if (existed && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
 
     std::size_t slash = target.rfind('/');
     std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
@@ -158,17 +162,18 @@ bool replaceFile(const std::string& native, const std::vector<std::string_view>&
 }
 
 /// A text file loaded whole at opening; changes are written back at once,
-/// crash-safely, in the encoding the file had (GBK stays GBK, everything else
-/// is written as UTF-8, the Linux default).
+/// crash-safely, in the encoding the file had (a file read as GBK stays GBK, a
+/// recognised UTF-8 file is written as UTF-8 again, its byte-order mark kept).
 class HostTextFile : public TextFile {
 public:
     HostTextFile() = default;
-    HostTextFile(std::string native, std::string raw) : native_(std::move(native)), open_(true) {
-        const TextKind kind = textKind(raw);
-        bom_ = raw.compare(0, 3, "\xEF\xBB\xBF") == 0;
-        writeUtf8_ = kind != TextKind::Other;
-        if (kind == TextKind::Utf8) {
-            content_ = gbk(std::string_view(raw).substr(bom_ ? 3 : 0));
+    HostTextFile(std::string native, std::string raw, TextEncoding encoding)
+        : native_(std::move(native)), open_(true) {
+        if (encoding == TextEncoding::Recognise) {
+            DecodedText decoded = decodeFileText(std::move(raw));
+            writeUtf8_ = decoded.wasUtf8;
+            bom_ = decoded.hadBom;
+            content_ = std::move(decoded.gbk);
         } else {
             content_ = std::move(raw);
         }
@@ -305,30 +310,32 @@ bool HostBase::setFileHidden(const std::string& path, bool hidden) {
     return fileExists(path);
 }
 
-std::unique_ptr<TextFile> HostBase::openTextFile(const std::string& path) {
+std::unique_ptr<TextFile> HostBase::openTextFile(const std::string& path, TextEncoding encoding) {
     if (path.empty()) return std::make_unique<HostTextFile>();
     std::string native = nativePath(path);
-    // Read-write, never created: a missing file, a directory or a file
-    // without write permission for anyone gives a handle that is not open.
-    Fd fd(::open(native.c_str(), O_RDWR | O_CLOEXEC));
+    // Read-only and never created: a pool on a write-protected stick must load.
+    // A missing file or a directory gives a handle that is not open.
+    Fd fd(::open(native.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return std::make_unique<HostTextFile>();
     struct stat st {};
-    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0)
-        return std::make_unique<HostTextFile>();
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::make_unique<HostTextFile>();
     std::string raw;
     if (readFd(fd.get(), raw) != ReadStatus::Ok) return std::make_unique<HostTextFile>();
-    return std::make_unique<HostTextFile>(std::move(native), std::move(raw));
-}
-
-std::string HostBase::readItem(const std::string& file, std::string_view section,
-                               std::string_view key, std::string_view defaultValue) {
-    if (file.empty() || section.empty() || key.empty()) return {};
-    std::string text = readFile(file);
-    std::optional<std::string> value = profile::read(text, section, key);
-    return value ? *value : std::string(defaultValue);
+    return std::make_unique<HostTextFile>(std::move(native), std::move(raw), encoding);
 }
 
 namespace {
+
+/// Reads a configuration file as GBK. One saved as UTF-8 by a text editor is
+/// rewritten in GBK first (crash-safely; a write-protected one is converted
+/// in memory only), so that its prize table and titles read as typed.
+ReadStatus readProfile(const std::string& native, std::string& text) {
+    const ReadStatus status = readWhole(native, text);
+    if (status != ReadStatus::Ok || textKind(text) != TextKind::Utf8) return status;
+    text = decodeFileText(std::move(text)).gbk;
+    (void)replaceFile(native, {text}); // best effort: reading goes on either way
+    return status;
+}
 
 /// Applies edit to the file's text and writes the result back when it
 /// changed. A file that exists but cannot be read is left alone: writing the
@@ -336,7 +343,7 @@ namespace {
 template <typename Edit>
 bool editProfile(const std::string& native, bool createMissing, Edit edit) {
     std::string text;
-    ReadStatus status = readWhole(native, text);
+    ReadStatus status = readProfile(native, text);
     if (status == ReadStatus::Failed) return false;
     if (status == ReadStatus::Missing && !createMissing) return true;
     std::string updated = edit(text);
@@ -345,6 +352,15 @@ bool editProfile(const std::string& native, bool createMissing, Edit edit) {
 }
 
 } // namespace
+
+std::string HostBase::readItem(const std::string& file, std::string_view section,
+                               std::string_view key, std::string_view defaultValue) {
+    if (file.empty() || section.empty() || key.empty()) return {};
+    std::string text;
+    if (readProfile(nativePath(file), text) != ReadStatus::Ok) text.clear();
+    std::optional<std::string> value = profile::read(text, section, key);
+    return value ? *value : std::string(defaultValue);
+}
 
 bool HostBase::writeItem(const std::string& file, std::string_view section, std::string_view key,
                          std::string_view value) {

@@ -22,7 +22,8 @@ public:
     bool moveFile(const std::string& from, const std::string& to) override;
     bool createDirectory(const std::string& path) override;
     bool setFileHidden(const std::string& path, bool hidden) override;
-    std::unique_ptr<TextFile> openTextFile(const std::string& path) override;
+    std::unique_ptr<TextFile>
+    openTextFile(const std::string& path, TextEncoding encoding = TextEncoding::Recognise) override;
 
     std::string readItem(const std::string& file, std::string_view section, std::string_view key,
                          std::string_view defaultValue = {}) override;

@@ -28,6 +28,20 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
+bool isQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+bool isQuoted(std::string_view s) {
+    return s.size() >= 2 && isQuote(s.front()) && s.back() == s.front();
+}
+
+/// A value enclosed in one pair of matching quotes reads without them, as in
+/// the profile files people edit by hand; the quotes keep blanks at its ends.
+std::string_view unquote(std::string_view s) {
+    return isQuoted(s) ? s.substr(1, s.size() - 2) : s;
+}
+
 bool isLead(char c) {
     return static_cast<unsigned char>(c) >= 0x80;
 }
@@ -136,7 +150,7 @@ std::optional<std::string> read(std::string_view fileText, std::string_view sect
     std::vector<Line> lines = parse(fileText);
     std::optional<std::string> found;
     forEachKey(lines, section, key, [&](std::size_t i) {
-        found = std::string(lines[i].value.substr(0, kValueLimit));
+        found = std::string(unquote(lines[i].value).substr(0, kValueLimit));
         return false;
     });
     return found;
@@ -147,6 +161,12 @@ std::string write(std::string_view fileText, std::string_view section, std::stri
     // A line break inside the value would end the line and turn the rest into
     // lines of its own, so the value stops at the first one.
     value = value.substr(0, value.find_first_of("\r\n"));
+    // A value that is itself quoted gets a second pair, which reading takes off.
+    std::string quoted;
+    if (isQuoted(value)) {
+        quoted.append(1, value.front()).append(value).append(1, value.front());
+        value = quoted;
+    }
     std::vector<Line> lines = parse(fileText);
     std::vector<std::string_view> out = texts(lines);
 

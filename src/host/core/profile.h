@@ -2,7 +2,8 @@
 // Configuration items in the Windows profile-file layout, on a GBK byte text:
 // "[section]" lines and "key=value" lines, CR LF ends, names matched without
 // regard to ASCII case, spaces around keys and values ignored on read, the
-// first of duplicate keys wins, unrelated lines kept on write, values cut at
+// first of duplicate keys wins, unrelated lines kept on write, a value in one
+// pair of matching double or single quotes read without them, values cut at
 // 10239 bytes. Pure functions over the file's bytes.
 
 #include <optional>

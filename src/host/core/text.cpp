@@ -1,5 +1,6 @@
 #include "host/core/text.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -127,42 +128,215 @@ std::string utf8(std::string_view gbkText) {
     return fromGbk.run(gbkText, "\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; });
 }
 
-TextKind textKind(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return TextKind::Utf8;
-    bool multiByte = false;
-    std::size_t i = 0;
+namespace {
+
+std::uint32_t codePoint(std::string_view s, std::size_t len) {
+    auto b = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(s[i]));
+    };
+    if (len == 3) return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
+    return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
+}
+
+/// Characters a name list in UTF-8 is made of: Chinese characters, Chinese
+/// and full-width punctuation, Vietnamese letters, emoji. GBK bytes misread
+/// as UTF-8 mostly land elsewhere (other scripts, private use, empty planes).
+bool isLikelyInUtf8Names(std::uint32_t cp) {
+    return (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0x3000 && cp <= 0x303F) ||
+           (cp >= 0xFF00 && cp <= 0xFFEF) || (cp >= 0x2000 && cp <= 0x206F) ||
+           (cp >= 0x1E00 && cp <= 0x1EFF) || (cp >= 0x1F300 && cp <= 0x1FAFF);
+}
+
+bool isGbkTrail(unsigned char t) {
+    return (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFE);
+}
+
+/// Length of the valid GBK or GB18030 character at the start of s (which
+/// starts with a byte from 0x80), or 0 when the byte fits no character.
+std::size_t gbkSequenceLength(std::string_view s) {
+    auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (b(0) < 0x81 || b(0) > 0xFE || s.size() < 2) return 0;
+    if (isGbkTrail(b(1))) return 2;
+    if (b(1) >= 0x30 && b(1) <= 0x39 && s.size() >= 4 && b(2) >= 0x81 && b(2) <= 0xFE &&
+        b(3) >= 0x30 && b(3) <= 0x39)
+        return 4;
+    return 0;
+}
+
+/// A common Chinese character or full-width sign in GBK (the first level of
+/// the national standard, and its punctuation rows), leaving out the pairs
+/// that also read as a two-byte UTF-8 character: those count for neither side.
+bool isCommonGbk(unsigned char lead, unsigned char trail) {
+    if (trail < 0xA1) return false;
+    if (!((lead >= 0xB0 && lead <= 0xD7) || (lead >= 0xA1 && lead <= 0xA3))) return false;
+    return !(lead >= 0xC2 && lead <= 0xDF && trail <= 0xBF);
+}
+
+/// Moves i past plain ASCII, eight bytes at a time: pool files are mostly digits.
+std::size_t skipAscii(std::string_view bytes, std::size_t i) {
     const std::size_t n = bytes.size();
     const char* p = bytes.data();
-    while (i < n) {
-        // Pool files are mostly ASCII: skip eight plain bytes at a time.
-        while (i + 8 <= n) {
-            std::uint64_t w;
-            std::memcpy(&w, p + i, 8);
-            if (w & 0x8080808080808080ULL) break;
-            i += 8;
-        }
-        if (i >= n) break;
-        if (static_cast<unsigned char>(p[i]) < 0x80) {
+    while (i + 8 <= n) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if (w & 0x8080808080808080ULL) break;
+        i += 8;
+    }
+    while (i < n && static_cast<unsigned char>(p[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+struct Utf8Reading {
+    std::size_t likely = 0;   ///< three- and four-byte characters of name lists
+    std::size_t unlikely = 0; ///< bytes that are no UTF-8, or unlikely characters
+    bool anyHighByte = false;
+};
+
+Utf8Reading readAsUtf8(std::string_view bytes) {
+    Utf8Reading r;
+    for (std::size_t i = skipAscii(bytes, 0); i < bytes.size(); i = skipAscii(bytes, i)) {
+        r.anyHighByte = true;
+        const std::size_t len = utf8SequenceLength(bytes.substr(i));
+        if (len == 0) {
+            ++r.unlikely;
             ++i;
             continue;
         }
-        std::size_t len = utf8SequenceLength(bytes.substr(i));
-        if (len == 0) return TextKind::Other;
-        multiByte = true;
+        if (len >= 3) {
+            if (isLikelyInUtf8Names(codePoint(bytes.substr(i), len)))
+                ++r.likely;
+            else
+                ++r.unlikely;
+        }
         i += len;
     }
-    return multiByte ? TextKind::Utf8 : TextKind::Ascii;
+    return r;
 }
 
-bool isUtf8Text(std::string_view bytes) {
-    return textKind(bytes) == TextKind::Utf8;
+std::size_t commonGbkCharacters(std::string_view bytes) {
+    std::size_t common = 0;
+    for (std::size_t i = skipAscii(bytes, 0); i < bytes.size(); i = skipAscii(bytes, i)) {
+        const std::size_t len = gbkSequenceLength(bytes.substr(i));
+        if (len == 2 && isCommonGbk(static_cast<unsigned char>(bytes[i]),
+                                    static_cast<unsigned char>(bytes[i + 1])))
+            ++common;
+        i += len == 0 ? 1 : len;
+    }
+    return common;
+}
+
+/// GB18030 text of each byte from 0x80 read as Windows-1252; "?" where that
+/// code page has no character.
+const std::array<std::string, 128>& westernLetters() {
+    static const std::array<std::string, 128> table = [] {
+        std::array<std::string, 128> t;
+        Converter fromWestern("GB18030", "CP1252");
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            const char c = static_cast<char>(b);
+            std::string out = fromWestern.run(std::string_view(&c, 1), "?",
+                                              [](std::string_view) { return std::size_t{1}; });
+            t[static_cast<std::size_t>(b - 0x80)] = out.empty() ? "?" : out;
+        }
+        return t;
+    }();
+    return table;
+}
+
+void appendWestern(std::string& out, char c) {
+    out += westernLetters()[static_cast<unsigned char>(c) - 0x80u];
+}
+
+/// GBK text with every byte that begins no GBK or GB18030 character replaced
+/// by its Western letter; the text itself when there is none.
+std::string repairGbk(std::string bytes) {
+    std::size_t first = bytes.size();
+    for (std::size_t i = skipAscii(bytes, 0); i < bytes.size(); i = skipAscii(bytes, i)) {
+        const std::size_t len = gbkSequenceLength(std::string_view(bytes).substr(i));
+        if (len == 0) {
+            first = i;
+            break;
+        }
+        i += len;
+    }
+    if (first == bytes.size()) return bytes;
+    std::string out;
+    out.reserve(bytes.size() + 16);
+    out.append(bytes, 0, first);
+    const std::string_view in(bytes);
+    for (std::size_t i = first; i < in.size();) {
+        const std::size_t plain = skipAscii(in, i);
+        out.append(in.substr(i, plain - i));
+        i = plain;
+        if (i >= in.size()) break;
+        const std::size_t len = gbkSequenceLength(in.substr(i));
+        if (len == 0) {
+            appendWestern(out, in[i]);
+            ++i;
+        } else {
+            out.append(in.substr(i, len));
+            i += len;
+        }
+    }
+    return out;
+}
+
+/// UTF-8 to GBK where every byte that is no part of a UTF-8 character is
+/// read as a Western letter ("Jos\xE9" from an old editor becomes "José").
+std::string utf8ToGbkLenient(std::string_view in) {
+    std::string out;
+    out.reserve(in.size());
+    std::size_t runStart = 0;
+    for (std::size_t i = skipAscii(in, 0); i < in.size(); i = skipAscii(in, i)) {
+        const std::size_t len = utf8SequenceLength(in.substr(i));
+        if (len != 0) {
+            i += len;
+            continue;
+        }
+        out += gbk(in.substr(runStart, i - runStart));
+        appendWestern(out, in[i]);
+        runStart = ++i;
+    }
+    out += gbk(in.substr(runStart));
+    return out;
+}
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+} // namespace
+
+TextKind textKind(std::string_view bytes) {
+    if (bytes.substr(0, 3) == kBom) return TextKind::Utf8;
+    const Utf8Reading u = readAsUtf8(bytes);
+    if (!u.anyHighByte) return TextKind::Ascii;
+    // Nothing but two-byte sequences: a quarter of the common GBK characters
+    // read that way, so such text stays GBK.
+    if (u.likely == 0) return TextKind::Gbk;
+    // GBK misread as UTF-8 leaves many stray bytes; a UTF-8 list with one
+    // line from an old editor leaves a few.
+    if (u.unlikely * 4 > u.likely) return TextKind::Gbk;
+    return u.likely >= commonGbkCharacters(bytes) ? TextKind::Utf8 : TextKind::Gbk;
+}
+
+DecodedText decodeFileText(std::string bytes) {
+    DecodedText d;
+    const TextKind kind = textKind(bytes);
+    if (kind == TextKind::Utf8) {
+        d.wasUtf8 = true;
+        std::string_view body(bytes);
+        d.hadBom = body.substr(0, 3) == kBom;
+        if (d.hadBom) body.remove_prefix(3);
+        d.gbk = utf8ToGbkLenient(body);
+    } else if (kind == TextKind::Gbk) {
+        d.gbk = repairGbk(std::move(bytes));
+    } else {
+        d.gbk = std::move(bytes);
+    }
+    return d;
 }
 
 std::string fileTextToGbk(std::string bytes) {
-    if (!isUtf8Text(bytes)) return bytes;
-    std::string_view body(bytes);
-    if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-    return gbk(body);
+    return decodeFileText(std::move(bytes)).gbk;
 }
 
 double toNumber(std::string_view text) {

@@ -13,15 +13,29 @@ std::string gbk(std::string_view utf8);
 /// GBK/GB18030 bytes -> UTF-8. Invalid bytes become U+FFFD; never throws.
 std::string utf8(std::string_view gbkText);
 
-/// How bytes read as UTF-8: pure ASCII; UTF-8 (a byte-order mark, or valid
-/// UTF-8 with at least one multi-byte sequence); or anything else (GBK).
-enum class TextKind { Ascii, Utf8, Other };
+/// What the bytes of a pool, title or configuration file are taken to be.
+enum class TextKind { Ascii, Utf8, Gbk };
+/// Recognises a file's encoding. UTF-8 when the bytes start with a byte-order
+/// mark, or when they read as UTF-8 with three- or four-byte sequences (which
+/// Chinese text in UTF-8 always has), few bytes that are not UTF-8, and at
+/// least as many such characters as the GBK reading has common Chinese
+/// characters; otherwise GBK. Text that is valid both ways with only two-byte
+/// UTF-8 sequences (a quarter of the common GBK characters look like that) is
+/// GBK.
 TextKind textKind(std::string_view bytes);
-/// True when the bytes start with the UTF-8 byte-order mark, or are entirely
-/// valid UTF-8 holding at least one multi-byte sequence.
-bool isUtf8Text(std::string_view bytes);
-/// Content of a pool, progress or title file as GBK: a UTF-8 file (isUtf8Text)
-/// is converted, its byte-order mark dropped; anything else is returned as is.
+
+/// A file's content as GBK text, and how the file was encoded.
+struct DecodedText {
+    std::string gbk;
+    bool wasUtf8 = false;
+    bool hadBom = false;
+};
+/// Content of a pool, title or configuration file as GBK: UTF-8 (textKind)
+/// is converted and its byte-order mark dropped; GBK comes back byte for byte.
+/// Either way a byte that fits neither encoding is read as a Western
+/// (Windows-1252) letter, so that it can never pair with the line end after
+/// it and join two lines.
+DecodedText decodeFileText(std::string bytes);
 std::string fileTextToGbk(std::string bytes);
 
 /// Host "to number": leading decimal number as C atof, without locale, hex, inf

@@ -152,21 +152,28 @@ TEST(PoolLoad, ReportsProgressByTheClock) {
     MemoryTextFile file(text);
     std::uint32_t clock = 0;
     std::vector<std::pair<std::uint32_t, std::size_t>> calls;
+    std::vector<double> shares;
     Pool pool;
     loadPool(
         pool, file, [&] { return clock += 25; },
-        [&](std::size_t n) { calls.emplace_back(clock, n); });
+        [&](std::size_t n, double done) {
+            calls.emplace_back(clock, n);
+            shares.push_back(done);
+        });
     EXPECT_EQ(pool.count(), 200000u);
     ASSERT_GE(calls.size(), 3u); // some on the way, one at the end
     EXPECT_EQ(calls.back().second, 200000u);
+    EXPECT_EQ(shares.back(), 1.0);
     for (std::size_t i = 1; i + 1 < calls.size(); ++i) {
         EXPECT_GE(calls[i].first - calls[i - 1].first, 30u);
         EXPECT_GT(calls[i].second, calls[i - 1].second);
+        EXPECT_GT(shares[i], shares[i - 1]);
+        EXPECT_LT(shares[i], 1.0);
     }
     // Without a clock only the final report comes.
     MemoryTextFile again(text);
     std::vector<std::size_t> counts;
-    loadPool(pool, again, {}, [&](std::size_t n) { counts.push_back(n); });
+    loadPool(pool, again, {}, [&](std::size_t n, double) { counts.push_back(n); });
     EXPECT_EQ(counts, std::vector<std::size_t>{200000u});
 }
 

@@ -47,6 +47,25 @@ TEST_F(Progress, ResumeYesRestoresPoolCountersAndResults) {
     EXPECT_EQ(app().window().results(), gbk("特等奖 001\r\n"));
 }
 
+TEST_F(Progress, SavedProgressReadsBackExactlyWhateverItLooksLike) {
+    // GBK names that are also valid UTF-8 (谢伟, 叶平...), and bytes that a
+    // guess would certainly take for UTF-8 (张 in UTF-8): the program wrote
+    // them itself, so they come back byte for byte.
+    const std::string lookAlikes = gbk("谢伟\r\n叶平\r\n郑霞\r\n");
+    const std::string utf8Looking = "\xE5\xBC\xA0\xE4\xB8\x89\r\n";
+    write("抽奖号码库.txt", "A\r\n");
+    write("进度.txt", lookAlikes + utf8Looking);
+    create();
+    host().expectMessage(resumeQuestion(), IdYes, gbk("提示"), kResumeStyle);
+    ASSERT_TRUE(app().start());
+    EXPECT_EQ(poolEntries(), (std::vector<std::string>{gbk("谢伟"), gbk("叶平"), gbk("郑霞"),
+                                                       "\xE5\xBC\xA0\xE4\xB8\x89"}));
+    expectExitQuestion(IdYes);
+    expectSavedMessage();
+    app().window().elements().menu.exit->trigger();
+    EXPECT_EQ(read("进度.txt"), lookAlikes + utf8Looking);
+}
+
 TEST_F(Progress, ResumeNoStartsAfreshAndKeepsTheSavedProgress) {
     writeSavedEvent();
     create();

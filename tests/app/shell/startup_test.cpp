@@ -13,6 +13,8 @@
 #include <QComboBox>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace luckdial::testing {
 namespace {
 
@@ -52,16 +54,24 @@ TEST_F(Startup, LoadingCaptionIsShownWhileThePoolLoadsAndClosedAfterwards) {
     create();
     int polls = 0;
     bool captionSeen = false;
+    std::vector<double> shares;
     host().onProcessEvents = [&] {
         ++polls;
         host().advance(40); // each poll looks to the loader like 40 ms of work
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* caption = qobject_cast<LoadingCaption*>(w); caption && caption->isVisible())
+            if (auto* caption = qobject_cast<LoadingCaption*>(w); caption && caption->isVisible()) {
                 captionSeen = true;
+                // The text stays as it is; the bar tells how far the load is.
+                EXPECT_EQ(caption->label()->caption(), gbk("正在载入抽奖号码库数据，请稍后..."));
+                shares.push_back(caption->progress());
+            }
     };
     ASSERT_TRUE(app().start());
     EXPECT_GT(polls, 0);
     EXPECT_TRUE(captionSeen);
+    ASSERT_FALSE(shares.empty());
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    EXPECT_EQ(shares.back(), 1.0);
     EXPECT_EQ(app().window().pool().count(), 2000u);
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<LoadingCaption*>(w), nullptr) << "loading caption left open";
@@ -216,10 +226,6 @@ TEST_F(Startup, MenuCommandsOfEverySubsystemAreConnected) {
     m.reset->trigger();
     EXPECT_EQ(host().pendingAnswers(), 0u);
     EXPECT_FALSE(host().ended);
-}
-
-TEST(LoadingText, NamesTheCount) {
-    EXPECT_EQ(loadingText(1234), gbk("正在载入抽奖号码库数据，已载入1234条，请稍后..."));
 }
 
 } // namespace

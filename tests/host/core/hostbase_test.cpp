@@ -183,6 +183,39 @@ TEST_F(HostBaseTest, WriteItemKeepsAHandMadeFile) {
               "[zbt]\r\n; note\r\nfbt=x\r\nnew=y\r\n\r\n[yanse]\r\nc=1\r\n");
 }
 
+TEST_F(HostBaseTest, WriteProtectedConfigurationKeepsItsBytes) {
+    const std::string frozen = gbk("[zbt]\r\n奖项1=特等奖\r\n");
+    put(disk("peizhi.a"), frozen);
+    fs::permissions(disk("peizhi.a"), fs::perms(0444));
+    EXPECT_FALSE(host.writeItem(host.path("peizhi.a"), "zbt", "k", "v"));
+    EXPECT_FALSE(host.deleteItem(host.path("peizhi.a"), "zbt", gbk("奖项1")));
+    EXPECT_FALSE(host.deleteSection(host.path("peizhi.a"), "zbt"));
+    EXPECT_EQ(slurp(disk("peizhi.a")), frozen);
+    EXPECT_EQ(host.readItem(host.path("peizhi.a"), "zbt", gbk("奖项1")), gbk("特等奖"));
+    EXPECT_EQ(fs::status(disk("peizhi.a")).permissions(), fs::perms(0444));
+}
+
+TEST_F(HostBaseTest, Utf8ConfigurationIsRewrittenOnceInGbk) {
+    const std::string table = "[zbt]\r\n奖项1=特等奖\r\n奖项人数1=3\r\nzbt=\"某某公司 年会\"\r\n";
+    const std::string config = host.path("peizhi.a");
+    for (std::string bom : {"", "\xEF\xBB\xBF"}) {
+        put(disk("peizhi.a"), bom + table);
+        EXPECT_EQ(host.readItem(config, "zbt", gbk("奖项1")), gbk("特等奖"));
+        EXPECT_EQ(slurp(disk("peizhi.a")), gbk(table));
+        EXPECT_EQ(host.readItem(config, "zbt", gbk("奖项人数1")), "3");
+        EXPECT_EQ(host.readItem(config, "zbt", "zbt"), gbk("某某公司 年会"));
+    }
+    // The first access may be a write: the table survives it too.
+    put(disk("peizhi.a"), table);
+    ASSERT_TRUE(host.writeItem(config, "jindu", gbk("计数1"), "2"));
+    EXPECT_EQ(slurp(disk("peizhi.a")), gbk(table + "[jindu]\r\n计数1=2\r\n"));
+    // A write-protected one is read converted and left as it is.
+    put(disk("peizhi.a"), table);
+    fs::permissions(disk("peizhi.a"), fs::perms(0444));
+    EXPECT_EQ(host.readItem(config, "zbt", gbk("奖项1")), gbk("特等奖"));
+    EXPECT_EQ(slurp(disk("peizhi.a")), table);
+}
+
 TEST_F(HostBaseTest, WriteItemRefusesAFileItCannotRead) {
     fs::create_directory(disk("peizhi.a"));
     EXPECT_FALSE(host.writeItem(host.path("peizhi.a"), "zbt", "k", "v"));
@@ -202,9 +235,32 @@ TEST_F(HostBaseTest, TextFileThatCannotOpenBehavesAsEmpty) {
         EXPECT_FALSE(f->deleteBytes(1));
     }
     EXPECT_FALSE(fs::exists(disk("missing.txt"))); // never created
-    put(disk("ro.txt"), "001\r\n");
+}
+
+TEST_F(HostBaseTest, WriteProtectedTextFileReadsButIsNeverWritten) {
+    // A pool on a write-protected stick, or a title the organiser froze.
+    put(disk("ro.txt"), "001\r\n002\r\n");
     fs::permissions(disk("ro.txt"), fs::perms(0444));
-    EXPECT_FALSE(host.openTextFile(host.path("ro.txt"))->isOpen());
+    auto f = host.openTextFile(host.path("ro.txt"));
+    ASSERT_TRUE(f->isOpen());
+    EXPECT_EQ(f->readLine(), "001");
+    EXPECT_FALSE(f->writeText("x"));
+    EXPECT_FALSE(f->deleteBytes(1));
+    EXPECT_EQ(slurp(disk("ro.txt")), "001\r\n002\r\n");
+    EXPECT_FALSE(host.writeFile(host.path("ro.txt"), "new"));
+    EXPECT_EQ(slurp(disk("ro.txt")), "001\r\n002\r\n");
+    EXPECT_EQ(entriesIn(dir.path()), 1u); // no temporary left behind
+}
+
+TEST_F(HostBaseTest, TheProgramsOwnFilesAreReadAsGbkWithoutRecognition) {
+    // Any GBK text, even one that a guess would take for UTF-8, comes back as
+    // written; pool and title files are recognised.
+    const std::string utf8Looking = "\xE5\xBC\xA0\r\n\xE4\xB8\x89\r\n";
+    put(disk("own.txt"), utf8Looking);
+    auto own = host.openTextFile(host.path("own.txt"), TextEncoding::Gbk);
+    EXPECT_EQ(own->takeRest(), utf8Looking);
+    auto guessed = host.openTextFile(host.path("own.txt"));
+    EXPECT_EQ(guessed->takeRest(), gbk("张\r\n三\r\n"));
 }
 
 TEST_F(HostBaseTest, TextFileReadsLinesOfGbkAndUtf8Files) {

@@ -109,3 +109,20 @@ TEST(Profile, RemoveSectionDropsHeaderAndKeys) {
     EXPECT_EQ(profile::removeSection("[a]\nx=1\n[b]\ny=2\n[a]\nz=3\n", "a"), "[b]\r\ny=2\r\n");
     EXPECT_EQ(profile::removeSection("[a]\nx=1", "b"), "[a]\nx=1");
 }
+
+TEST(Profile, QuotedValuesReadWithoutTheirQuotes) {
+    EXPECT_EQ(profile::read("[s]\r\nk=\"Annual party\"\r\n", "s", "k"), "Annual party");
+    EXPECT_EQ(profile::read("[s]\r\nk = ' two blanks  ' \r\n", "s", "k"), " two blanks  ");
+    EXPECT_EQ(profile::read("[s]\r\nk=\"\"\r\n", "s", "k"), "");
+    // Only one matching pair comes off.
+    EXPECT_EQ(profile::read("[s]\r\nk=\"'x'\"\r\n", "s", "k"), "'x'");
+    EXPECT_EQ(profile::read("[s]\r\nk=\"x'\r\n", "s", "k"), "\"x'");
+    EXPECT_EQ(profile::read("[s]\r\nk=\"\r\n", "s", "k"), "\"");
+    EXPECT_EQ(profile::read("[s]\r\nk=a \"b\"\r\n", "s", "k"), "a \"b\"");
+    // A value that is quoted itself is written so that it reads back as given.
+    for (std::string value : {"\"x\"", "'y'", "\"\"", "'", "\" \""}) {
+        const std::string file = profile::write("[s]\r\n", "s", "k", value);
+        EXPECT_EQ(profile::read(file, "s", "k"), value) << file;
+    }
+    EXPECT_EQ(profile::write("", "s", "k", "\"x\""), "[s]\r\nk=\"\"x\"\"\r\n");
+}

@@ -53,20 +53,25 @@ TEST(Text, InvalidBytesAreReplacedNotFatal) {
     EXPECT_FALSE(gbk(noise + noise).empty());
 }
 
-TEST(Text, DetectsUtf8Files) {
-    EXPECT_TRUE(isUtf8Text("\xEF\xBB\xBF"
-                           "001"));
-    EXPECT_TRUE(isUtf8Text("001\r\n张三\r\n"));
+TEST(Text, RecognisesUtf8OnlyWhereGbkIsImplausible) {
+    EXPECT_EQ(textKind("\xEF\xBB\xBF"
+                       "001"),
+              TextKind::Utf8);
+    EXPECT_EQ(textKind("001\r\n张三\r\n"), TextKind::Utf8);
     // A multi-byte sequence after a run of plain bytes longer than a word.
-    EXPECT_TRUE(isUtf8Text("0123456789abcdefghij张"));
-    EXPECT_FALSE(isUtf8Text("001\r\n002\r\n"));
-    EXPECT_FALSE(isUtf8Text(""));
-    EXPECT_FALSE(isUtf8Text(kZhongWenGbk));
-    EXPECT_FALSE(isUtf8Text("0123456789\xD6\xD0"));
-    EXPECT_FALSE(isUtf8Text("\xC0\x80"));         // overlong
-    EXPECT_FALSE(isUtf8Text("\xED\xA0\x80"));     // surrogate
-    EXPECT_FALSE(isUtf8Text("\xF4\x90\x80\x80")); // above U+10FFFF
-    EXPECT_FALSE(isUtf8Text("张三\xE4\xB8"));     // cut off at the end
+    EXPECT_EQ(textKind("0123456789abcdefghij张"), TextKind::Utf8);
+    EXPECT_EQ(textKind("中"), TextKind::Utf8);
+    EXPECT_EQ(textKind("001\r\n002\r\n"), TextKind::Ascii);
+    EXPECT_EQ(textKind(""), TextKind::Ascii);
+    EXPECT_EQ(textKind(kZhongWenGbk), TextKind::Gbk);
+    EXPECT_EQ(textKind("0123456789\xD6\xD0"), TextKind::Gbk);
+    EXPECT_EQ(textKind("\xC0\x80"), TextKind::Gbk);         // overlong
+    EXPECT_EQ(textKind("\xED\xA0\x80"), TextKind::Gbk);     // surrogate
+    EXPECT_EQ(textKind("\xF4\x90\x80\x80"), TextKind::Gbk); // above U+10FFFF
+    // Latin letters alone are two-byte sequences, which GBK text also has.
+    EXPECT_EQ(textKind("José\r\nMüller\r\n"), TextKind::Gbk);
+    // A UTF-8 list with one name cut short is still UTF-8.
+    EXPECT_EQ(textKind("张三\r\n李四\r\n王五\r\n赵六\xE5\xAD"), TextKind::Utf8);
 }
 
 TEST(Text, FileTextToGbkConvertsOnlyUtf8) {
@@ -77,6 +82,10 @@ TEST(Text, FileTextToGbkConvertsOnlyUtf8) {
     EXPECT_EQ(fileTextToGbk("001\r\n002"), "001\r\n002");
     EXPECT_EQ(fileTextToGbk(kZhongWenGbk + "\r\n"), kZhongWenGbk + "\r\n");
     EXPECT_EQ(fileTextToGbk("\xEF\xBB\xBF"), "");
+    const DecodedText bom = decodeFileText("\xEF\xBB\xBF张");
+    EXPECT_TRUE(bom.wasUtf8 && bom.hadBom);
+    const DecodedText plain = decodeFileText(kZhongWenGbk);
+    EXPECT_FALSE(plain.wasUtf8 || plain.hadBom);
 }
 
 TEST(Text, ToNumberFollowsAtofWithoutExtensions) {
