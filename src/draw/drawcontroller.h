@@ -10,6 +10,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,11 @@ public:
     void stopDraw();
     /// True from entering the running state until the winners are written.
     bool drawInProgress() const { return busy_; }
+    /// Scroll frames after which a run ends by itself, drawing nobody.
+    static constexpr std::int64_t kDefaultFrameLimit = 20000000;
+    /// Lets a test reach the limit without twenty million frames.
+    void setFrameLimit(std::int64_t frames) { frameLimit_ = frames; }
+    std::int64_t frameLimit() const { return frameLimit_; }
 
     // --- results ------------------------------------------------------------------
     void appendWinner(std::string_view entry);
@@ -88,6 +94,7 @@ private:
     std::unique_ptr<Timer> autoStop_;
     std::unique_ptr<Timer> pictureMarks_;
     std::vector<std::string_view> frame_;
+    std::int64_t frameLimit_ = kDefaultFrameLimit;
     bool busy_ = false;
     bool connected_ = false;
     /// Set while the selector's edit-text change is being handled, so the

@@ -20,8 +20,6 @@ namespace luckdial {
 
 namespace {
 
-constexpr std::int64_t kFrameLimit = 20000000;
-
 /// Seconds typed in a field as whole milliseconds, truncated toward zero.
 int millisecondsOf(const std::string& seconds) {
     const double ms = std::trunc(toNumber(seconds) * 1000);
@@ -128,7 +126,7 @@ void DrawController::startDraw() {
 
     bool frameLimitReached = false;
     for (std::int64_t frame = 1;; ++frame) {
-        if (frame > kFrameLimit) {
+        if (frame > frameLimit_) {
             frameLimitReached = true;
             break;
         }

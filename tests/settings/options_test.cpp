@@ -81,6 +81,27 @@ TEST_F(DrawOptions, WindowSizeCommands) {
     EXPECT_EQ(key("界面大小"), "全屏");
 }
 
+TEST_F(DrawOptions, WindowModeKeepsThePosition) {
+    host.screenW = 1280;
+    host.screenH = 1024;
+    e().menu.windowMode->trigger();
+    window->show();
+    // The operator has moved the window; choosing the window mode again only
+    // resizes it.
+    window->move(30, 40);
+    ASSERT_EQ(window->pos(), QPoint(30, 40));
+    e().menu.windowMode->trigger();
+    EXPECT_EQ(window->pos(), QPoint(30, 40));
+    EXPECT_EQ(window->size(), QSize(1260, 1004));
+
+    // From full screen the window keeps the top left corner full screen gave it.
+    e().menu.fullScreen->trigger();
+    ASSERT_EQ(window->geometry().topLeft(), QPoint(0, 0));
+    e().menu.windowMode->trigger();
+    EXPECT_EQ(window->pos(), QPoint(0, 0));
+    EXPECT_EQ(window->size(), QSize(1260, 1004));
+}
+
 TEST_F(DrawOptions, MusicCommands) {
     e().menu.musicOff->trigger();
     EXPECT_FALSE(e().menu.musicOn->isChecked());

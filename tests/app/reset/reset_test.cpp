@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QProcess>
 
@@ -254,6 +255,37 @@ TEST_F(Reset, NextStartHasNoResumeQuestionAndKeepsTheTableAndTitles) {
     EXPECT_EQ(app().state().counters, (std::array<std::int32_t, 8>{}));
     EXPECT_TRUE(app().window().results().empty());
     EXPECT_FALSE(app().window().hasBackgroundPicture());
+}
+
+TEST_F(Reset, NextStartPlacesTheElementsByTheDefaultPlacement) {
+    write("抽奖号码库.txt", "001\r\n");
+    // A layout dragged and saved on this screen before the reset.
+    setItem("weizhi", "屏幕宽度", "1024");
+    setItem("weizhi", "屏幕高度", "768");
+    for (const char* prefix : {"标签1", "标签2", "标签_中奖人", "透明标签_恭喜", "组合框1",
+                               "透明标签_抽取进度", "透明标签_奖项等级", "超级按钮_开始",
+                               "超级按钮_停止", "透明标签_按钮移动", "动画框_奖品图片"}) {
+        setItem("zweizhi", std::string(prefix) + "左边", "5");
+        setItem("zweizhi", std::string(prefix) + "顶边", "6");
+    }
+    confirm(IdOk);
+    ASSERT_TRUE(host().ended);
+
+    restart();
+    ASSERT_TRUE(app().start());
+    const MainElements& e = app().window().elements();
+    // Design positions, then the start-up placement for a 1024 x 768 screen.
+    EXPECT_EQ(e.mainTitle->pos(), QPoint(24, 20));
+    EXPECT_EQ(e.subTitle->pos(), QPoint(0, 120));
+    EXPECT_EQ(e.winners->pos(), QPoint(0, 340));
+    EXPECT_EQ(e.congrats->pos(), QPoint(0, 265));
+    EXPECT_EQ(e.levelCombo->pos(), QPoint(180, 768 - e.levelCombo->height() - 60));
+    EXPECT_EQ(e.progress->pos(), QPoint(312, 768 - e.progress->height() - 55));
+    EXPECT_EQ(e.levelCaption->pos(), QPoint(43, 768 - e.levelCaption->height() - 55));
+    EXPECT_EQ(e.startButton->pos(), QPoint(412, 190));
+    EXPECT_EQ(e.stopButton->pos(), QPoint(412, 190));
+    EXPECT_EQ(e.buttonGrip->pos(), QPoint(465 + 199, 190));
+    EXPECT_EQ(e.prizePicture->pos(), QPoint(672, 272));
 }
 
 } // namespace

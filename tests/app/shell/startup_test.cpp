@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <tuple>
 
 namespace luckdial::testing {
 namespace {
@@ -106,6 +107,77 @@ TEST_F(Startup, PlacesElementsForTheScreen) {
         EXPECT_EQ(host().clipped[1], std::make_pair(gbk("超级按钮_停止"), 22));
     }
     EXPECT_EQ(e.progress->textColour(), e.subTitle->textColour());
+}
+
+TEST_F(Startup, StoredLayoutOverridesTheDefaultPlacement) {
+    write("抽奖号码库.txt", "001\r\n");
+    // Saved on 1024 x 768, started on 1280 x 1024; the main title was never
+    // moved and has no keys.
+    setItem("weizhi", "屏幕宽度", "1024");
+    setItem("weizhi", "屏幕高度", "768");
+    const std::vector<std::tuple<const char*, const char*, const char*>> stored = {
+        {"标签2", "0", "120"},
+        {"标签_中奖人", "64", "340"},
+        {"透明标签_恭喜", "8", "265"},
+        {"组合框1", "100", "704"},
+        {"透明标签_抽取进度", "312", "704"},
+        {"透明标签_奖项等级", "43", "704"},
+        {"超级按钮_开始", "100", "190"},
+        {"超级按钮_停止", "100", "190"},
+        {"透明标签_按钮移动", "299", "190"},
+        {"动画框_奖品图片", "672", "272"},
+    };
+    for (const auto& [prefix, left, top] : stored) {
+        setItem("zweizhi", std::string(prefix) + "左边", left);
+        setItem("zweizhi", std::string(prefix) + "顶边", top);
+    }
+    host().screenW = 1280;
+    host().screenH = 1024;
+    create();
+    ASSERT_TRUE(app().start());
+    const MainElements& e = app().window().elements();
+    // floor(stored / saved screen * current screen) in each direction.
+    EXPECT_EQ(e.subTitle->pos(), QPoint(0, 160));
+    EXPECT_EQ(e.winners->pos(), QPoint(80, 453));
+    EXPECT_EQ(e.congrats->pos(), QPoint(10, 353));
+    EXPECT_EQ(e.levelCombo->pos(), QPoint(125, 938));
+    EXPECT_EQ(e.progress->pos(), QPoint(390, 938));
+    EXPECT_EQ(e.levelCaption->pos(), QPoint(53, 938));
+    EXPECT_EQ(e.startButton->pos(), QPoint(125, 253));
+    EXPECT_EQ(e.stopButton->pos(), QPoint(125, 253));
+    EXPECT_EQ(e.buttonGrip->pos(), QPoint(373, 253));
+    EXPECT_EQ(e.prizePicture->pos(), QPoint(840, 362));
+    // Without keys the main title stays where it was designed.
+    EXPECT_EQ(e.mainTitle->pos(), QPoint(24, 20));
+    // The sizes of the default placement stay.
+    EXPECT_EQ(e.winners->width(), 1280);
+    EXPECT_EQ(e.mainTitle->width(), 1280);
+}
+
+TEST_F(Startup, StoredSubtitleColourReachesProgressAndLevelCaptionAfterARestart) {
+    write("抽奖号码库.txt", "001\r\n");
+    create();
+    ASSERT_TRUE(app().start());
+    const int white = 0xFFFFFF;
+    EXPECT_EQ(app().window().elements().progress->textColour(), white);
+    FontChoice green;
+    green.font.face = gbk("幼圆");
+    green.font.size = 20;
+    green.colour = 0x00FF00;
+    host().expectFont(green);
+    app().window().elements().menu.fontSubTitle->trigger();
+    EXPECT_EQ(item("yanse", "副标题字体颜色"), "65280");
+
+    restart();
+    ASSERT_TRUE(app().start());
+    const MainElements& e = app().window().elements();
+    EXPECT_EQ(e.subTitle->textColour(), 0x00FF00);
+    EXPECT_EQ(e.subTitle->fontValue().size, 20);
+    EXPECT_EQ(e.progress->textColour(), 0x00FF00);
+    EXPECT_EQ(e.levelCaption->textColour(), 0x00FF00);
+    // The other labels keep their own colours.
+    EXPECT_EQ(e.mainTitle->textColour(), white);
+    EXPECT_EQ(e.winners->textColour(), 0x00FFFF); // yellow FFFF00 as red + 256 green
 }
 
 TEST_F(Startup, SelectorHoldsTheNamedLevelsAndNoneIsChosen) {

@@ -170,7 +170,10 @@ TEST_F(DrawRun, SpaceStartsOnlyWithThePanelClosed) {
     QKeyEvent spaceUp(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
 
     e.panel.frame->show();
-    host.onDelay = [&] { ADD_FAILURE() << "a draw started with the panel open"; };
+    host.onDelay = [&] {
+        ADD_FAILURE() << "a draw started with the panel open";
+        e.stopButton->click();
+    };
     QApplication::sendEvent(&window, &space);
     // The start button keeps the focus while the panel is open: Space on it
     // must not click it either.
@@ -194,6 +197,125 @@ TEST_F(DrawRun, SpaceStartsOnlyWithThePanelClosed) {
     QApplication::sendEvent(e.startButton, &spaceUp);
     EXPECT_EQ(framesSeen, 2);
     EXPECT_EQ(lines(window.results()).size(), 2u);
+}
+
+TEST_F(DrawRun, SpaceInTheSelectorStartsOnlyWithThePanelClosed) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    window.show();
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+
+    e.panel.frame->show();
+    host.onDelay = [&] {
+        ADD_FAILURE() << "a draw started with the panel open";
+        e.stopButton->click();
+    };
+    QApplication::sendEvent(e.levelCombo, &space);
+    QApplication::sendEvent(e.levelCombo->lineEdit(), &space);
+    EXPECT_FALSE(state.drawRunning);
+    EXPECT_FALSE(e.startButton->isHidden());
+    EXPECT_TRUE(window.results().empty());
+    EXPECT_EQ(window.pool().count(), 10u);
+
+    // The open panel let the spaces be typed; the operator picks the level again.
+    e.panel.frame->hide();
+    select("特等奖");
+    stopAfterFrames(2);
+    QApplication::sendEvent(e.levelCombo, &space);
+    EXPECT_EQ(framesSeen, 2);
+    ASSERT_EQ(lines(window.results()).size(), 1u);
+    EXPECT_EQ(lines(window.results())[0].substr(5), "  ------  " + gbk("特等奖"));
+    EXPECT_EQ(e.levelCombo->currentText(), q("特等奖")); // the start typed nothing
+
+    stopAfterFrames(1);
+    QApplication::sendEvent(e.levelCombo->lineEdit(), &space);
+    EXPECT_EQ(framesSeen, 1);
+    EXPECT_EQ(lines(window.results()).size(), 2u);
+    EXPECT_EQ(state.counters[0], 2);
+}
+
+TEST_F(DrawRun, SelectorAndButtonsComeToTheFrontAfterARun) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    stopAfterFrames(1);
+    host.broughtToFront.clear();
+    draw.startDraw();
+    EXPECT_EQ(host.broughtToFront, (std::vector<std::string>{gbk("组合框1"), gbk("超级按钮_开始"),
+                                                             gbk("超级按钮_停止")}));
+    EXPECT_EQ(window.focusWidget(), e.startButton);
+
+    // A run that draws nobody ends the same way.
+    setRow(1, "特等奖", "5", "");
+    stopAfterFrames(1);
+    host.broughtToFront.clear();
+    draw.startDraw();
+    EXPECT_EQ(host.broughtToFront, (std::vector<std::string>{gbk("组合框1"), gbk("超级按钮_开始"),
+                                                             gbk("超级按钮_停止")}));
+
+    // A refused start changes no stacking.
+    host.broughtToFront.clear();
+    setLevelQuietly("");
+    host.expectMessage(gbk("您没有选择任何奖项，请选择！"), IdOk, gbk("信息提示"));
+    draw.startDraw();
+    EXPECT_TRUE(host.broughtToFront.empty());
+}
+
+TEST_F(DrawRun, TheFrameLimitEndsTheRunWithoutWinnersOrEndSound) {
+    EXPECT_EQ(draw.frameLimit(), 20000000);
+    draw.setFrameLimit(6);
+    fillPool(numbered(20));
+    setRow(1, "特等奖", "5", "2", "2");
+    select("特等奖");
+    e.menu.musicOn->setChecked(true);
+    window.results() = "0001  ------  " + gbk("一等奖") + "\r\n";
+    ASSERT_TRUE(host.writeFile(host.path(gbk("抽奖结果.txt")), std::string("stale")));
+
+    // Nobody presses stop.
+    std::vector<std::string> frames;
+    host.onDelay = [&] {
+        if (state.drawRunning) frames.push_back(e.winners->caption());
+    };
+    draw.startDraw();
+
+    EXPECT_EQ(frames.size(), 6u);
+    EXPECT_EQ(host.delays.size(), 6u);
+    // No winner: the last frame stays on the label, nothing leaves the pool.
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(e.winners->caption(), frames.back());
+    EXPECT_EQ(window.pool().count(), 20u);
+    EXPECT_EQ(state.winnerNumber, 1);
+    EXPECT_EQ(state.counters[0], 0);
+    EXPECT_EQ(e.progress->caption(), "");
+    // The background music was started and is neither stopped nor followed
+    // by the end sound.
+    ASSERT_EQ(host.music.size(), 1u);
+    EXPECT_EQ(host.music[0].count, -1);
+    // Announced, and the file rewritten from the unchanged results text.
+    EXPECT_EQ(e.congrats->caption(), gbk("恭喜：特等奖"));
+    EXPECT_FALSE(e.congrats->isHidden());
+    EXPECT_EQ(window.results(), "0001  ------  " + gbk("一等奖") + "\r\n");
+    EXPECT_EQ(resultsFile(), window.results());
+    // The buttons stay as they were during the scroll until stop is pressed.
+    EXPECT_TRUE(state.drawRunning);
+    EXPECT_TRUE(e.startButton->isHidden());
+    EXPECT_FALSE(e.stopButton->isHidden());
+    EXPECT_FALSE(draw.drawInProgress());
+    e.stopButton->click();
+    EXPECT_FALSE(state.drawRunning);
+    EXPECT_FALSE(e.startButton->isHidden());
+    ASSERT_EQ(host.music.size(), 2u);
+    EXPECT_TRUE(host.music[1].stop);
+
+    // A run stopped before the limit draws as usual.
+    host.music.clear();
+    stopAfterFrames(3);
+    draw.startDraw();
+    EXPECT_EQ(lines(window.results()).size(), 3u);
+    EXPECT_EQ(state.counters[0], 2);
+    ASSERT_FALSE(host.music.empty());
+    EXPECT_EQ(host.music.back().files, std::vector<std::string>{host.path(gbk("wav\\结束.mp3"))});
 }
 
 TEST_F(DrawRun, ASecondStartDuringTheRunIsIgnored) {

@@ -153,6 +153,59 @@ TEST_F(Results, ForfeitRefusalsAndCancel) {
     e.menu.forfeit->trigger();
 }
 
+TEST_F(Results, ForfeitAsksWithItsCaptionAndKeepsTheProgressWidth) {
+    fillPool(numbered(20));
+    setRow(3, "二等奖", "5", "3");
+    select("二等奖");
+    stopAfterFrames(1);
+    draw.startDraw();
+    const int width = e.progress->width();
+    EXPECT_EQ(width, 16 * 11); // "二等奖 已抽取3名"
+
+    host.expectInput(gbk("如确定某人放弃领奖，请输入此人名单(或号码),"
+                         "然后点【确定】\r\n\r\n否则，请点击【取消】"),
+                     std::string("1207"));
+    e.menu.forfeit->trigger();
+    ASSERT_FALSE(host.log.empty());
+    const DialogRecord& box = host.log.back();
+    EXPECT_EQ(box.kind, DialogRecord::Input);
+    EXPECT_EQ(box.caption, gbk("确定当前某人放弃领奖吗？"));
+    EXPECT_EQ(box.initial, "");
+    EXPECT_EQ(state.winnerNumber, 3);
+    EXPECT_EQ(state.counters[2], 2);
+    EXPECT_EQ(e.progress->caption(), gbk("二等奖 已抽取2名"));
+    EXPECT_EQ(e.progress->width(), width); // not recomputed by the forfeit
+    EXPECT_EQ(lines(resultsFile()).back(), gbk("（1207---放弃领奖）"));
+}
+
+TEST_F(Results, ForfeitWhileTheSelectorMatchesNoRow) {
+    fillPool(numbered(20));
+    setRow(3, "二等奖", "5", "2");
+    select("二等奖");
+    stopAfterFrames(1);
+    draw.startDraw();
+    ASSERT_EQ(state.winnerNumber, 3);
+    ASSERT_EQ(state.counters[2], 2);
+    const std::string before = window.results();
+
+    // The row is renamed in the panel; the selector still shows the old name.
+    e.panel.name[2]->setText(q("二等奖A"));
+    host.expectInput({}, std::string("0815"));
+    draw.forfeitWinner();
+
+    EXPECT_EQ(state.winnerNumber, 2);
+    EXPECT_EQ(e.progress->caption(), gbk("二等奖 已抽取1名"));
+    // No row matches: neither a counter nor an exhausted mark changes.
+    EXPECT_EQ(state.counters, (std::array<std::int32_t, 8>{0, 0, 2, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(state.exhausted, (std::array<std::int32_t, 8>{}));
+    // The forfeit is still recorded and the display cleared.
+    EXPECT_EQ(window.results(), before + gbk("（0815---放弃领奖）") + "\r\n");
+    EXPECT_EQ(resultsFile(), window.results());
+    EXPECT_EQ(e.winners->caption(), "");
+    EXPECT_EQ(e.congrats->caption(), "");
+    EXPECT_EQ(window.pool().count(), 18u);
+}
+
 TEST_F(Results, AFailedWriteKeepsTheTextForTheNextWrite) {
     fillPool(numbered(10));
     setRow(1, "特等奖", "5", "1");
