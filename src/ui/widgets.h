@@ -54,9 +54,10 @@ class TransparentLabel : public QWidget {
 public:
     explicit TransparentLabel(QWidget* parent = nullptr);
     const std::string& caption() const { return caption_; }
-    /// GBK; lines separated by "\r\n" (a lone "\n" also breaks).
+    /// GBK; lines separated by "\r\n" (a lone "\n" also breaks). Kept as
+    /// given; what is drawn is bounded to kMaxDisplayTextBytes.
     void setCaption(const std::string& caption);
-    /// The caption as drawn (line breaks as "\n").
+    /// The caption as drawn (line breaks as "\n", bounded).
     const QString& displayText() const { return text_; }
     FontValue fontValue() const { return font_; }
     void setFontValue(const FontValue& font);
