@@ -8,7 +8,7 @@
 namespace luckdial {
 
 void DrawController::appendWinner(std::string_view entry) {
-    window_.results() += resultsLine(entry, levelText());
+    appendResultsLine(window_.results(), entry, levelText());
 }
 
 void DrawController::setProgressCaption(std::int32_t count) {

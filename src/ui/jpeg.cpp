@@ -35,16 +35,30 @@ void emitMessage(j_common_ptr cinfo, int level) {
     if (level >= 0) return; // trace messages
     // Warnings that mean the picture data is cut short or damaged: what
     // libjpeg would show is padded grey or garbage, so refuse the picture.
+    // A bogus progression is a scan that refines bits already complete, as a
+    // repeated scan does: the mark of a crafted file, not of any encoder.
     switch (cinfo->err->msg_code) {
     case JWRN_JPEG_EOF:
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
     case JWRN_MUST_RESYNC:
     case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
         errorExit(cinfo);
     default:
         break; // benign (extra bytes between markers, odd metadata)
     }
+}
+
+// libjpeg calls this before each step of reading the input, so a scan beyond
+// the limit is refused before its data is decoded. Every scan of a
+// progressive picture is a pass over all of its coefficients; a valid file
+// that repeats a scan hundreds of times (without any warning when the scan
+// carries full precision) would hold the program for seconds or minutes.
+void progressMonitor(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans)
+        errorExit(cinfo);
 }
 
 void outputMessage(j_common_ptr) {}
@@ -52,6 +66,7 @@ void outputMessage(j_common_ptr) {}
 struct Decoder {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
+    jpeg_progress_mgr progress{};
     bool created = false;
     bool cmyk = false;
     ~Decoder() {
@@ -68,6 +83,8 @@ bool start(Decoder& d, const unsigned char* data, std::size_t size) {
     if (setjmp(d.err.jump)) return false;
     jpeg_create_decompress(&d.cinfo);
     d.created = true;
+    d.progress.progress_monitor = progressMonitor;
+    d.cinfo.progress = &d.progress;
     jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
     if (jpeg_read_header(&d.cinfo, TRUE) != JPEG_HEADER_OK) return false;
     const long long pixels =

@@ -1,5 +1,6 @@
 #include "ui/resultswindow.h"
 
+#include "host/core/displaytext.h"
 #include "host/core/text.h"
 #include "host/qt/qtext.h"
 #include "ui/elements.h"
@@ -37,7 +38,7 @@ QString name(const char* utf8Text) {
 }
 
 /// GBK text with "\r\n" line ends as the text widgets want it.
-QString displayText(const std::string& gbkText) {
+QString widgetText(const std::string& gbkText) {
     QString s = qstr(gbkText);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return s;
@@ -159,8 +160,10 @@ void ResultsWindow::loadFrom(MainWindow& main) {
 
     const int titleHeight = title_->height();
     text_->setGeometry(5, titleHeight + 10, w - 10, h - titleHeight - 12);
-    resultsText_ = main.results();
-    text_->setPlainText(displayText(resultsText_));
+    // Each line bounded as everywhere else on screen; the results file itself
+    // (what export opens) keeps every entry whole.
+    shownResults_ = displayLines(main.results());
+    text_->setPlainText(widgetText(shownResults_));
 
     scrollTimer_->setPeriod(kScrollPeriodMs);
 
@@ -275,7 +278,7 @@ void ResultsWindow::styleText() {
 }
 
 std::string ResultsWindow::printText() const {
-    return title_->caption() + "\r\n" + resultsText_;
+    return title_->caption() + "\r\n" + shownResults_;
 }
 
 bool ResultsWindow::print() {
@@ -291,7 +294,7 @@ bool ResultsWindow::print() {
     font.setPointSize(kPrintPoints);
     QTextDocument document;
     document.setDefaultFont(font);
-    document.setPlainText(displayText(printText()));
+    document.setPlainText(widgetText(printText()));
     document.print(&printer);
     return true;
 }

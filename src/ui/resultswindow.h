@@ -64,7 +64,10 @@ public:
     /// One tick of the automatic scrolling: one line down.
     void scrollStep();
 
-    /// What print() sends to the printer.
+    /// What print() sends to the printer: the title, "\r\n" and the results
+    /// text as the window shows it (each line bounded; a whole line of a
+    /// huge entry would be thousands of pages and more than the text layout
+    /// takes, while export opens the file with every entry whole).
     std::string printText() const;
     /// Asks the operator to confirm the printer; the print dialog unless a
     /// test replaces it.
@@ -95,7 +98,8 @@ private:
     int textColour_ = 0;
     int background_ = -1;
     Qt::Alignment alignment_ = Qt::AlignHCenter;
-    std::string resultsText_;
+    /// The results text as shown: every line bounded by displayLines.
+    std::string shownResults_;
 };
 
 /// The main window's side of the results: the menu items 查看抽奖结果 and

@@ -1,5 +1,6 @@
 #include "ui/widgets.h"
 
+#include "host/core/displaytext.h"
 #include "host/qt/qtext.h"
 
 #include <QEnterEvent>
@@ -107,7 +108,9 @@ TransparentLabel::TransparentLabel(QWidget* parent) : QWidget(parent) {
 void TransparentLabel::setCaption(const std::string& caption) {
     if (caption == caption_) return;
     caption_ = caption;
-    QString text = qstr(caption);
+    // The text layout cannot take texts of hundreds of megabytes; whoever sets
+    // a caption of entries bounds it already, this only keeps the label safe.
+    QString text = qstr(luckdial::displayText(caption, kMaxDisplayTextBytes));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text_ = std::move(text);
     update();

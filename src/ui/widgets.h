@@ -36,8 +36,14 @@ int fromQColor(const QColor& colour);
 /// Modifier state of mouse events: 1 Ctrl + 2 Shift + 4 Alt.
 int modifierState(Qt::KeyboardModifiers modifiers);
 
+/// Most scans a JPEG picture may have. Encoders write about ten (libjpeg's
+/// own progression at most 60, for ten components); every scan costs a pass
+/// over the whole picture.
+constexpr int kMaxJpegScans = 100;
+
 /// Decodes JPEG bytes with libjpeg; a null image for anything that is not a
-/// whole, valid JPEG (never crashes, never exits).
+/// whole, valid JPEG (never crashes, never exits), for a progression that
+/// refines bits twice, and for more than kMaxJpegScans scans.
 QImage decodeJpeg(const std::string& bytes);
 
 /// The three looks of a picture button.
@@ -54,9 +60,10 @@ class TransparentLabel : public QWidget {
 public:
     explicit TransparentLabel(QWidget* parent = nullptr);
     const std::string& caption() const { return caption_; }
-    /// GBK; lines separated by "\r\n" (a lone "\n" also breaks).
+    /// GBK; lines separated by "\r\n" (a lone "\n" also breaks). Kept as
+    /// given; what is drawn is bounded to kMaxDisplayTextBytes.
     void setCaption(const std::string& caption);
-    /// The caption as drawn (line breaks as "\n").
+    /// The caption as drawn (line breaks as "\n", bounded).
     const QString& displayText() const { return text_; }
     FontValue fontValue() const { return font_; }
     void setFontValue(const FontValue& font);

@@ -7,7 +7,10 @@
 
 using namespace luckdial;
 using luckdial::testing::encodeCmykJpeg;
+using luckdial::testing::encodeFullPrecisionProgressiveJpeg;
 using luckdial::testing::encodeJpeg;
+using luckdial::testing::repeatLastScan;
+using luckdial::testing::scanCount;
 using luckdial::testing::testPicture;
 
 namespace {
@@ -105,4 +108,46 @@ TEST(DecodeJpeg, HugeDeclaredSizeIsRefusedWithoutAllocating) {
         bytes[at + 1] = static_cast<char>(0x60);
     }
     EXPECT_TRUE(decodeJpeg(bytes).isNull());
+}
+
+TEST(DecodeJpeg, ProgressivePicturesOfUsualScanCountsDecode) {
+    const QImage picture = testPicture(96, 48);
+    const std::string simple = encodeJpeg(picture, false, true);
+    EXPECT_EQ(scanCount(simple), 10);
+    const QImage a = decodeJpeg(simple);
+    ASSERT_FALSE(a.isNull());
+    EXPECT_TRUE(near(a.pixelColor(10, 24), QColor(220, 20, 20)));
+
+    const std::string spectral = encodeFullPrecisionProgressiveJpeg(picture);
+    EXPECT_EQ(scanCount(spectral), 4);
+    const QImage b = decodeJpeg(spectral);
+    ASSERT_FALSE(b.isNull());
+    EXPECT_TRUE(near(b.pixelColor(85, 24), QColor(20, 20, 220)));
+}
+
+TEST(DecodeJpeg, ARepeatedRefinementScanIsRefused) {
+    // The last scan of the simple progression refines the lowest bit; a copy
+    // of it refines a bit that is already complete (a warning to libjpeg).
+    const std::string simple = encodeJpeg(testPicture(64, 64), false, true);
+    for (int times : {1, 3, 500}) {
+        const std::string crafted = repeatLastScan(simple, times);
+        EXPECT_EQ(scanCount(crafted), 10 + times);
+        EXPECT_TRUE(decodeJpeg(crafted).isNull()) << times;
+    }
+}
+
+TEST(DecodeJpeg, MoreScansThanTheLimitAreRefused) {
+    // Copies of a full-precision scan raise no warning at all: only the
+    // count tells them from a real picture.
+    const std::string spectral = encodeFullPrecisionProgressiveJpeg(testPicture(64, 64));
+    const std::string atLimit = repeatLastScan(spectral, kMaxJpegScans - 4);
+    ASSERT_EQ(scanCount(atLimit), kMaxJpegScans);
+    const QImage kept = decodeJpeg(atLimit);
+    ASSERT_FALSE(kept.isNull());
+    EXPECT_TRUE(near(kept.pixelColor(5, 30), QColor(220, 20, 20)));
+
+    const std::string beyond = repeatLastScan(spectral, kMaxJpegScans - 3);
+    ASSERT_EQ(scanCount(beyond), kMaxJpegScans + 1);
+    EXPECT_TRUE(decodeJpeg(beyond).isNull());
+    EXPECT_TRUE(decodeJpeg(repeatLastScan(spectral, 2000)).isNull());
 }

@@ -343,6 +343,33 @@ TEST_F(ResultsTest, PrintingSendsTitleLineBreakAndText) {
     EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
+TEST_F(ResultsTest, AHugeEntryIsShownAndPrintedBounded) {
+    const std::string huge = gbk("中") + std::string(20'000'000, '7');
+    main.results() = gbk("0815  ------  二等奖\r\n") + huge + gbk("  ------  特等奖\r\n") +
+                     gbk("（1207---放弃领奖）\r\n");
+    auto w = openWindow();
+    const QStringList lines = w->text()->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 4); // three lines and the empty text after the last line end
+    EXPECT_EQ(lines[0], QString::fromUtf8("0815  ------  二等奖"));
+    EXPECT_EQ(lines[1],
+              QString::fromUtf8("中") + QString(252, QLatin1Char('7')) + QString::fromUtf8("…"));
+    EXPECT_EQ(lines[2], QString::fromUtf8("（1207---放弃领奖）"));
+    // The printout is the page as shown, not the megabytes of the entry.
+    EXPECT_EQ(w->printText(), w->title()->caption() + "\r\n" + gbk("0815  ------  二等奖\r\n") +
+                                  gbk("中") + std::string(252, '7') + gbk("…") + "\r\n" +
+                                  gbk("（1207---放弃领奖）\r\n"));
+    const QString pdf = QString::fromUtf8(dir.path().c_str()) + QStringLiteral("/huge.pdf");
+    w->confirmPrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    EXPECT_TRUE(w->print());
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+    // The results text itself is untouched.
+    EXPECT_EQ(main.results().size(), huge.size() + 61);
+}
+
 // --- the main window's side ------------------------------------------------------------
 
 namespace {
@@ -383,6 +410,13 @@ TEST_F(ResultsControllerTest, ExportReplacesTheFileWithTheResultsText) {
     main.elements().menu.exportResults->trigger();
     EXPECT_EQ(host.readFile(path), manyLines(2));
     EXPECT_EQ(host.shellOpened.size(), 1u);
+}
+
+TEST_F(ResultsControllerTest, ExportKeepsAHugeEntryWhole) {
+    const std::string whole = std::string(30'000'000, '5') + gbk("  ------  特等奖\r\n");
+    main.results() = whole;
+    controller.exportResults();
+    EXPECT_TRUE(host.readFile(host.path(gbk("抽奖结果.txt"))) == whole);
 }
 
 TEST_F(ResultsControllerTest, FailedExportIsToldAndOpensNothing) {

@@ -1,3 +1,4 @@
+#include "host/core/displaytext.h"
 #include "host/core/text.h"
 #include "ui/jpegtools.h"
 #include "ui/widgets.h"
@@ -113,6 +114,23 @@ TEST(TransparentLabel, DrawsTextInItsColourOverTheParent) {
     // No background of its own: the corners show the parent's colour.
     EXPECT_EQ(shot.pixelColor(1, 1), QColor(0, 0, 128));
     EXPECT_EQ(shot.pixelColor(198, 58), QColor(0, 0, 128));
+}
+
+TEST(TransparentLabel, AHugeCaptionIsKeptButDrawnBounded) {
+    // Whoever sets a caption of entries bounds it; the label itself still
+    // never hands the text layout more than kMaxDisplayTextBytes.
+    QWidget parent;
+    parent.resize(400, 80);
+    auto* label = new TransparentLabel(&parent);
+    label->setGeometry(0, 0, 400, 80);
+    const std::string huge = std::string(3, '1') + gbk("中") + std::string(60'000'000, '8');
+    label->setCaption(huge);
+    EXPECT_EQ(label->caption().size(), huge.size());
+    const QString shown = label->displayText();
+    EXPECT_EQ(shown.size(), static_cast<qsizetype>(kMaxDisplayTextBytes - 2)); // 中 is one QChar
+    EXPECT_TRUE(shown.startsWith(QString::fromUtf8("111中888")));
+    EXPECT_TRUE(shown.endsWith(QString::fromUtf8("8…")));
+    EXPECT_FALSE(parent.grab().isNull());
 }
 
 TEST(TransparentLabel, MouseEventsCarryTheModifierState) {

@@ -1,6 +1,7 @@
 #include "draw/core/winners.h"
 
 #include "app/pool/pool.h"
+#include "host/core/displaytext.h"
 #include "host/core/text.h"
 
 #include <algorithm>
@@ -43,7 +44,7 @@ std::int32_t DrawGenerator::randomIndex(std::int32_t min, std::int32_t max) {
     return static_cast<std::int32_t>(min + static_cast<std::int64_t>(v) % range);
 }
 
-std::string maskEntry(std::string_view text, const MaskSettings& mask) {
+std::string maskEntry(std::string_view text, const MaskSettings& mask, std::size_t limit) {
     const double left = toNumber(mask.left);
     const double right = toNumber(mask.right);
     const std::int64_t start = truncClamped(left);
@@ -53,12 +54,22 @@ std::string maskEntry(std::string_view text, const MaskSettings& mask) {
     const std::int64_t removed = std::min(length, size - p);
 
     std::string shown;
-    shown.reserve(text.size() + mask.chars.size());
-    shown.append(text.substr(0, static_cast<std::size_t>(p)));
-    shown.append(mask.chars);
+    shown.reserve(std::min(limit, text.size() + mask.chars.size()));
+    const auto put = [&](std::string_view piece) {
+        shown.append(piece.substr(0, limit - shown.size()));
+    };
+    put(text.substr(0, static_cast<std::size_t>(p)));
+    put(mask.chars);
     const std::int64_t rest = p + std::max<std::int64_t>(removed, 0);
-    shown.append(text.substr(static_cast<std::size_t>(rest)));
+    put(text.substr(static_cast<std::size_t>(rest)));
     return shown;
+}
+
+std::string shownEntry(std::string_view entry, const MaskSettings& mask) {
+    if (!mask.enabled) return displayText(entry);
+    // displayText reads at most three bytes past its limit, so this prefix of
+    // the masked text is shown exactly as the whole masked text would be.
+    return displayText(maskEntry(entry, mask, kMaxDisplayEntryBytes + 4));
 }
 
 std::string_view layoutSeparator(std::int64_t k, std::int64_t n, double columns) {
@@ -84,8 +95,7 @@ std::string buildScrollFrame(const Pool& pool, DrawGenerator& gen, std::int32_t 
                              std::size_t count, double columns,
                              std::vector<std::string_view>& scratch) {
     scratch.clear();
-    std::string text;
-    if (count == 0 || entries <= 0) return text;
+    if (count == 0 || entries <= 0) return {};
     const std::int32_t shown = std::min(entries, kMaxFrameEntries);
     const auto max = static_cast<std::int32_t>(std::min<std::size_t>(
         count, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
@@ -93,21 +103,31 @@ std::string buildScrollFrame(const Pool& pool, DrawGenerator& gen, std::int32_t 
     for (std::int32_t k = 0; k < shown; ++k) {
         const std::int32_t idx = gen.randomIndex(1, max);
         scratch.push_back(pool.entryAt(static_cast<std::size_t>(idx - 1)));
-        bytes += scratch.back().size() + kColumnGap.size();
+        bytes += std::min(scratch.back().size(), kMaxDisplayEntryBytes) + kColumnGap.size();
     }
-    text.reserve(bytes);
+    DisplayTextBuilder frame;
+    frame.reserve(bytes);
     for (std::int32_t k = 1; k <= shown; ++k) {
-        text.append(scratch[static_cast<std::size_t>(k - 1)]);
-        text.append(layoutSeparator(k, entries, columns));
+        if (!frame.append(scratch[static_cast<std::size_t>(k - 1)],
+                          layoutSeparator(k, entries, columns)))
+            break;
     }
-    return text;
+    return frame.take();
+}
+
+void appendResultsLine(std::string& results, std::string_view entry, std::string_view levelName) {
+    constexpr std::string_view kDashes = "  ------  ";
+    // One allocation for a huge entry instead of a copy at every append, while
+    // short lines keep the geometric growth.
+    const std::size_t needed =
+        results.size() + entry.size() + kDashes.size() + levelName.size() + kLineEnd.size();
+    if (needed > results.capacity()) results.reserve(std::max(needed, 2 * results.capacity()));
+    results.append(entry).append(kDashes).append(levelName).append(kLineEnd);
 }
 
 std::string resultsLine(std::string_view entry, std::string_view levelName) {
-    static const std::string kDashes = "  ------  ";
     std::string line;
-    line.reserve(entry.size() + kDashes.size() + levelName.size() + kLineEnd.size());
-    line.append(entry).append(kDashes).append(levelName).append(kLineEnd);
+    appendResultsLine(line, entry, levelName);
     return line;
 }
 
@@ -116,6 +136,7 @@ drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& 
             std::int32_t levelLimit, const std::function<std::uint32_t()>& clockMs,
             const std::function<void(const DrawnWinner&, const std::string& label)>& onWinner) {
     DrawOutcome outcome;
+    DisplayTextBuilder label;
     const std::int64_t quota = static_cast<std::int64_t>(levelLimit) - 1;
 
     for (std::int32_t i = 1; i <= in.perDrawCount; ++i) {
@@ -136,9 +157,8 @@ drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& 
         if (w == quota - 1 && !in.presetNN.empty()) winner.entry = in.presetNN;
         if (w == quota && !in.presetN.empty()) winner.entry = in.presetN;
 
-        winner.shown = in.mask.enabled ? maskEntry(winner.entry, in.mask) : winner.entry;
-        outcome.label.append(winner.shown);
-        outcome.label.append(layoutSeparator(i, in.perDrawCount, in.columns));
+        winner.shown = shownEntry(winner.entry, in.mask);
+        label.append(winner.shown, layoutSeparator(i, in.perDrawCount, in.columns));
         winner.resultsLine = resultsLine(winner.entry, in.levelName);
 
         const bool isPreset = winner.entry == in.presetN || winner.entry == in.presetNN ||
@@ -148,7 +168,7 @@ drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& 
         winner.winnerNumber = winnerNumber;
         ++winnerNumber;
         outcome.winners.push_back(std::move(winner));
-        if (onWinner) onWinner(outcome.winners.back(), outcome.label);
+        if (onWinner) onWinner(outcome.winners.back(), label.text());
 
         if (pool.count() == 0) {
             outcome.poolEmptied = true;
@@ -156,6 +176,7 @@ drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& 
         }
         if (winnerNumber == levelLimit) break;
     }
+    outcome.label = label.take();
     return outcome;
 }
 

@@ -33,8 +33,13 @@ struct MaskSettings {
     std::string chars; ///< replacement text
 };
 
-/// MaskEntry: replaces bytes left..right of the GBK text by the replacement, once.
-std::string maskEntry(std::string_view text, const MaskSettings& mask);
+/// MaskEntry: replaces bytes left..right of the GBK text by the replacement,
+/// once. Only the first `limit` bytes of the result are built.
+std::string maskEntry(std::string_view text, const MaskSettings& mask,
+                      std::size_t limit = std::string::npos);
+/// An entry as the winners label shows it: masked when masking is on, and
+/// bounded by displayText. A huge entry is never copied whole for this.
+std::string shownEntry(std::string_view entry, const MaskSettings& mask);
 
 /// Separator after entry k (1-based) of n with the given column count; a
 /// column count of 0 or below lays out one entry per line.
@@ -48,7 +53,8 @@ constexpr std::int32_t kMaxFrameEntries = 10000;
 
 /// One scroll frame: `entries` independent picks from positions 1..count of
 /// the pool (shown as stored, nothing removed), laid out as the winners text.
-/// At most kMaxFrameEntries are laid out. scratch is reused between frames.
+/// At most kMaxFrameEntries are picked; each entry and the whole text are
+/// bounded as DisplayTextBuilder bounds them. scratch is reused between frames.
 std::string buildScrollFrame(const Pool& pool, DrawGenerator& gen, std::int32_t entries,
                              std::size_t count, double columns,
                              std::vector<std::string_view>& scratch);
@@ -65,14 +71,14 @@ struct DrawInputs {
 
 struct DrawnWinner {
     std::string entry;       ///< unmasked (as stored, or the preset text)
-    std::string shown;       ///< as displayed
+    std::string shown;       ///< as displayed (masked, bounded)
     std::string resultsLine; ///< entry + "  ------  " + level + "\r\n"
     std::int32_t winnerNumber = 0;
 };
 
 struct DrawOutcome {
     std::vector<DrawnWinner> winners;
-    std::string label;        ///< caption of the winners label after the draw
+    std::string label;        ///< caption of the winners label after the draw (bounded)
     bool poolEmptied = false; ///< ended early: "参与抽奖名单已经抽取完毕！"
 };
 
@@ -86,5 +92,7 @@ drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& 
 
 /// The results line of a winner.
 std::string resultsLine(std::string_view entry, std::string_view levelName);
+/// Appends the results line of a winner to the results text in place.
+void appendResultsLine(std::string& results, std::string_view entry, std::string_view levelName);
 
 } // namespace luckdial

@@ -1,6 +1,7 @@
 #include "draw/core/winners.h"
 
 #include "app/pool/pool.h"
+#include "host/core/displaytext.h"
 #include "host/core/text.h"
 
 #include <gtest/gtest.h>
@@ -315,6 +316,108 @@ TEST(ScrollFrame, AnAbsurdPerDrawCountIsCapped) {
     DrawGenerator gen;
     const std::string frame = buildScrollFrame(pool, gen, 2000000000, 1, 1, scratch);
     EXPECT_EQ(frame.size(), static_cast<std::size_t>(kMaxFrameEntries) * 4);
+}
+
+// --- huge entries: whole in the pool and the results, bounded on screen ---------------
+
+const std::string kEllipsis = "\xA1\xAD"; // … in GBK
+
+TEST(HugeEntries, ShownEntryIsBoundedAndMaskedLikeTheWholeEntry) {
+    const std::string huge = "12345678" + gbk("张三") + std::string(5'000'000, 'x');
+    MaskSettings off;
+    EXPECT_EQ(shownEntry(huge, off), displayText(huge));
+    EXPECT_EQ(shownEntry(huge, off).size(), kMaxDisplayEntryBytes);
+    EXPECT_EQ(shownEntry("0815", off), "0815");
+
+    // Masked text as the label shows it: the same as bounding the whole masked text.
+    for (const MaskSettings& mask :
+         {MaskSettings{true, "3", "6", "****"}, MaskSettings{true, "", "9", "#"},
+          MaskSettings{true, "5", "4999990", "*"}, MaskSettings{true, "250", "260", "**"},
+          MaskSettings{true, "1", "2", std::string(1000, '*')}}) {
+        const std::string shown = shownEntry(huge, mask);
+        EXPECT_EQ(shown, displayText(maskEntry(huge, mask))) << mask.left << ".." << mask.right;
+        EXPECT_LE(shown.size(), kMaxDisplayEntryBytes);
+    }
+    EXPECT_EQ(shownEntry(huge, MaskSettings{true, "3", "6", "****"}).substr(0, 12),
+              "12****78" + gbk("张三"));
+    // The prefix form builds only what it is asked for.
+    EXPECT_EQ(maskEntry(huge, MaskSettings{true, "3", "6", "****"}, 10), "12****78" + gbk("张"));
+    EXPECT_EQ(maskEntry("1234", MaskSettings{true, "2", "3", "**"}, 0), "");
+}
+
+TEST(HugeEntries, ScrollFramesStayBounded) {
+    Pool pool;
+    const std::string huge = gbk("中") + std::string(20'000'000, '9');
+    fill(pool, {huge});
+    std::vector<std::string_view> scratch;
+    DrawGenerator gen;
+    // Two per frame, one column: the frame that used to hold two whole copies.
+    const std::string frame = buildScrollFrame(pool, gen, 2, 1, 1, scratch);
+    const std::string shown = gbk("中") + std::string(252, '9') + kEllipsis;
+    EXPECT_EQ(frame, shown + "\r\n" + shown + "\r\n");
+
+    // The most a frame lays out, each entry cut: the whole text is bounded too.
+    const std::string full = buildScrollFrame(pool, gen, kMaxFrameEntries, 1, 5, scratch);
+    EXPECT_LE(full.size(), kMaxDisplayTextBytes);
+    EXPECT_GT(full.size(), kMaxDisplayTextBytes - 300);
+    EXPECT_EQ(full.substr(0, shown.size() + 4), shown + "    ");
+    EXPECT_EQ(full.substr(full.size() - 2), kEllipsis);
+    EXPECT_EQ(pool.entryAt(0).size(), huge.size());
+}
+
+TEST(HugeEntries, TheDrawKeepsTheEntryWholeAndShowsItBounded) {
+    Pool pool;
+    const std::string huge = std::string(10'000'000, '4') + gbk("尾");
+    fill(pool, {huge});
+    DrawInputs in;
+    in.perDrawCount = 2;
+    in.columns = 1;
+    in.allowRepeat = true;
+    in.levelName = gbk("特等奖");
+    DrawGenerator gen;
+    std::int32_t w = 1;
+    SteppingClock clock;
+    const auto out = drawWinners(pool, gen, in, w, 10, clock.fn());
+    ASSERT_EQ(out.winners.size(), 2u);
+    const std::string shown = std::string(254, '4') + kEllipsis;
+    for (const auto& winner : out.winners) {
+        EXPECT_TRUE(winner.entry == huge);
+        EXPECT_TRUE(winner.resultsLine == huge + "  ------  " + gbk("特等奖") + "\r\n");
+        EXPECT_EQ(winner.shown, shown);
+    }
+    EXPECT_EQ(out.label, shown + "\r\n" + shown + "\r\n");
+    EXPECT_EQ(pool.count(), 1u);
+    EXPECT_TRUE(pool.entryAt(0) == huge);
+
+    std::string results;
+    appendResultsLine(results, huge, gbk("特等奖"));
+    appendResultsLine(results, "0815", gbk("特等奖"));
+    EXPECT_TRUE(results == resultsLine(huge, gbk("特等奖")) + resultsLine("0815", gbk("特等奖")));
+}
+
+TEST(HugeEntries, ALabelOfManyLongWinnersIsBounded) {
+    Pool pool;
+    fill(pool, {std::string(1000, '4'), std::string(1000, '5')});
+    DrawInputs in;
+    in.perDrawCount = 1100; // more cut entries than kMaxDisplayTextBytes holds
+    in.columns = 4;
+    in.allowRepeat = true;
+    DrawGenerator gen;
+    std::int32_t w = 1;
+    std::size_t longestLabel = 0;
+    SteppingClock clock;
+    const auto out = drawWinners(pool, gen, in, w, 5000, clock.fn(),
+                                 [&](const DrawnWinner&, const std::string& label) {
+                                     longestLabel = std::max(longestLabel, label.size());
+                                 });
+    ASSERT_EQ(out.winners.size(), 1100u);
+    for (const auto& winner : out.winners)
+        EXPECT_EQ(winner.entry.size(), 1000u);
+    EXPECT_LE(longestLabel, kMaxDisplayTextBytes);
+    EXPECT_EQ(out.label.size(), longestLabel);
+    EXPECT_GT(out.label.size(), kMaxDisplayTextBytes - 300);
+    EXPECT_EQ(out.label.substr(out.label.size() - 2), kEllipsis);
+    EXPECT_EQ(out.label.substr(0, 256), out.winners[0].shown);
 }
 
 TEST(ResultsLine, Format) {

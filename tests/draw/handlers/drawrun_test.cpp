@@ -505,5 +505,40 @@ TEST_F(DrawRun, TooLargeAPoolEndsTheProgram) {
     EXPECT_TRUE(window.results().empty());
 }
 
+TEST_F(DrawRun, AHugeEntryIsDrawnWholeAndShownBounded) {
+    // One line of 50 MB: the frame of two copies used to reach the label whole.
+    const std::string huge = gbk("张") + std::string(50'000'000, '6');
+    fillPool({huge});
+    setRow(1, "特等奖", "5", "2", "1");
+    e.panel.allowRepeat->setChecked(true);
+    select("特等奖");
+    const std::string shown = gbk("张") + std::string(252, '6') + gbk("…");
+    std::vector<std::string> frames;
+    host.onDelay = [&] {
+        if (!state.drawRunning) return;
+        frames.push_back(e.winners->caption());
+        if (frames.size() == 3) e.stopButton->click();
+    };
+    draw.startDraw();
+
+    ASSERT_EQ(frames.size(), 3u);
+    for (const auto& frame : frames)
+        EXPECT_EQ(frame, shown + "\r\n" + shown + "\r\n");
+    EXPECT_EQ(e.winners->caption(), shown + "\r\n" + shown + "\r\n");
+    EXPECT_EQ(e.winners->displayText(), QString::fromUtf8("张") + QString(252, QLatin1Char('6')) +
+                                            QString::fromUtf8("…\n张") +
+                                            QString(252, QLatin1Char('6')) +
+                                            QString::fromUtf8("…\n"));
+    EXPECT_EQ(e.congrats->caption(), gbk("恭喜：特等奖"));
+
+    const std::string line = huge + gbk("  ------  特等奖") + "\r\n";
+    EXPECT_EQ(window.results().size(), 2 * line.size());
+    EXPECT_TRUE(window.results() == line + line);
+    EXPECT_TRUE(resultsFile() == window.results());
+    ASSERT_EQ(window.pool().count(), 1u);
+    EXPECT_TRUE(window.pool().entryAt(0) == huge);
+    EXPECT_EQ(state.winnerNumber, 3);
+}
+
 } // namespace
 } // namespace luckdial
