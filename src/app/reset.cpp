@@ -6,6 +6,7 @@
 #include "settings/configkeys.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
+#include "ui/prizetable.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -17,10 +18,6 @@
 namespace luckdial {
 
 namespace {
-
-std::string textOf(const QLineEdit* field) {
-    return gbkOf(field->text());
-}
 
 /// A value stops at its first line break: a title read from the title file
 /// may hold several lines, and the rest would otherwise become lines of the
@@ -53,7 +50,7 @@ void ResetCommand::connectHandlers() {
 
 std::string ResetCommand::configurationText() const {
     const MainElements& e = window_.elements();
-    const PanelElements& p = e.panel;
+    const PrizeTable table(e.panel);
     std::string text = "[zbt]";
     auto line = [&text](const std::string& key, const std::string& value) {
         text += "\r\n";
@@ -61,12 +58,12 @@ std::string ResetCommand::configurationText() const {
         text += '=';
         text += oneLine(value);
     };
-    for (int n = 1; n <= 8; ++n)
-        line(config::levelWord(n) + gbk("人数"), textOf(p.quota[n - 1]));
-    for (int n = 1; n <= 8; ++n)
-        line(config::levelWord(n), textOf(p.name[n - 1]));
-    for (int n = 1; n <= 8; ++n)
-        line(config::levelWord(n) + gbk("一次抽取人数"), textOf(p.perDraw[n - 1]));
+    for (int n = 1; n <= PrizeTable::kRows; ++n)
+        line(config::levelWord(n) + gbk("人数"), table.quotaText(n));
+    for (int n = 1; n <= PrizeTable::kRows; ++n)
+        line(config::levelWord(n), table.name(n));
+    for (int n = 1; n <= PrizeTable::kRows; ++n)
+        line(config::levelWord(n) + gbk("一次抽取人数"), table.perDrawText(n));
     line("zbt", e.mainTitle->caption());
     line("fbt", e.subTitle->caption());
     return text;
@@ -74,22 +71,23 @@ std::string ResetCommand::configurationText() const {
 
 void ResetCommand::writeOptions() {
     const PanelElements& p = window_.elements().panel;
+    const PrizeTable table(p);
     const std::string config = host_.path(config::kFileName);
     auto store = [&](const char* key, const std::string& value) {
         host_.writeItem(config, config::kGeneral, gbk(key), value);
     };
-    store("滚动速度", textOf(p.scrollSpeed));
-    store("是否允许重复", config::boolText(p.allowRepeat->isChecked()));
-    store("奖品图片宽", textOf(p.pictureWidth));
-    store("奖品图片高", textOf(p.pictureHeight));
+    store("滚动速度", table.scrollSpeedText());
+    store("是否允许重复", config::boolText(table.allowRepeat()));
+    store("奖品图片宽", gbkOf(p.pictureWidth->text()));
+    store("奖品图片高", gbkOf(p.pictureHeight->text()));
     store("不显示按钮", config::boolText(p.hideButtons->isChecked()));
-    store("屏蔽启用", config::boolText(p.mask->isChecked()));
-    store("屏蔽左", textOf(p.maskLeft));
-    store("屏蔽右", textOf(p.maskRight));
-    store("屏蔽字符", textOf(p.maskChars));
-    for (int n = 1; n <= 8; ++n)
+    store("屏蔽启用", config::boolText(table.maskEnabled()));
+    store("屏蔽左", table.maskLeft());
+    store("屏蔽右", table.maskRight());
+    store("屏蔽字符", table.maskChars());
+    for (int n = 1; n <= PrizeTable::kRows; ++n)
         host_.writeItem(config, config::kGeneral, gbk("列") + toText(static_cast<long long>(n)),
-                        textOf(p.columns[n - 1]));
+                        table.columnsText(n));
 }
 
 void ResetCommand::run() {

@@ -8,9 +8,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFrame>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QTimer>
 
 #include <cstdlib>
@@ -19,7 +17,8 @@ namespace luckdial {
 
 DrawController::DrawController(Host& host, MainWindow& window, DrawState& state,
                                FireworksOverlay* fireworks)
-    : host_(host), window_(window), e_(window.elements()), state_(state), fireworks_(fireworks) {
+    : host_(host), window_(window), e_(window.elements()), state_(state), table_(e_.panel),
+      fireworks_(fireworks) {
     if (!fireworks_) fireworks_ = window_.fireworks();
     if (!fireworks_) fireworks_ = new FireworksOverlay(&window_);
     autoStop_ = host_.createTimer([this] { stopDraw(); });
@@ -54,7 +53,7 @@ void DrawController::connectHandlers() {
     connect(e_.menu.forfeit, &QAction::triggered, this, [this] { forfeitWinner(); });
 
     connect(&window_, &MainWindow::keyPressed, this, [this](int key) {
-        if (key == Qt::Key_Space && !e_.panel.frame->isVisibleTo(&window_)) startDraw();
+        if (key == Qt::Key_Space && !table_.isOpen(&window_)) startDraw();
     });
 
     pictureMarks_ = host_.createTimer([this] { refreshPictureMarks(); });
@@ -66,20 +65,15 @@ bool DrawController::eventFilter(QObject* watched, QEvent* event) {
     // while the settings panel is open (its fields are being edited).
     if (watched == e_.startButton &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
-        e_.panel.frame->isVisibleTo(&window_)) {
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space && table_.isOpen(&window_)) {
         event->accept();
         return true;
     }
     return QObject::eventFilter(watched, event);
 }
 
-int DrawController::matchingRow() const {
-    const QString level = e_.levelCombo->currentText();
-    for (int n = 0; n < 8; ++n) {
-        if (e_.panel.name[static_cast<std::size_t>(n)]->text() == level) return n;
-    }
-    return -1;
+std::optional<int> DrawController::matchingRow() const {
+    return table_.rowOf(e_.levelCombo->currentText());
 }
 
 std::string DrawController::levelText() const {
@@ -87,13 +81,7 @@ std::string DrawController::levelText() const {
 }
 
 bool DrawController::levelCompleted() const {
-    const QString level = e_.levelCombo->currentText();
-    for (std::size_t n = 0; n < 8; ++n) {
-        if (e_.panel.name[n]->text() != level) continue;
-        const double quota = toNumber(gbkOf(e_.panel.quota[n]->text()));
-        if (std::abs(quota - state_.exhausted[n]) <= 1e-7) return true;
-    }
-    return false;
+    return table_.completed(e_.levelCombo->currentText(), state_.exhausted);
 }
 
 void DrawController::closeFireworks() {

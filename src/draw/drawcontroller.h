@@ -7,11 +7,13 @@
 
 #include "draw/core/drawstate.h"
 #include "draw/core/winners.h"
+#include "ui/prizetable.h"
 
 #include <QObject>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,19 +78,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    /// The first row (0-based) whose name equals the selector's text, or -1.
-    int matchingRow() const;
+    /// The prize row the selector's text names.
+    std::optional<int> matchingRow() const;
     std::string levelText() const;
     /// The selector's level is a row whose quota equals its exhausted mark.
     bool levelCompleted() const;
     void setProgressCaption(std::int32_t count);
     void openFireworks();
-    DrawInputs drawInputs(int row) const;
+    DrawInputs drawInputs(std::optional<int> row) const;
 
     Host& host_;
     MainWindow& window_;
     MainElements& e_;
     DrawState& state_;
+    PrizeTable table_;
     FireworksOverlay* fireworks_;
     DrawGenerator gen_;
     std::unique_ptr<Timer> autoStop_;

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 
 #include <algorithm>
 #include <cmath>
@@ -27,10 +26,6 @@ int millisecondsOf(const std::string& seconds) {
     return static_cast<int>(std::min<double>(ms, std::numeric_limits<int>::max()));
 }
 
-std::string textOf(const QLineEdit* edit) {
-    return gbkOf(edit->text());
-}
-
 /// Clears the in-progress mark however the run ends.
 class BusyMark {
 public:
@@ -45,14 +40,13 @@ private:
 
 } // namespace
 
-DrawInputs DrawController::drawInputs(int row) const {
+DrawInputs DrawController::drawInputs(std::optional<int> row) const {
     DrawInputs in;
-    if (row >= 0) {
-        const auto n = static_cast<std::size_t>(row);
-        in.presetN = textOf(e_.panel.presetN[n]);
-        in.presetNN = textOf(e_.panel.presetNN[n]);
-        in.presetNNN = textOf(e_.panel.presetNNN[n]);
-        in.columns = std::trunc(toNumber(textOf(e_.panel.columns[n])));
+    if (row) {
+        in.presetN = table_.presetN(*row);
+        in.presetNN = table_.presetNN(*row);
+        in.presetNNN = table_.presetNNN(*row);
+        in.columns = table_.columns(*row);
     } else {
         in.columns = 0;
     }
@@ -72,7 +66,7 @@ void DrawController::startDraw() {
     }
 
     // Armed before the checks: a refused start still stops itself later.
-    const std::string autoStop = textOf(e_.panel.autoStop);
+    const std::string autoStop = table_.autoStopText();
     if (autoStop != "0") autoStop_->setPeriod(millisecondsOf(autoStop));
 
     closeFireworks();
@@ -82,7 +76,7 @@ void DrawController::startDraw() {
         return;
     }
 
-    const int row = matchingRow();
+    const std::optional<int> row = matchingRow();
     DrawInputs in = drawInputs(row);
 
     if (e_.levelCombo->currentText().isEmpty()) {
@@ -91,7 +85,7 @@ void DrawController::startDraw() {
     }
 
     if (state_.winnerNumber >= state_.levelLimit) {
-        if (row >= 0) state_.exhausted[static_cast<std::size_t>(row)] = state_.winnerNumber - 1;
+        if (row) state_.exhaustedMark(*row) = state_.winnerNumber - 1;
         host_.messageBox(gbk("本奖项抽取完毕"), MbOk, gbk("信息提示"));
         return;
     }
@@ -113,8 +107,7 @@ void DrawController::startDraw() {
     e_.congrats->setCaption({});
     e_.winners->hide();
 
-    state_.perDrawCount =
-        row >= 0 ? toInt(textOf(e_.panel.perDraw[static_cast<std::size_t>(row)])) : 0;
+    state_.perDrawCount = row ? table_.perDraw(*row) : 0;
     in.perDrawCount = state_.perDrawCount;
 
     if (e_.menu.musicOn->isChecked()) host_.playMusic(-1, {host_.path(gbk("wav\\bjyy.mp3"))});
@@ -143,11 +136,11 @@ void DrawController::startDraw() {
 
     if (!frameLimitReached) {
         e_.winners->setCaption({});
-        in.mask.enabled = e_.panel.mask->isChecked();
-        in.mask.left = textOf(e_.panel.maskLeft);
-        in.mask.right = textOf(e_.panel.maskRight);
-        in.mask.chars = textOf(e_.panel.maskChars);
-        in.allowRepeat = e_.panel.allowRepeat->isChecked();
+        in.mask.enabled = table_.maskEnabled();
+        in.mask.left = table_.maskLeft();
+        in.mask.right = table_.maskRight();
+        in.mask.chars = table_.maskChars();
+        in.allowRepeat = table_.allowRepeat();
         in.levelName = levelText();
         const DrawOutcome outcome = drawWinners(
             pool, gen_, in, state_.winnerNumber, state_.levelLimit,
@@ -171,10 +164,10 @@ void DrawController::startDraw() {
     e_.startButton->setFocus();
     busy_ = false;
 
-    if (!e_.panel.disableEffects->isChecked()) {
+    if (!table_.effectsDisabled()) {
         openFireworks();
         e_.startButton->setFocus();
-        host_.delay(millisecondsOf(textOf(e_.panel.fireworksTime)));
+        host_.delay(millisecondsOf(table_.fireworksTimeText()));
         closeFireworks();
     }
 }

@@ -26,11 +26,9 @@ void DrawController::forfeitWinner() {
 
     const std::int32_t w = --state_.winnerNumber;
     setProgressCaption(w - 1);
-    const int row = matchingRow();
-    if (row >= 0) {
-        const auto n = static_cast<std::size_t>(row);
-        state_.exhausted[n] = w - 1;
-        --state_.counters[n];
+    if (const std::optional<int> row = matchingRow()) {
+        state_.exhaustedMark(*row) = w - 1;
+        --state_.counter(*row);
     }
     window_.results() += gbk("（") + *who + gbk("---放弃领奖）") + "\r\n";
     writeResultsFile();

@@ -17,8 +17,7 @@ void DrawController::setProgressCaption(std::int32_t count) {
 }
 
 void DrawController::updateProgress(std::int32_t w) {
-    const int row = matchingRow();
-    if (row >= 0) state_.counters[static_cast<std::size_t>(row)] = w;
+    if (const std::optional<int> row = matchingRow()) state_.counter(*row) = w;
     setProgressCaption(w);
     e_.progress->resize(static_cast<int>(e_.progress->caption().size()) * 11,
                         e_.progress->height());

@@ -6,22 +6,8 @@
 #include "ui/widgets.h"
 
 #include <QComboBox>
-#include <QFrame>
-#include <QLineEdit>
-#include <QPushButton>
-
-#include <cmath>
-#include <limits>
 
 namespace luckdial {
-
-namespace {
-
-std::string picturePath(Host& host, int row) {
-    return host.path(gbk("奖品图片\\") + std::to_string(row + 1) + ".jpg");
-}
-
-} // namespace
 
 void DrawController::selectPrizeLevel() {
     if (levelCompleted()) {
@@ -30,11 +16,11 @@ void DrawController::selectPrizeLevel() {
     }
     e_.startButton->setFocus();
 
-    const int row = matchingRow();
+    const std::optional<int> row = matchingRow();
     const std::string level = levelText();
     state_.winnerNumber = 1;
-    if (row >= 0) {
-        const std::int32_t drawn = state_.counters[static_cast<std::size_t>(row)];
+    if (row) {
+        const std::int32_t drawn = state_.counter(*row);
         if (drawn > 0) {
             state_.winnerNumber = drawn + 1;
             setProgressCaption(drawn);
@@ -42,13 +28,9 @@ void DrawController::selectPrizeLevel() {
     }
 
     e_.prizeName->setCaption(level);
-    if (row >= 0 && !level.empty()) {
-        e_.prizePicture->setPictureData(host_.readFile(picturePath(host_, row)));
-        const double limit =
-            std::trunc(toNumber(gbkOf(e_.panel.quota[static_cast<std::size_t>(row)]->text())) + 1);
-        state_.levelLimit = static_cast<std::int32_t>(
-            std::clamp<double>(limit, std::numeric_limits<std::int32_t>::min(),
-                               std::numeric_limits<std::int32_t>::max()));
+    if (row && !level.empty()) {
+        e_.prizePicture->setPictureData(host_.readFile(host_.path(PrizeTable::picturePath(*row))));
+        state_.levelLimit = table_.levelLimit(*row);
     }
     e_.prizePicture->setVisible(!e_.prizeName->caption().empty());
     // What decides in the end is whether there is a picture to show.
@@ -61,13 +43,9 @@ void DrawController::selectPrizeLevel() {
 }
 
 void DrawController::refreshPictureMarks() {
-    for (int row = 0; row < 8; ++row) {
-        const bool exists = host_.fileExists(picturePath(host_, row));
-        const QString mark = exists ? QStringLiteral("《有") : QStringLiteral("《无");
-        QPushButton* button = e_.panel.browse[static_cast<std::size_t>(row)];
-        if (button->text() != mark) button->setText(mark);
-    }
-    if (e_.panel.frame->isVisibleTo(&window_)) host_.bringToFront(e_.panel.frame);
+    for (int row = 1; row <= PrizeTable::kRows; ++row)
+        table_.setPictureMark(row, host_.fileExists(host_.path(PrizeTable::picturePath(row))));
+    if (table_.isOpen(&window_)) host_.bringToFront(e_.panel.frame);
 }
 
 } // namespace luckdial

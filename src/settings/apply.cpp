@@ -15,7 +15,7 @@
 namespace luckdial {
 
 SettingsController::SettingsController(Host& host, MainWindow& window, DrawState& draw)
-    : host_(host), window_(window), e_(window.elements()), draw_(draw) {}
+    : host_(host), window_(window), e_(window.elements()), draw_(draw), table_(e_.panel) {}
 
 SettingsController::~SettingsController() = default;
 

@@ -19,29 +19,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include <climits>
-#include <cmath>
-
 namespace luckdial {
-namespace {
-
-std::string textOf(const QLineEdit* field) {
-    return gbkOf(field->text());
-}
-
-// Quota plus one, truncated toward zero, kept inside 32 bits.
-std::int32_t limitFromQuota(const std::string& quota) {
-    const double limit = std::trunc(toNumber(quota) + 1.0);
-    if (limit >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (limit <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<std::int32_t>(limit);
-}
-
-std::string pictureName(int row) {
-    return gbk("奖品图片\\") + toText(static_cast<long long>(row)) + ".jpg";
-}
-
-} // namespace
+namespace {} // namespace
 
 void SettingsController::openPanel() {
     auto& p = e_.panel;
@@ -57,7 +36,7 @@ void SettingsController::closePanel() {
     e_.panel.save->setEnabled(false);
 }
 
-int SettingsController::refreshPrizeLevelList(bool keepPictureWithoutMatch) {
+std::optional<int> SettingsController::refreshPrizeLevelList(bool keepPictureWithoutMatch) {
     auto& p = e_.panel;
     QComboBox* combo = e_.levelCombo;
     {
@@ -74,42 +53,44 @@ int SettingsController::refreshPrizeLevelList(bool keepPictureWithoutMatch) {
         if (combo->isEditable()) combo->setEditText(QString());
     }
 
-    const std::string current = gbkOf(combo->currentText());
-    if (!current.empty()) {
-        for (int n = 1; n <= 8; ++n) {
-            if (textOf(p.name[n - 1]) != current) continue;
-            e_.prizePicture->setPictureData(host_.readFile(host_.path(pictureName(n))));
-            draw_.levelLimit = limitFromQuota(textOf(p.quota[n - 1]));
-            return n;
+    const QString current = combo->currentText();
+    if (!current.isEmpty()) {
+        if (const std::optional<int> row = table_.rowOf(current)) {
+            e_.prizePicture->setPictureData(
+                host_.readFile(host_.path(PrizeTable::picturePath(*row))));
+            draw_.levelLimit = table_.levelLimit(*row);
+            return row;
         }
     }
     if (!keepPictureWithoutMatch) e_.prizePicture->setPictureData(std::string());
-    return 0;
+    return std::nullopt;
 }
 
 void SettingsController::savePrizeSettings() {
     auto& p = e_.panel;
     auto levelKey = [](int n, const char* suffix) { return config::levelWord(n) + gbk(suffix); };
 
-    store(gbk("自动停止"), textOf(p.autoStop));
-    for (int n = 1; n <= 8; ++n)
-        store(levelKey(n, "人数"), textOf(p.quota[n - 1]));
-    store(gbk("滚动速度"), textOf(p.scrollSpeed));
-    for (int n = 1; n <= 8; ++n)
-        store(config::levelWord(n), textOf(p.name[n - 1]));
-    for (int n = 1; n <= 8; ++n)
-        store(levelKey(n, "一次抽取人数"), textOf(p.perDraw[n - 1]));
-    store(gbk("是否允许重复"), config::boolText(p.allowRepeat->isChecked()));
-    store(gbk("奖品图片宽"), textOf(p.pictureWidth));
-    store(gbk("奖品图片高"), textOf(p.pictureHeight));
-    for (int n = 1; n <= 8; ++n)
-        store(gbk("列") + toText(static_cast<long long>(n)), textOf(p.columns[n - 1]));
-    store(gbk("烟花时间"), textOf(p.fireworksTime));
+    const PrizeTable& t = table_;
+    store(gbk("自动停止"), t.autoStopText());
+    for (int n = 1; n <= PrizeTable::kRows; ++n)
+        store(levelKey(n, "人数"), t.quotaText(n));
+    store(gbk("滚动速度"), t.scrollSpeedText());
+    for (int n = 1; n <= PrizeTable::kRows; ++n)
+        store(config::levelWord(n), t.name(n));
+    for (int n = 1; n <= PrizeTable::kRows; ++n)
+        store(levelKey(n, "一次抽取人数"), t.perDrawText(n));
+    store(gbk("是否允许重复"), config::boolText(t.allowRepeat()));
+    store(gbk("奖品图片宽"), gbkOf(p.pictureWidth->text()));
+    store(gbk("奖品图片高"), gbkOf(p.pictureHeight->text()));
+    for (int n = 1; n <= PrizeTable::kRows; ++n)
+        store(gbk("列") + toText(static_cast<long long>(n)), t.columnsText(n));
+    store(gbk("烟花时间"), t.fireworksTimeText());
 
     refreshPrizeLevelList();
-    e_.prizePicture->resize(toInt(textOf(p.pictureWidth)), toInt(textOf(p.pictureHeight)));
+    e_.prizePicture->resize(toInt(gbkOf(p.pictureWidth->text())),
+                            toInt(gbkOf(p.pictureHeight->text())));
     p.frame->hide();
-    draw_.scrollDelayMs = toInt(textOf(p.scrollSpeed));
+    draw_.scrollDelayMs = toInt(t.scrollSpeedText());
     e_.prizePicture->hide();
     p.save->setEnabled(false);
     host_.setFileHidden(configPath(), true);

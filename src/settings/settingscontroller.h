@@ -3,9 +3,12 @@
 // configuration, the prize settings panel with its save, the access password,
 // the draw-option check boxes, the window-size commands and the music switch.
 
+#include "ui/prizetable.h"
+
 #include <QObject>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace luckdial {
@@ -31,9 +34,9 @@ public:
 
     /// Refills the prize-level selector from the panel's name fields and, when
     /// its text names a level, shows that level's picture and sets the level
-    /// limit. Returns the matched row (1-8) or 0. Without a match the picture
-    /// is cleared, unless keepPictureWithoutMatch (the start-up variant).
-    int refreshPrizeLevelList(bool keepPictureWithoutMatch = false);
+    /// limit. Returns the matched row. Without a match the picture is
+    /// cleared, unless keepPictureWithoutMatch (the start-up variant).
+    std::optional<int> refreshPrizeLevelList(bool keepPictureWithoutMatch = false);
 
     /// Menu 窗口 / 全屏; both store the choice.
     void setWindowMode();
@@ -81,6 +84,7 @@ private:
     MainWindow& window_;
     MainElements& e_;
     DrawState& draw_;
+    PrizeTable table_;
 };
 
 } // namespace luckdial

@@ -147,10 +147,10 @@ TEST_F(PrizePanel, DragsByItsCaptionIconAndFrameOnly) {
 TEST_F(PrizePanel, StartUpRefillKeepsThePicture) {
     type(panel().name[0], "A");
     e().prizePicture->setPictureData("bytes");
-    EXPECT_EQ(controller->refreshPrizeLevelList(true), 0);
+    EXPECT_EQ(controller->refreshPrizeLevelList(true), std::nullopt);
     EXPECT_EQ(e().prizePicture->pictureData(), "bytes");
     EXPECT_EQ(e().levelCombo->count(), 1);
-    EXPECT_EQ(controller->refreshPrizeLevelList(), 0);
+    EXPECT_EQ(controller->refreshPrizeLevelList(), std::nullopt);
     EXPECT_EQ(e().prizePicture->pictureData(), "");
 }
 

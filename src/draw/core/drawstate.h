@@ -2,6 +2,7 @@
 // The draw engine's own state (everything else lives in the display elements).
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace luckdial {
@@ -18,6 +19,10 @@ struct DrawState {
     std::array<std::int32_t, 8> counters{};
     /// Exhausted marks per prize row.
     std::array<std::int32_t, 8> exhausted{};
+
+    /// Counter and exhausted mark of prize row 1 to 8.
+    std::int32_t& counter(int row) { return counters[static_cast<std::size_t>(row - 1)]; }
+    std::int32_t& exhaustedMark(int row) { return exhausted[static_cast<std::size_t>(row - 1)]; }
 };
 
 } // namespace luckdial
