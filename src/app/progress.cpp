@@ -5,6 +5,7 @@
 #include "host/core/text.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
+#include "settings/core/names.h"
 #include "ui/layout.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
@@ -19,11 +20,7 @@ namespace luckdial {
 namespace {
 
 std::string configPath(Host& host) {
-    return host.path(gbk("peizhi.a"));
-}
-
-std::string counterKey(int row) {
-    return gbk("计数") + std::to_string(row);
+    return host.path(names::kConfigFile);
 }
 
 const char* const kResumeQuestion = "    是否继续上次抽奖?\r\n\r\n"
@@ -37,15 +34,11 @@ const char* const kExitQuestion =
     "    选择 【取消】 则返回软件\r\n\r\n"
     "    注意：若本次抽奖完全结束，请导出抽奖结果另外保存，以免丢失！";
 
-std::string boolText(bool value) {
-    return gbk(value ? "真" : "假");
-}
-
 } // namespace
 
 std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state) {
-    const std::string progressFile = host.path(gbk("进度.txt"));
-    const std::string poolFile = host.path(gbk("抽奖号码库.txt"));
+    const std::string progressFile = host.path(names::progressFile());
+    const std::string poolFile = host.path(names::poolFile());
     if (!host.fileExists(progressFile)) return poolFile;
 
     const int answer = host.messageBox(gbk(kResumeQuestion), MbYesNo | MbIconQuestion, gbk("提示"));
@@ -54,8 +47,8 @@ std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state) {
     const std::string config = configPath(host);
     for (int row = 1; row <= 8; ++row)
         state.counters[static_cast<std::size_t>(row - 1)] =
-            toInt(host.readItem(config, "jindu", counterKey(row)));
-    window.results() = host.readFile(host.path(gbk("抽奖结果.txt")));
+            toInt(host.readItem(config, names::kProgress, names::counterKey(row)));
+    window.results() = host.readFile(host.path(names::resultsFile()));
     return progressFile;
 }
 
@@ -73,11 +66,11 @@ bool saveProgress(Host& host, MainWindow& window, const DrawState& state) {
     // The old progress file stays in place until the new one is complete, and
     // the counters are stored only once the pool they belong to is on disk, so
     // a failed save leaves the previous progress whole.
-    bool saved = host.writeFile(host.path(gbk("进度.txt")), text);
+    bool saved = host.writeFile(host.path(names::progressFile()), text);
     if (saved) {
         const std::string config = configPath(host);
         for (int row = 1; row <= 8; ++row)
-            saved = host.writeItem(config, "jindu", counterKey(row),
+            saved = host.writeItem(config, names::kProgress, names::counterKey(row),
                                    toText(static_cast<long long>(
                                        state.counters[static_cast<std::size_t>(row - 1)]))) &&
                     saved;
@@ -96,10 +89,11 @@ bool runCloseSequence(Host& host, MainWindow& window, const DrawState& state,
 
     const PanelElements& p = window.elements().panel;
     const std::string config = configPath(host);
-    host.writeItem(config, "zbt", gbk("屏蔽启用"), boolText(p.mask->isChecked()));
-    host.writeItem(config, "zbt", gbk("屏蔽左"), gbkOf(p.maskLeft->text()));
-    host.writeItem(config, "zbt", gbk("屏蔽右"), gbkOf(p.maskRight->text()));
-    host.writeItem(config, "zbt", gbk("屏蔽字符"), gbkOf(p.maskChars->text()));
+    host.writeItem(config, names::kGeneral, gbk(names::kMaskEnabled),
+                   names::boolText(p.mask->isChecked()));
+    host.writeItem(config, names::kGeneral, gbk(names::kMaskLeft), gbkOf(p.maskLeft->text()));
+    host.writeItem(config, names::kGeneral, gbk(names::kMaskRight), gbkOf(p.maskRight->text()));
+    host.writeItem(config, names::kGeneral, gbk(names::kMaskChars), gbkOf(p.maskChars->text()));
 
     const int answer = host.messageBox(gbk(kExitQuestion), MbYesNoCancel | MbIconQuestion,
                                        gbk("退出是否保存进度？"));

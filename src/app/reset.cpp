@@ -3,7 +3,7 @@
 #include "host/core/text.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
-#include "settings/configkeys.h"
+#include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/prizetable.h"
@@ -51,7 +51,7 @@ void ResetCommand::connectHandlers() {
 std::string ResetCommand::configurationText() const {
     const MainElements& e = window_.elements();
     const PrizeTable table(e.panel);
-    std::string text = "[zbt]";
+    std::string text = std::string("[") + names::kGeneral + "]";
     auto line = [&text](const std::string& key, const std::string& value) {
         text += "\r\n";
         text += key;
@@ -59,35 +59,34 @@ std::string ResetCommand::configurationText() const {
         text += oneLine(value);
     };
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        line(config::levelWord(n) + gbk("人数"), table.quotaText(n));
+        line(names::quotaKey(n), table.quotaText(n));
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        line(config::levelWord(n), table.name(n));
+        line(names::levelWord(n), table.name(n));
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        line(config::levelWord(n) + gbk("一次抽取人数"), table.perDrawText(n));
-    line("zbt", e.mainTitle->caption());
-    line("fbt", e.subTitle->caption());
+        line(names::perDrawKey(n), table.perDrawText(n));
+    line(names::kMainTitleKey, e.mainTitle->caption());
+    line(names::kSubTitleKey, e.subTitle->caption());
     return text;
 }
 
 void ResetCommand::writeOptions() {
     const PanelElements& p = window_.elements().panel;
     const PrizeTable table(p);
-    const std::string config = host_.path(config::kFileName);
+    const std::string config = host_.path(names::kConfigFile);
     auto store = [&](const char* key, const std::string& value) {
-        host_.writeItem(config, config::kGeneral, gbk(key), value);
+        host_.writeItem(config, names::kGeneral, gbk(key), value);
     };
     store("滚动速度", table.scrollSpeedText());
-    store("是否允许重复", config::boolText(table.allowRepeat()));
+    store("是否允许重复", names::boolText(table.allowRepeat()));
     store("奖品图片宽", gbkOf(p.pictureWidth->text()));
     store("奖品图片高", gbkOf(p.pictureHeight->text()));
-    store("不显示按钮", config::boolText(p.hideButtons->isChecked()));
-    store("屏蔽启用", config::boolText(table.maskEnabled()));
-    store("屏蔽左", table.maskLeft());
-    store("屏蔽右", table.maskRight());
-    store("屏蔽字符", table.maskChars());
+    store("不显示按钮", names::boolText(p.hideButtons->isChecked()));
+    store(names::kMaskEnabled, names::boolText(table.maskEnabled()));
+    store(names::kMaskLeft, table.maskLeft());
+    store(names::kMaskRight, table.maskRight());
+    store(names::kMaskChars, table.maskChars());
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        host_.writeItem(config, config::kGeneral, gbk("列") + toText(static_cast<long long>(n)),
-                        table.columnsText(n));
+        host_.writeItem(config, names::kGeneral, names::columnsKey(n), table.columnsText(n));
 }
 
 void ResetCommand::run() {
@@ -97,12 +96,12 @@ void ResetCommand::run() {
                          MbOkCancel, gbk("确定初始化？"));
     if (answer != IdOk) return;
 
-    const std::string background = host_.path(gbk("底图.jpg"));
-    const std::string backgroundCopy = host_.path(gbk("底图_bak.jpg"));
-    const std::string config = host_.path(config::kFileName);
+    const std::string background = host_.path(names::backgroundFile());
+    const std::string backgroundCopy = host_.path(names::backgroundBackupFile());
+    const std::string config = host_.path(names::kConfigFile);
     // Failures pass silently: a file that is not there needs no deleting.
-    host_.deleteFile(host_.path(gbk("进度.txt")));
-    host_.deleteFile(host_.path(gbk("抽奖结果.txt")));
+    host_.deleteFile(host_.path(names::progressFile()));
+    host_.deleteFile(host_.path(names::resultsFile()));
     host_.deleteFile(config);
     host_.deleteFile(backgroundCopy);
     host_.moveFile(background, backgroundCopy);

@@ -5,6 +5,7 @@
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
 #include "host/host.h"
+#include "settings/core/names.h"
 #include "settings/settingscontroller.h"
 #include "ui/elements.h"
 #include "ui/layout.h"
@@ -37,7 +38,7 @@ std::string titleFilePath() {
     std::error_code error;
     const std::filesystem::path cwd = std::filesystem::current_path(error);
     if (error) return {};
-    return gbk(cwd.string()) + "/cjini.txt";
+    return gbk(cwd.string()) + "/" + names::kTitleFile;
 }
 
 StartupSequence::StartupSequence(Host& host, MainWindow& window, DrawState& state,
@@ -48,13 +49,15 @@ StartupSequence::~StartupSequence() = default;
 
 bool StartupSequence::run() {
     MainElements& e = window_.elements();
-    const std::string config = host_.path(gbk("peizhi.a"));
+    const std::string config = host_.path(names::kConfigFile);
 
     sizeToScreen();
 
-    const std::string defaultTitle = gbk("某某公司现场抽奖仪式");
-    e.mainTitle->setCaption(host_.readItem(config, "zbt", "zbt", defaultTitle));
-    e.subTitle->setCaption(host_.readItem(config, "zbt", "fbt", defaultTitle));
+    const std::string defaultTitle = names::defaultTitle();
+    e.mainTitle->setCaption(
+        host_.readItem(config, names::kGeneral, names::kMainTitleKey, defaultTitle));
+    e.subTitle->setCaption(
+        host_.readItem(config, names::kGeneral, names::kSubTitleKey, defaultTitle));
 
     e.buttonGrip->move(e.startButton->x() + e.startButton->width(), e.startButton->y());
 
@@ -63,7 +66,7 @@ bool StartupSequence::run() {
     host_.clipCorners(e.startButton, 22);
     host_.clipCorners(e.stopButton, 22);
 
-    if (!host_.fileExists(host_.path(gbk("抽奖号码库.txt")))) {
+    if (!host_.fileExists(host_.path(names::poolFile()))) {
         host_.messageBox(gbk("抽奖号码库文件不存在！"), MbOk, gbk("抽奖号码库文件不存在"));
         host_.endProgram(0);
         return false;
@@ -72,7 +75,7 @@ bool StartupSequence::run() {
     const std::string source = choosePoolSource(host_, window_, state_);
     // The progress file is the program's own GBK text, read back exactly as
     // it was written; only the organiser's pool file may be UTF-8.
-    const bool resumed = source == host_.path(gbk("进度.txt"));
+    const bool resumed = source == host_.path(names::progressFile());
     source_ = host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
 
     settings_.applyConfiguration();
@@ -88,7 +91,7 @@ bool StartupSequence::run() {
     e.startButton->setFocus();
     state_.winnerNumber = 1;
 
-    window_.setBackgroundPicture(host_.readFile(host_.path(gbk("底图.jpg"))));
+    window_.setBackgroundPicture(host_.readFile(host_.path(names::backgroundFile())));
 
     e.progress->setTextColour(e.subTitle->textColour());
     e.levelCaption->setTextColour(e.subTitle->textColour());
@@ -164,7 +167,7 @@ void StartupSequence::applyTitleFile() {
     if (file->length() != 0) {
         title->setCaption(file->readAll());
     } else {
-        title->setCaption(gbk("请在这里写入公司名称"));
+        title->setCaption(names::emptyTitleFileTitle());
         host_.messageBox(gbk("请写入公司名称"), MbOk);
     }
     file->close();

@@ -3,6 +3,7 @@
 #include "app/pool/pool.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
+#include "settings/core/names.h"
 #include "ui/fireworks.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
@@ -110,7 +111,7 @@ void DrawController::startDraw() {
     state_.perDrawCount = row ? table_.perDraw(*row) : 0;
     in.perDrawCount = state_.perDrawCount;
 
-    if (e_.menu.musicOn->isChecked()) host_.playMusic(-1, {host_.path(gbk("wav\\bjyy.mp3"))});
+    if (e_.menu.musicOn->isChecked()) host_.playMusic(-1, {host_.path(names::kScrollMusic)});
 
     const double lineHeight = std::floor(e_.winners->fontValue().size * 1.8);
     const double height = std::trunc(lineHeight * state_.perDrawCount);
@@ -152,7 +153,7 @@ void DrawController::startDraw() {
                 updateProgress(winner.winnerNumber);
             });
         if (outcome.poolEmptied) host_.messageBox(gbk("参与抽奖名单已经抽取完毕！"), MbOk);
-        host_.playMusic(1, {host_.path(gbk("wav\\结束.mp3"))});
+        host_.playMusic(1, {host_.path(names::endSound())});
     }
 
     announce();

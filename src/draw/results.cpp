@@ -2,6 +2,7 @@
 
 #include "host/host.h"
 #include "host/qt/qtext.h"
+#include "settings/core/names.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
 
@@ -27,7 +28,7 @@ void DrawController::updateProgress(std::int32_t w) {
 }
 
 bool DrawController::writeResultsFile() {
-    return host_.writeFile(host_.path(gbk("抽奖结果.txt")), window_.results());
+    return host_.writeFile(host_.path(names::resultsFile()), window_.results());
 }
 
 void DrawController::announce() {

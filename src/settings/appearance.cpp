@@ -3,7 +3,7 @@
 #include "host/core/text.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
-#include "settings/configkeys.h"
+#include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
@@ -20,15 +20,10 @@ namespace luckdial {
 
 namespace {
 
-const char* const kDefaultTitle = "某某公司现场抽奖仪式";
 const char* const kPictureFilter = "图形文件(*.jpg)|*.jpg";
 const char* const kMusicFilter = "音乐文件(*.mp3)|*.mp3";
 
 } // namespace
-
-std::string prizePictureName(int n) {
-    return gbk("奖品图片\\") + toText(static_cast<long long>(n)) + ".jpg";
-}
 
 AppearanceController::AppearanceController(Host& host, MainWindow& window)
     : host_(host), window_(window), e_(window.elements()) {}
@@ -52,26 +47,26 @@ void AppearanceController::connectHandlers() {
 }
 
 std::string AppearanceController::configPath() const {
-    return host_.path(config::kFileName);
+    return host_.path(names::kConfigFile);
 }
 
 std::optional<std::string> AppearanceController::askTitle(const std::string& key) {
     const std::string current =
-        host_.readItem(configPath(), config::kGeneral, key, gbk(kDefaultTitle));
+        host_.readItem(configPath(), names::kGeneral, key, names::defaultTitle());
     // Both title commands ask with the main title's texts.
     const std::string prompt = gbk("请输入主标题");
     return host_.inputBox(prompt, prompt, current);
 }
 
 void AppearanceController::changeMainTitle() {
-    const std::optional<std::string> entered = askTitle("zbt");
+    const std::optional<std::string> entered = askTitle(names::kMainTitleKey);
     if (!entered) return;
 
     // The title passes through the scratch field, and what the field holds is
     // what is stored, written to the title file and shown.
     e_.scratch->setText(qstr(*entered));
     const std::string title = gbkOf(e_.scratch->text());
-    host_.writeItem(configPath(), config::kGeneral, "zbt", title);
+    host_.writeItem(configPath(), names::kGeneral, names::kMainTitleKey, title);
     rewriteTitleFile(title);
     e_.mainTitle->setCaption(title);
 }
@@ -89,23 +84,23 @@ void AppearanceController::rewriteTitleFile(const std::string& title) {
 }
 
 void AppearanceController::changeSubTitle() {
-    const std::optional<std::string> entered = askTitle("fbt");
+    const std::optional<std::string> entered = askTitle(names::kSubTitleKey);
     if (!entered) return;
     e_.subTitle->setCaption(*entered);
-    host_.writeItem(configPath(), config::kGeneral, "fbt", *entered);
+    host_.writeItem(configPath(), names::kGeneral, names::kSubTitleKey, *entered);
 }
 
 void AppearanceController::changeBackground() {
     const std::optional<std::string> chosen = host_.openFileDialog(gbk(kPictureFilter), {});
     if (!chosen) return;
-    const std::string target = host_.path(gbk("底图.jpg"));
+    const std::string target = host_.path(names::backgroundFile());
     host_.copyFile(*chosen, target);
     // Read back what was stored: a failed copy shows what the file now holds.
     window_.setBackgroundPicture(host_.readFile(target));
 }
 
 void AppearanceController::removeBackground() {
-    host_.deleteFile(host_.path(gbk("底图.jpg")));
+    host_.deleteFile(host_.path(names::backgroundFile()));
     window_.setBackgroundPicture(std::string());
 }
 
@@ -113,15 +108,15 @@ void AppearanceController::chooseBackgroundColour() {
     const std::optional<int> colour = host_.colourDialog(window_.backgroundColour());
     if (!colour) return;
     window_.setBackgroundColour(*colour);
-    host_.writeItem(configPath(), config::kColours, gbk("界面背景颜色"),
+    host_.writeItem(configPath(), names::kColours, gbk("界面背景颜色"),
                     toText(static_cast<long long>(*colour)));
 }
 
 void AppearanceController::changeMusic() {
-    host_.createDirectory(host_.path("wav"));
+    host_.createDirectory(host_.path(names::kSoundDirectory));
     const std::optional<std::string> chosen = host_.openFileDialog(gbk(kMusicFilter), {});
     if (!chosen) return;
-    host_.copyFile(*chosen, host_.path("wav\\bjyy.mp3"));
+    host_.copyFile(*chosen, host_.path(names::kScrollMusic));
 }
 
 void AppearanceController::minimise() {
@@ -131,11 +126,11 @@ void AppearanceController::minimise() {
 void AppearanceController::choosePrizePicture(int n) {
     const std::optional<std::string> chosen = host_.openFileDialog(gbk(kPictureFilter), {});
     if (!chosen) return;
-    host_.copyFile(*chosen, host_.path(prizePictureName(n)));
+    host_.copyFile(*chosen, host_.path(names::prizePicture(n)));
 }
 
 void AppearanceController::clearPrizePicture(int n) {
-    host_.deleteFile(host_.path(prizePictureName(n)));
+    host_.deleteFile(host_.path(names::prizePicture(n)));
 }
 
 } // namespace luckdial

@@ -50,7 +50,4 @@ private:
     MainElements& e_;
 };
 
-/// "奖品图片\\n.jpg" relative to the program directory (GBK).
-std::string prizePictureName(int n);
-
 } // namespace luckdial

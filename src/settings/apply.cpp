@@ -5,7 +5,7 @@
 #include "host/core/text.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
-#include "settings/configkeys.h"
+#include "settings/core/names.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
 
@@ -20,15 +20,15 @@ SettingsController::SettingsController(Host& host, MainWindow& window, DrawState
 SettingsController::~SettingsController() = default;
 
 std::string SettingsController::configPath() const {
-    return host_.path(config::kFileName);
+    return host_.path(names::kConfigFile);
 }
 
 std::string SettingsController::item(const std::string& key) {
-    return host_.readItem(configPath(), config::kGeneral, key);
+    return host_.readItem(configPath(), names::kGeneral, key);
 }
 
 void SettingsController::store(const std::string& key, const std::string& value) {
-    host_.writeItem(configPath(), config::kGeneral, key, value);
+    host_.writeItem(configPath(), names::kGeneral, key, value);
 }
 
 void SettingsController::setButtonHeights(int height) {
@@ -40,38 +40,37 @@ void SettingsController::setButtonHeights(int height) {
 void SettingsController::applyConfiguration() {
     auto& p = e_.panel;
     auto setText = [](QLineEdit* field, const std::string& value) { field->setText(qstr(value)); };
-    auto levelKey = [](int n, const char* suffix) { return config::levelWord(n) + gbk(suffix); };
 
     if (item(gbk("界面大小")) == gbk("窗口"))
         setWindowMode();
     else
         setFullScreen();
 
-    if (!item(gbk("列1")).empty()) {
+    if (!item(names::columnsKey(1)).empty()) {
         for (int n = 1; n <= 8; ++n)
-            setText(p.columns[n - 1], item(gbk("列") + toText(static_cast<long long>(n))));
+            setText(p.columns[n - 1], item(names::columnsKey(n)));
     }
 
-    p.disableEffects->setChecked(config::isTrueText(item(gbk("禁用特效"))));
+    p.disableEffects->setChecked(names::isTrueText(item(gbk("禁用特效"))));
 
     if (const std::string v = item(gbk("自动停止")); !v.empty()) setText(p.autoStop, v);
 
-    if (const std::string v = host_.readItem(configPath(), config::kColours, gbk("界面背景颜色"));
+    if (const std::string v = host_.readItem(configPath(), names::kColours, gbk("界面背景颜色"));
         !v.empty())
         window_.setBackgroundColour(toInt(v));
 
-    p.mask->setChecked(config::isTrueText(item(gbk("屏蔽启用"))));
-    if (const std::string left = item(gbk("屏蔽左")); !left.empty()) {
+    p.mask->setChecked(names::isTrueText(item(gbk(names::kMaskEnabled))));
+    if (const std::string left = item(gbk(names::kMaskLeft)); !left.empty()) {
         setText(p.maskLeft, left);
-        setText(p.maskRight, item(gbk("屏蔽右")));
-        setText(p.maskChars, item(gbk("屏蔽字符")));
+        setText(p.maskRight, item(gbk(names::kMaskRight)));
+        setText(p.maskChars, item(gbk(names::kMaskChars)));
     }
 
     if (const std::string v = item(gbk("烟花时间")); !v.empty()) setText(p.fireworksTime, v);
 
-    if (!item(levelKey(1, "一次抽取人数")).empty()) {
+    if (!item(names::perDrawKey(1)).empty()) {
         for (int n = 1; n <= 8; ++n)
-            setText(p.perDraw[n - 1], item(levelKey(n, "一次抽取人数")));
+            setText(p.perDraw[n - 1], item(names::perDrawKey(n)));
     }
 
     if (const std::string v = item(gbk("滚动速度")); !v.empty()) {
@@ -81,18 +80,18 @@ void SettingsController::applyConfiguration() {
         draw_.scrollDelayMs = 30;
     }
 
-    p.allowRepeat->setChecked(config::isTrueText(item(gbk("是否允许重复"))));
+    p.allowRepeat->setChecked(names::isTrueText(item(gbk("是否允许重复"))));
 
-    const bool hideButtons = config::isTrueText(item(gbk("不显示按钮")));
+    const bool hideButtons = names::isTrueText(item(gbk("不显示按钮")));
     p.hideButtons->setChecked(hideButtons);
     setButtonHeights(hideButtons ? 0 : 70);
 
     for (int n = 1; n <= 8; ++n) {
-        setText(p.quota[n - 1], item(levelKey(n, "人数")));
-        setText(p.name[n - 1], item(config::levelWord(n)));
+        setText(p.quota[n - 1], item(names::quotaKey(n)));
+        setText(p.name[n - 1], item(names::levelWord(n)));
     }
 
-    if (item(gbk("背景音乐")) != config::boolText(false)) {
+    if (item(gbk("背景音乐")) != names::boolText(false)) {
         e_.menu.musicOn->setChecked(true);
         e_.menu.musicOff->setChecked(false);
     } else {
@@ -125,7 +124,7 @@ void SettingsController::applyStyles() {
                              {e_.congrats, "恭喜"}};
     for (const Styled& s : styled) {
         auto read = [&](const char* suffix) {
-            return host_.readItem(configPath(), config::kColours, gbk(s.prefix) + gbk(suffix));
+            return host_.readItem(configPath(), names::kColours, gbk(s.prefix) + gbk(suffix));
         };
         const std::string colour = read("字体颜色");
         if (colour.empty()) continue;

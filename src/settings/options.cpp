@@ -5,7 +5,7 @@
 #include "host/core/text.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
-#include "settings/configkeys.h"
+#include "settings/core/names.h"
 #include "ui/mainwindow.h"
 
 #include <QAction>
@@ -18,21 +18,20 @@
 namespace luckdial {
 
 void SettingsController::maskClicked() {
-    auto& p = e_.panel;
-    store(gbk("屏蔽启用"), config::boolText(p.mask->isChecked()));
-    store(gbk("屏蔽左"), gbkOf(p.maskLeft->text()));
-    store(gbk("屏蔽右"), gbkOf(p.maskRight->text()));
-    store(gbk("屏蔽字符"), gbkOf(p.maskChars->text()));
+    store(gbk(names::kMaskEnabled), names::boolText(table_.maskEnabled()));
+    store(gbk(names::kMaskLeft), table_.maskLeft());
+    store(gbk(names::kMaskRight), table_.maskRight());
+    store(gbk(names::kMaskChars), table_.maskChars());
 }
 
 void SettingsController::hideButtonsClicked() {
     const bool hide = e_.panel.hideButtons->isChecked();
     setButtonHeights(hide ? 0 : 70);
-    store(gbk("不显示按钮"), config::boolText(hide));
+    store(gbk("不显示按钮"), names::boolText(hide));
 }
 
 void SettingsController::disableEffectsClicked() {
-    store(gbk("禁用特效"), config::boolText(e_.panel.disableEffects->isChecked()));
+    store(gbk("禁用特效"), names::boolText(e_.panel.disableEffects->isChecked()));
     if (closeFireworks) closeFireworks();
 }
 

@@ -5,7 +5,7 @@
 #include "host/core/text.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
-#include "settings/configkeys.h"
+#include "settings/core/names.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
 
@@ -28,7 +28,7 @@ void SettingsController::openPanel() {
     p.frame->show();
     p.frame->raise();
     p.save->setEnabled(true);
-    host_.createDirectory(host_.path(gbk("奖品图片")));
+    host_.createDirectory(host_.path(names::prizePictureDirectory()));
 }
 
 void SettingsController::closePanel() {
@@ -68,22 +68,21 @@ std::optional<int> SettingsController::refreshPrizeLevelList(bool keepPictureWit
 
 void SettingsController::savePrizeSettings() {
     auto& p = e_.panel;
-    auto levelKey = [](int n, const char* suffix) { return config::levelWord(n) + gbk(suffix); };
 
     const PrizeTable& t = table_;
     store(gbk("自动停止"), t.autoStopText());
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        store(levelKey(n, "人数"), t.quotaText(n));
+        store(names::quotaKey(n), t.quotaText(n));
     store(gbk("滚动速度"), t.scrollSpeedText());
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        store(config::levelWord(n), t.name(n));
+        store(names::levelWord(n), t.name(n));
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        store(levelKey(n, "一次抽取人数"), t.perDrawText(n));
-    store(gbk("是否允许重复"), config::boolText(t.allowRepeat()));
+        store(names::perDrawKey(n), t.perDrawText(n));
+    store(gbk("是否允许重复"), names::boolText(t.allowRepeat()));
     store(gbk("奖品图片宽"), gbkOf(p.pictureWidth->text()));
     store(gbk("奖品图片高"), gbkOf(p.pictureHeight->text()));
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        store(gbk("列") + toText(static_cast<long long>(n)), t.columnsText(n));
+        store(names::columnsKey(n), t.columnsText(n));
     store(gbk("烟花时间"), t.fireworksTimeText());
 
     refreshPrizeLevelList();

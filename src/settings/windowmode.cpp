@@ -3,7 +3,7 @@
 
 #include "host/core/text.h"
 #include "host/host.h"
-#include "settings/configkeys.h"
+#include "settings/core/names.h"
 #include "ui/mainwindow.h"
 
 #include <QAction>
@@ -48,13 +48,13 @@ void SettingsController::setFullScreen() {
 void SettingsController::musicOn() {
     e_.menu.musicOn->setChecked(true);
     e_.menu.musicOff->setChecked(false);
-    store(gbk("背景音乐"), config::boolText(true));
+    store(gbk("背景音乐"), names::boolText(true));
 }
 
 void SettingsController::musicOff() {
     e_.menu.musicOn->setChecked(false);
     e_.menu.musicOff->setChecked(true);
-    store(gbk("背景音乐"), config::boolText(false));
+    store(gbk("背景音乐"), names::boolText(false));
 }
 
 } // namespace luckdial

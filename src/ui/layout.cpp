@@ -2,6 +2,7 @@
 
 #include "host/core/text.h"
 #include "host/host.h"
+#include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/widgets.h"
 
@@ -16,9 +17,6 @@
 
 namespace luckdial {
 namespace {
-
-constexpr const char* kScreenSection = "weizhi";
-constexpr const char* kPositionSection = "zweizhi";
 
 int clampToInt(double v) {
     if (!(v == v)) return 0; // NaN
@@ -42,7 +40,7 @@ LayoutController::LayoutController(Host& host, MainElements& elements)
     : host_(host), e_(elements) {}
 
 std::string LayoutController::file() const {
-    return host_.path(gbk("peizhi.a"));
+    return host_.path(names::kConfigFile);
 }
 
 namespace {
@@ -72,8 +70,8 @@ std::string key(const char* prefix, bool left) {
 void LayoutController::writePosition(QWidget* element) {
     const char* prefix = prefixOf(e_, element);
     if (!prefix) return;
-    host_.writeItem(file(), kPositionSection, key(prefix, true), std::to_string(element->x()));
-    host_.writeItem(file(), kPositionSection, key(prefix, false), std::to_string(element->y()));
+    host_.writeItem(file(), names::kPositions, key(prefix, true), std::to_string(element->x()));
+    host_.writeItem(file(), names::kPositions, key(prefix, false), std::to_string(element->y()));
 }
 
 void LayoutController::realignButtonGroup() {
@@ -151,8 +149,8 @@ bool LayoutController::eventFilter(QObject* watched, QEvent* event) {
 
 void LayoutController::saveLayout() {
     const std::string f = file();
-    host_.writeItem(f, kScreenSection, gbk("屏幕宽度"), std::to_string(host_.screenWidth()));
-    host_.writeItem(f, kScreenSection, gbk("屏幕高度"), std::to_string(host_.screenHeight()));
+    host_.writeItem(f, names::kScreen, gbk("屏幕宽度"), std::to_string(host_.screenWidth()));
+    host_.writeItem(f, names::kScreen, gbk("屏幕高度"), std::to_string(host_.screenHeight()));
     for (QWidget* w : {static_cast<QWidget*>(e_.mainTitle), static_cast<QWidget*>(e_.subTitle),
                        static_cast<QWidget*>(e_.startButton), static_cast<QWidget*>(e_.stopButton),
                        static_cast<QWidget*>(e_.buttonGrip), static_cast<QWidget*>(e_.congrats),
@@ -164,13 +162,13 @@ void LayoutController::saveLayout() {
 
 void LayoutController::restoreLayout() {
     const std::string f = file();
-    const int storedW = toInt(host_.readItem(f, kScreenSection, gbk("屏幕宽度")));
-    const int storedH = toInt(host_.readItem(f, kScreenSection, gbk("屏幕高度")));
+    const int storedW = toInt(host_.readItem(f, names::kScreen, gbk("屏幕宽度")));
+    const int storedH = toInt(host_.readItem(f, names::kScreen, gbk("屏幕高度")));
     const int screenW = host_.screenWidth();
     const int screenH = host_.screenHeight();
 
     auto read = [&](QWidget* w, bool left) {
-        return host_.readItem(f, kPositionSection, key(prefixOf(e_, w), left));
+        return host_.readItem(f, names::kPositions, key(prefixOf(e_, w), left));
     };
     auto place = [&](QWidget* w, bool left, const std::string& text) {
         const double stored = toNumber(text);

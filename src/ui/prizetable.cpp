@@ -2,6 +2,7 @@
 
 #include "host/core/text.h"
 #include "host/qt/qtext.h"
+#include "settings/core/names.h"
 #include "ui/elements.h"
 
 #include <QCheckBox>
@@ -88,7 +89,7 @@ double PrizeTable::columns(int row) const {
 }
 
 std::string PrizeTable::picturePath(int row) {
-    return gbk("奖品图片\\") + toText(static_cast<long long>(row)) + ".jpg";
+    return names::prizePicture(row);
 }
 
 void PrizeTable::setPictureMark(int row, bool exists) const {

@@ -2,6 +2,7 @@
 
 #include "host/core/displaytext.h"
 #include "host/core/text.h"
+#include "settings/core/names.h"
 #include "host/qt/qtext.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
@@ -147,7 +148,7 @@ void ResultsWindow::buildMenu() {
 }
 
 std::string ResultsWindow::item(const char* section, const char* key) {
-    return host_.readItem(host_.path("peizhi.a"), section, gbk(key));
+    return host_.readItem(host_.path(names::kConfigFile), section, gbk(key));
 }
 
 void ResultsWindow::loadFrom(MainWindow& main) {
@@ -167,7 +168,7 @@ void ResultsWindow::loadFrom(MainWindow& main) {
 
     scrollTimer_->setPeriod(kScrollPeriodMs);
 
-    const std::string alignment = item("zbt", "对齐方式");
+    const std::string alignment = item(names::kGeneral, "对齐方式");
     if (alignment == "0")
         applyAlignment(0);
     else if (alignment == "2")
@@ -176,26 +177,26 @@ void ResultsWindow::loadFrom(MainWindow& main) {
         applyAlignment(1);
 
     FontValue font = textFont_;
-    if (const std::string face = item("yanse", "结果字体"); !face.empty()) font.face = face;
-    if (const std::string size = item("yanse", "结果字体大小"); !size.empty())
+    if (const std::string face = item(names::kColours, "结果字体"); !face.empty()) font.face = face;
+    if (const std::string size = item(names::kColours, "结果字体大小"); !size.empty())
         font.size = toInt(size);
     setTextFont(font);
-    if (const std::string colour = item("yanse", "结果字体颜色"); !colour.empty())
+    if (const std::string colour = item(names::kColours, "结果字体颜色"); !colour.empty())
         setTextColour(toInt(colour));
 
-    if (const std::string caption = item("zbt", "cjjgbt"); !caption.empty())
+    if (const std::string caption = item(names::kGeneral, "cjjgbt"); !caption.empty())
         title_->setCaption(caption);
 
     FontValue titleFont = title_->fontValue();
-    if (const std::string face = item("yanse", "结果标题字体"); !face.empty())
+    if (const std::string face = item(names::kColours, "结果标题字体"); !face.empty())
         titleFont.face = face;
-    if (const std::string size = item("yanse", "结果标题字体大小"); !size.empty())
+    if (const std::string size = item(names::kColours, "结果标题字体大小"); !size.empty())
         titleFont.size = toInt(size);
     title_->setFontValue(titleFont);
-    if (const std::string colour = item("yanse", "结果标题字体颜色"); !colour.empty())
+    if (const std::string colour = item(names::kColours, "结果标题字体颜色"); !colour.empty())
         title_->setTextColour(toInt(colour));
 
-    if (const std::string colour = item("yanse", "结果背景颜色"); !colour.empty())
+    if (const std::string colour = item(names::kColours, "结果背景颜色"); !colour.empty())
         setBackgroundColour(toInt(colour));
 
     separator_->setGeometry(0, title_->y() + title_->height(), title_->width(),
@@ -243,7 +244,7 @@ void ResultsWindow::applyAlignment(int mode) {
 
 void ResultsWindow::alignText(int mode) {
     applyAlignment(mode);
-    host_.writeItem(host_.path("peizhi.a"), "zbt", gbk("对齐方式"),
+    host_.writeItem(host_.path(names::kConfigFile), names::kGeneral, gbk("对齐方式"),
                     mode == 0   ? "0"
                     : mode == 2 ? "2"
                                 : "1");
@@ -252,9 +253,9 @@ void ResultsWindow::alignText(int mode) {
 void ResultsWindow::editTitle() {
     const std::string prompt = gbk("请输入抽奖结果显示标题");
     const std::optional<std::string> entered =
-        host_.inputBox(prompt, prompt, item("zbt", "cjjgbt"));
+        host_.inputBox(prompt, prompt, item(names::kGeneral, "cjjgbt"));
     if (!entered) return;
-    host_.writeItem(host_.path("peizhi.a"), "zbt", "cjjgbt", *entered);
+    host_.writeItem(host_.path(names::kConfigFile), names::kGeneral, "cjjgbt", *entered);
     title_->setCaption(*entered);
 }
 
@@ -262,7 +263,7 @@ void ResultsWindow::chooseBackground() {
     const std::optional<int> colour = host_.colourDialog(background_ >= 0 ? background_ : 0);
     if (!colour) return;
     setBackgroundColour(*colour);
-    host_.writeItem(host_.path("peizhi.a"), "yanse", gbk("结果背景颜色"),
+    host_.writeItem(host_.path(names::kConfigFile), names::kColours, gbk("结果背景颜色"),
                     toText(static_cast<long long>(*colour)));
 }
 
@@ -356,7 +357,7 @@ void ResultsController::closeResults() {
 void ResultsController::exportResults() {
     // The file is replaced, not deleted first: a failed write keeps the
     // results that were exported before.
-    const std::string path = host_.path(gbk("抽奖结果.txt"));
+    const std::string path = host_.path(names::resultsFile());
     if (!host_.writeFile(path, window_.results())) {
         // Opening the file now would show older results as if they were the export.
         host_.messageBox(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,

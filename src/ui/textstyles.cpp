@@ -2,6 +2,7 @@
 
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
+#include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/widgets.h"
 
@@ -14,8 +15,6 @@
 
 namespace luckdial {
 namespace {
-
-constexpr const char* kColourSection = "yanse";
 
 void resizeHeight(QWidget* widget, int height) {
     widget->resize(widget->width(), height);
@@ -46,12 +45,12 @@ bool runStyleCommand(Host& host, const std::string& keyPrefix, const StyleTarget
 
     // Written on cancel too: the first use of a command fixes the design style
     // in the file.
-    const std::string file = host.path("peizhi.a");
+    const std::string file = host.path(names::kConfigFile);
     const FontValue now = target.font();
-    host.writeItem(file, kColourSection, keyPrefix + gbk("字体"), now.face);
-    host.writeItem(file, kColourSection, keyPrefix + gbk("字体大小"),
+    host.writeItem(file, names::kColours, keyPrefix + gbk("字体"), now.face);
+    host.writeItem(file, names::kColours, keyPrefix + gbk("字体大小"),
                    toText(static_cast<long long>(now.size)));
-    host.writeItem(file, kColourSection, keyPrefix + gbk("字体颜色"),
+    host.writeItem(file, names::kColours, keyPrefix + gbk("字体颜色"),
                    toText(static_cast<long long>(target.colour())));
     return chosen.has_value();
 }

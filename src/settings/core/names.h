@@ -1,0 +1,108 @@
+#pragma once
+// Every name the program gives to its files, configuration sections and keys,
+// and its default texts, spelled once, as GBK bytes. Header-only and free of
+// Qt, so the draw engine, the presentation and the shell share it without
+// linking the settings.
+
+#include "host/core/text.h"
+
+#include <array>
+#include <string>
+
+namespace luckdial::names {
+
+// --- files of the program directory ----------------------------------------------
+/// The configuration file (ASCII, the same in GBK).
+inline constexpr const char* kConfigFile = "peizhi.a";
+inline std::string resultsFile() {
+    return gbk("抽奖结果.txt");
+}
+inline std::string progressFile() {
+    return gbk("进度.txt");
+}
+inline std::string poolFile() {
+    return gbk("抽奖号码库.txt");
+}
+inline std::string backgroundFile() {
+    return gbk("底图.jpg");
+}
+/// Where a reset keeps the background picture.
+inline std::string backgroundBackupFile() {
+    return gbk("底图_bak.jpg");
+}
+inline std::string prizePictureDirectory() {
+    return gbk("奖品图片");
+}
+/// The prize picture of row 1 to 8: "奖品图片\N.jpg".
+inline std::string prizePicture(int row) {
+    return prizePictureDirectory() + "\\" + toText(static_cast<long long>(row)) + ".jpg";
+}
+inline constexpr const char* kSoundDirectory = "wav";
+/// Looped during the scroll; replaced by the music command.
+inline constexpr const char* kScrollMusic = "wav\\bjyy.mp3";
+/// Played once after a draw.
+inline std::string endSound() {
+    return gbk("wav\\结束.mp3");
+}
+/// The title file, in the working directory rather than the program directory.
+inline constexpr const char* kTitleFile = "cjini.txt";
+
+// --- sections of the configuration file --------------------------------------------
+inline constexpr const char* kGeneral = "zbt";
+inline constexpr const char* kColours = "yanse";
+inline constexpr const char* kScreen = "weizhi";
+inline constexpr const char* kPositions = "zweizhi";
+inline constexpr const char* kProgress = "jindu";
+
+// --- keys -------------------------------------------------------------------------------
+inline constexpr const char* kMainTitleKey = "zbt";
+inline constexpr const char* kSubTitleKey = "fbt";
+// Masking keys of section zbt, as source text: pass them through gbk().
+inline constexpr const char* kMaskEnabled = "屏蔽启用";
+inline constexpr const char* kMaskLeft = "屏蔽左";
+inline constexpr const char* kMaskRight = "屏蔽右";
+inline constexpr const char* kMaskChars = "屏蔽字符";
+/// Progress counter of row 1 to 8: "计数N" in section jindu.
+inline std::string counterKey(int row) {
+    return gbk("计数") + toText(static_cast<long long>(row));
+}
+
+/// Level word of prize row 1 to 8 ("特等奖" ... "七等奖"); empty outside.
+inline std::string levelWord(int row) {
+    static const std::array<std::string, 8> words = {gbk("特等奖"), gbk("一等奖"), gbk("二等奖"),
+                                                     gbk("三等奖"), gbk("四等奖"), gbk("五等奖"),
+                                                     gbk("六等奖"), gbk("七等奖")};
+    return (row >= 1 && row <= 8) ? words[static_cast<std::size_t>(row - 1)] : std::string();
+}
+/// Keys of prize row 1 to 8 in section zbt: the name is stored under the
+/// level word itself.
+inline std::string quotaKey(int row) {
+    return levelWord(row) + gbk("人数");
+}
+inline std::string perDrawKey(int row) {
+    return levelWord(row) + gbk("一次抽取人数");
+}
+inline std::string columnsKey(int row) {
+    return gbk("列") + toText(static_cast<long long>(row));
+}
+
+/// Stored booleans: "真" or "假".
+inline std::string boolText(bool value) {
+    return value ? gbk("真") : gbk("假");
+}
+/// True exactly when the text is "真".
+inline bool isTrueText(const std::string& text) {
+    return text == boolText(true);
+}
+
+// --- default texts ----------------------------------------------------------------------
+/// Both titles when the configuration has none.
+inline std::string defaultTitle() {
+    return gbk("某某公司现场抽奖仪式");
+}
+/// The main title when the title file is empty.
+inline std::string emptyTitleFileTitle() {
+    return gbk("请在这里写入公司名称");
+}
+
+} // namespace luckdial::names
