@@ -26,13 +26,13 @@ Application::Application(Host& host)
       draw_(std::make_unique<DrawController>(host, *window_, state_)),
       layout_(std::make_unique<LayoutController>(host, window_->elements())),
       startup_(std::make_unique<StartupSequence>(host, *window_, state_, *settings_, *layout_)),
-      appearance_(std::make_unique<AppearanceController>(host, *window_)),
+      appearance_(std::make_unique<AppearanceController>(host, *window_, &titleFilePath)),
       reset_(std::make_unique<ResetCommand>(host, *window_)),
       update_(std::make_unique<UpdateCheck>(host, *window_)),
       results_(std::make_unique<ResultsController>(host, *window_)),
       styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)) {
-    settings_->closeFireworks = [this] { draw_->closeFireworks(); };
-    appearance_->titleFilePath = [] { return titleFilePath(); };
+    QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
+                     [this] { draw_->closeFireworks(); });
     settings_->connectHandlers();
     appearance_->connectHandlers();
     reset_->connectHandlers();
@@ -73,8 +73,10 @@ void Application::wireMenu() {
 }
 
 void Application::wireHotKeys() {
-    startup_->onF1 = [this] { results_->onF1HotKey(); };
-    startup_->onSwitchKey = [this] { results_->onSwitchHotKey(); };
+    QObject::connect(startup_.get(), &StartupSequence::f1Pressed, startup_.get(),
+                     [this] { results_->onF1HotKey(); });
+    QObject::connect(startup_.get(), &StartupSequence::switchKeyPressed, startup_.get(),
+                     [this] { results_->onSwitchHotKey(); });
 }
 
 } // namespace luckdial

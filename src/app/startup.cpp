@@ -124,12 +124,9 @@ void StartupSequence::sizeToScreen() {
 }
 
 void StartupSequence::bindHotKeys() {
-    f1HotKey_ = host_.bindHotKey(0, kF1, [this] {
-        if (onF1) onF1();
-    });
-    switchHotKey_ = host_.bindHotKey(kHotCtrl | kHotShift, kKeyK, [this] {
-        if (onSwitchKey) onSwitchKey();
-    });
+    f1HotKey_ = host_.bindHotKey(0, kF1, [this] { Q_EMIT f1Pressed(); });
+    switchHotKey_ =
+        host_.bindHotKey(kHotCtrl | kHotShift, kKeyK, [this] { Q_EMIT switchKeyPressed(); });
 }
 
 void StartupSequence::loadPool() {

@@ -2,8 +2,9 @@
 // The main window's creation handler: everything that prepares a draw, in a
 // fixed order, before the event loop takes over.
 
+#include <QObject>
+
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,22 +18,25 @@ class SettingsController;
 class LayoutController;
 struct DrawState;
 
-class StartupSequence {
+class StartupSequence : public QObject {
+    Q_OBJECT
 public:
     StartupSequence(Host& host, MainWindow& window, DrawState& state, SettingsController& settings,
                     LayoutController& layout);
-    ~StartupSequence();
+    ~StartupSequence() override;
 
     /// Runs the creation handler. Returns false when it ended the program (the
     /// pool file is missing); the caller must then do nothing more.
     bool run();
 
-    /// Run by the two hot keys (F1, Ctrl+Shift+K); set before run().
-    std::function<void()> onF1;
-    std::function<void()> onSwitchKey;
     /// Identifiers of the two hot keys after run(); 0 when refused.
     int f1HotKey() const { return f1HotKey_; }
     int switchHotKey() const { return switchHotKey_; }
+
+Q_SIGNALS:
+    /// The two hot keys bound by run() (F1, Ctrl+Shift+K).
+    void f1Pressed();
+    void switchKeyPressed();
 
 private:
     void sizeToScreen();

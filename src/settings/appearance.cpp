@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace luckdial {
 
@@ -25,8 +26,10 @@ const char* const kMusicFilter = "音乐文件(*.mp3)|*.mp3";
 
 } // namespace
 
-AppearanceController::AppearanceController(Host& host, MainWindow& window)
-    : host_(host), window_(window), e_(window.elements()) {}
+AppearanceController::AppearanceController(Host& host, MainWindow& window,
+                                           std::function<std::string()> titleFilePath)
+    : host_(host), window_(window), e_(window.elements()),
+      titleFilePath_(std::move(titleFilePath)) {}
 
 void AppearanceController::connectHandlers() {
     const MenuActions& m = e_.menu;
@@ -72,8 +75,8 @@ void AppearanceController::changeMainTitle() {
 }
 
 void AppearanceController::rewriteTitleFile(const std::string& title) {
-    if (!titleFilePath) return;
-    const std::string path = titleFilePath();
+    if (!titleFilePath_) return;
+    const std::string path = titleFilePath_();
     if (path.empty()) return;
     // Only an existing title file is rewritten; the program never creates one.
     std::unique_ptr<TextFile> file = host_.openTextFile(path);

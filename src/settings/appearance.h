@@ -18,16 +18,16 @@ struct MainElements;
 class AppearanceController : public QObject {
     Q_OBJECT
 public:
-    AppearanceController(Host& host, MainWindow& window);
+    /// titleFilePath tells where the title file lives (GBK; empty when it
+    /// cannot be told), asked each time the main title changes because it
+    /// depends on the working directory of that moment; without it the main
+    /// title command leaves the title file alone.
+    AppearanceController(Host& host, MainWindow& window,
+                         std::function<std::string()> titleFilePath = {});
 
     /// Connects 更换主标题, 更换副标题, 更换背景图, 取消背景图, 选择纯色背景,
     /// 更换背景音乐, 最小化界面 and the eight choose/clear picture buttons.
     void connectHandlers();
-
-    /// Where the title file lives (GBK; empty when it cannot be told). The
-    /// application sets it to the same resolver start-up uses; unset, the main
-    /// title command leaves the title file alone.
-    std::function<std::string()> titleFilePath;
 
     void changeMainTitle();
     void changeSubTitle();
@@ -48,6 +48,7 @@ private:
     Host& host_;
     MainWindow& window_;
     MainElements& e_;
+    std::function<std::string()> titleFilePath_;
 };
 
 } // namespace luckdial

@@ -32,7 +32,7 @@ void SettingsController::hideButtonsClicked() {
 
 void SettingsController::disableEffectsClicked() {
     store(gbk("禁用特效"), names::boolText(e_.panel.disableEffects->isChecked()));
-    if (closeFireworks) closeFireworks();
+    Q_EMIT effectsSwitched();
 }
 
 void SettingsController::connectHandlers() {

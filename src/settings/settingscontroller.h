@@ -7,7 +7,6 @@
 
 #include <QObject>
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -63,11 +62,13 @@ public:
     void hideButtonsClicked();
     void disableEffectsClicked();
 
-    /// Closes the fireworks effect when it is showing; set by the application.
-    std::function<void()> closeFireworks;
-
     /// Path of the configuration file.
     std::string configPath() const;
+
+Q_SIGNALS:
+    /// The effects box was clicked (either way): a fireworks effect that is
+    /// showing closes.
+    void effectsSwitched();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

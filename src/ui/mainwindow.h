@@ -40,6 +40,8 @@ public:
     FireworksOverlay* fireworks() const { return fireworks_; }
 
     /// Asked before the window closes; returning false keeps it open. Unset: closes.
+    /// A hook rather than a signal: the close event needs the answer before
+    /// it returns, and a signal has no result.
     std::function<bool()> onCloseRequested;
 
 Q_SIGNALS:

@@ -70,7 +70,8 @@ public:
     /// takes, while export opens the file with every entry whole).
     std::string printText() const;
     /// Asks the operator to confirm the printer; the print dialog unless a
-    /// test replaces it.
+    /// test replaces it. A hook, because the modal print dialog is the one
+    /// step an offscreen test cannot answer and the answer is needed at once.
     std::function<bool(QPrinter&)> confirmPrinter;
 
 protected:

@@ -15,8 +15,7 @@ namespace fs = std::filesystem;
 
 class Appearance : public SettingsTest {
 protected:
-    Appearance() : appearance(host, *window) {
-        appearance.titleFilePath = [this] { return dir.path() + "/cjini.txt"; };
+    Appearance() : appearance(host, *window, [this] { return dir.path() + "/cjini.txt"; }) {
         appearance.connectHandlers();
     }
 

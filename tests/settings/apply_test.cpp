@@ -109,7 +109,8 @@ TEST_F(ApplyConfiguration, SetsOptionsAndNumbers) {
                 "自动停止=0.5\n烟花时间=7\n特等奖=头奖\n七等奖人数=12\n[yanse]\n"
                 "界面背景颜色=255\n");
     int fireworksClosed = 0;
-    controller->closeFireworks = [&] { ++fireworksClosed; };
+    QObject::connect(controller.get(), &SettingsController::effectsSwitched,
+                     [&] { ++fireworksClosed; });
     controller->connectHandlers();
     controller->applyConfiguration();
     // Checking the boxes at start-up is no click: nothing is stored, nothing closed.

@@ -46,10 +46,10 @@ TEST_F(DrawOptions, HideButtonsBoxSetsBothHeights) {
 TEST_F(DrawOptions, EffectsBoxStoresAndClosesTheFireworksEitherWay) {
     int closed = 0;
     std::string storedWhenClosed;
-    controller->closeFireworks = [&] {
+    QObject::connect(controller.get(), &SettingsController::effectsSwitched, [&] {
         ++closed;
         storedWhenClosed = key("禁用特效");
-    };
+    });
     panel().disableEffects->click();
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(storedWhenClosed, "真");
