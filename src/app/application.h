@@ -40,9 +40,7 @@ public:
     DrawState& state() { return state_; }
     SettingsController& settings() { return *settings_; }
     DrawController& draw() { return *draw_; }
-    LayoutController& layout() { return *layout_; }
     StartupSequence& startup() { return *startup_; }
-    AppearanceController& appearance() { return *appearance_; }
     ResultsController& results() { return *results_; }
 
 private:

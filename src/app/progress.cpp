@@ -89,11 +89,14 @@ bool runCloseSequence(Host& host, MainWindow& window, const DrawState& state,
 
     const PanelElements& p = window.elements().panel;
     const std::string config = configPath(host);
-    host.writeItem(config, names::kGeneral, gbk(names::kMaskEnabled),
-                   names::boolText(p.mask->isChecked()));
-    host.writeItem(config, names::kGeneral, gbk(names::kMaskLeft), gbkOf(p.maskLeft->text()));
-    host.writeItem(config, names::kGeneral, gbk(names::kMaskRight), gbkOf(p.maskRight->text()));
-    host.writeItem(config, names::kGeneral, gbk(names::kMaskChars), gbkOf(p.maskChars->text()));
+    // Closing goes on whether or not these settings could be stored.
+    (void)host.writeItem(config, names::kGeneral, gbk(names::kMaskEnabled),
+                         names::boolText(p.mask->isChecked()));
+    (void)host.writeItem(config, names::kGeneral, gbk(names::kMaskLeft), gbkOf(p.maskLeft->text()));
+    (void)host.writeItem(config, names::kGeneral, gbk(names::kMaskRight),
+                         gbkOf(p.maskRight->text()));
+    (void)host.writeItem(config, names::kGeneral, gbk(names::kMaskChars),
+                         gbkOf(p.maskChars->text()));
 
     const int answer = host.messageBox(gbk(kExitQuestion), MbYesNoCancel | MbIconQuestion,
                                        gbk("退出是否保存进度？"));

@@ -74,7 +74,7 @@ void ResetCommand::writeOptions() {
     const PrizeTable table(p);
     const std::string config = host_.path(names::kConfigFile);
     auto store = [&](const char* key, const std::string& value) {
-        host_.writeItem(config, names::kGeneral, gbk(key), value);
+        (void)host_.writeItem(config, names::kGeneral, gbk(key), value); // as a missing key
     };
     store("滚动速度", table.scrollSpeedText());
     store("是否允许重复", names::boolText(table.allowRepeat()));
@@ -86,7 +86,7 @@ void ResetCommand::writeOptions() {
     store(names::kMaskRight, table.maskRight());
     store(names::kMaskChars, table.maskChars());
     for (int n = 1; n <= PrizeTable::kRows; ++n)
-        host_.writeItem(config, names::kGeneral, names::columnsKey(n), table.columnsText(n));
+        (void)host_.writeItem(config, names::kGeneral, names::columnsKey(n), table.columnsText(n));
 }
 
 void ResetCommand::run() {
@@ -100,13 +100,14 @@ void ResetCommand::run() {
     const std::string backgroundCopy = host_.path(names::backgroundBackupFile());
     const std::string config = host_.path(names::kConfigFile);
     // Failures pass silently: a file that is not there needs no deleting.
-    host_.deleteFile(host_.path(names::progressFile()));
-    host_.deleteFile(host_.path(names::resultsFile()));
-    host_.deleteFile(config);
-    host_.deleteFile(backgroundCopy);
-    host_.moveFile(background, backgroundCopy);
+    (void)host_.deleteFile(host_.path(names::progressFile()));
+    (void)host_.deleteFile(host_.path(names::resultsFile()));
+    (void)host_.deleteFile(config);
+    (void)host_.deleteFile(backgroundCopy);
+    (void)host_.moveFile(background, backgroundCopy); // no background: nothing to keep
 
-    host_.writeFile(config, configurationText());
+    // Unwritten, the new instance starts as from a missing file.
+    (void)host_.writeFile(config, configurationText());
     writeOptions();
 
     host_.messageBox(gbk("初始化完毕，抽奖系统将重新启动！"), MbOk);

@@ -15,12 +15,9 @@
 
 namespace luckdial {
 
-DrawController::DrawController(Host& host, MainWindow& window, DrawState& state,
-                               FireworksOverlay* fireworks)
+DrawController::DrawController(Host& host, MainWindow& window, DrawState& state)
     : host_(host), window_(window), e_(window.elements()), state_(state), table_(e_.panel),
-      fireworks_(fireworks) {
-    if (!fireworks_) fireworks_ = window_.fireworks();
-    if (!fireworks_) fireworks_ = new FireworksOverlay(&window_);
+      fireworks_(*window.fireworks()) {
     autoStop_ = host_.createTimer([this] { stopDraw(); });
 }
 
@@ -85,14 +82,14 @@ bool DrawController::levelCompleted() const {
 }
 
 void DrawController::closeFireworks() {
-    if (fireworks_->isOpen()) fireworks_->close();
+    if (fireworks_.isOpen()) fireworks_.close();
 }
 
 void DrawController::openFireworks() {
     host_.seedRandom();
     const int r = 1 + std::abs(host_.random(0, 2147483647)) % 3;
-    fireworks_->open(r);
-    fireworks_->raise();
+    fireworks_.open(r);
+    fireworks_.raise();
 }
 
 } // namespace luckdial

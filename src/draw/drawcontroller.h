@@ -28,9 +28,7 @@ class FireworksOverlay;
 
 class DrawController : public QObject {
 public:
-    /// fireworks: the overlay to use; null creates one over the main window.
-    DrawController(Host& host, MainWindow& window, DrawState& state,
-                   FireworksOverlay* fireworks = nullptr);
+    DrawController(Host& host, MainWindow& window, DrawState& state);
     ~DrawController() override;
 
     /// Wires the buttons, the selector, the forfeit menu item, the keyboard
@@ -61,7 +59,7 @@ public:
     void updateProgress(std::int32_t w);
     /// Rewrites the results file from the results text (crash-safe; a failed
     /// write is retried by the next one, which writes the whole text again).
-    bool writeResultsFile();
+    [[nodiscard]] bool writeResultsFile();
     void announce();
 
     // --- forfeit --------------------------------------------------------------------
@@ -69,7 +67,7 @@ public:
 
     // --- fireworks --------------------------------------------------------------------
     void closeFireworks();
-    FireworksOverlay& fireworks() { return *fireworks_; }
+    FireworksOverlay& fireworks() { return fireworks_; }
 
     Timer& autoStopTimer() { return *autoStop_; }
     DrawGenerator& generator() { return gen_; }
@@ -92,7 +90,7 @@ private:
     MainElements& e_;
     DrawState& state_;
     PrizeTable table_;
-    FireworksOverlay* fireworks_;
+    FireworksOverlay& fireworks_;
     DrawGenerator gen_;
     std::unique_ptr<Timer> autoStop_;
     std::unique_ptr<Timer> pictureMarks_;

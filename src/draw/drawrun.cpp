@@ -142,7 +142,6 @@ void DrawController::startDraw() {
         in.mask.right = table_.maskRight();
         in.mask.chars = table_.maskChars();
         in.allowRepeat = table_.allowRepeat();
-        in.levelName = levelText();
         const DrawOutcome outcome = drawWinners(
             pool, gen_, in, state_.winnerNumber, state_.levelLimit,
             [this] { return host_.tickCount(); },
@@ -157,7 +156,8 @@ void DrawController::startDraw() {
     }
 
     announce();
-    writeResultsFile();
+    // A failed write keeps the whole text in memory; the next write retries it.
+    (void)writeResultsFile();
 
     host_.bringToFront(e_.levelCombo);
     host_.bringToFront(e_.startButton);

@@ -31,7 +31,8 @@ void DrawController::forfeitWinner() {
         --state_.counter(*row);
     }
     window_.results() += gbk("（") + *who + gbk("---放弃领奖）") + "\r\n";
-    writeResultsFile();
+    // A failed write keeps the whole text in memory; the next write retries it.
+    (void)writeResultsFile();
     e_.winners->setCaption({});
     e_.congrats->setCaption({});
 }

@@ -111,16 +111,17 @@ public:
     virtual std::string readFile(const std::string& path) = 0;
     /// Replaces the file crash-safely with the concatenation of parts; false on
     /// failure, in which case the old file is untouched.
-    virtual bool writeFile(const std::string& path, const std::vector<std::string_view>& parts) = 0;
-    bool writeFile(const std::string& path, std::string_view data) {
+    [[nodiscard]] virtual bool writeFile(const std::string& path,
+                                         const std::vector<std::string_view>& parts) = 0;
+    [[nodiscard]] bool writeFile(const std::string& path, std::string_view data) {
         return writeFile(path, std::vector<std::string_view>{data});
     }
     virtual bool fileExists(const std::string& path) = 0;
-    virtual bool deleteFile(const std::string& path) = 0;
-    virtual bool copyFile(const std::string& from, const std::string& to) = 0;
-    virtual bool moveFile(const std::string& from, const std::string& to) = 0;
-    virtual bool createDirectory(const std::string& path) = 0;
-    virtual bool setFileHidden(const std::string& path, bool hidden) = 0;
+    [[nodiscard]] virtual bool deleteFile(const std::string& path) = 0;
+    [[nodiscard]] virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+    [[nodiscard]] virtual bool moveFile(const std::string& from, const std::string& to) = 0;
+    [[nodiscard]] virtual bool createDirectory(const std::string& path) = 0;
+    [[nodiscard]] virtual bool setFileHidden(const std::string& path, bool hidden) = 0;
     /// Opens an existing file for reading; never creates one. Writes through
     /// the handle replace the file and fail when it is write-protected.
     virtual std::unique_ptr<TextFile>
@@ -129,11 +130,11 @@ public:
     // --- configuration items ----------------------------------------------
     virtual std::string readItem(const std::string& file, std::string_view section,
                                  std::string_view key, std::string_view defaultValue = {}) = 0;
-    virtual bool writeItem(const std::string& file, std::string_view section, std::string_view key,
-                           std::string_view value) = 0;
-    virtual bool deleteItem(const std::string& file, std::string_view section,
-                            std::string_view key) = 0;
-    virtual bool deleteSection(const std::string& file, std::string_view section) = 0;
+    [[nodiscard]] virtual bool writeItem(const std::string& file, std::string_view section,
+                                         std::string_view key, std::string_view value) = 0;
+    [[nodiscard]] virtual bool deleteItem(const std::string& file, std::string_view section,
+                                          std::string_view key) = 0;
+    [[nodiscard]] virtual bool deleteSection(const std::string& file, std::string_view section) = 0;
 
     // --- time and the event loop -------------------------------------------
     /// Milliseconds from a monotonic clock, truncated to 32 bits.

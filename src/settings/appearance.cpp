@@ -69,7 +69,8 @@ void AppearanceController::changeMainTitle() {
     // what is stored, written to the title file and shown.
     e_.scratch->setText(qstr(*entered));
     const std::string title = gbkOf(e_.scratch->text());
-    host_.writeItem(configPath(), names::kGeneral, names::kMainTitleKey, title);
+    // Stored settings below apply for the session even when the write fails.
+    (void)host_.writeItem(configPath(), names::kGeneral, names::kMainTitleKey, title);
     rewriteTitleFile(title);
     e_.mainTitle->setCaption(title);
 }
@@ -90,20 +91,20 @@ void AppearanceController::changeSubTitle() {
     const std::optional<std::string> entered = askTitle(names::kSubTitleKey);
     if (!entered) return;
     e_.subTitle->setCaption(*entered);
-    host_.writeItem(configPath(), names::kGeneral, names::kSubTitleKey, *entered);
+    (void)host_.writeItem(configPath(), names::kGeneral, names::kSubTitleKey, *entered);
 }
 
 void AppearanceController::changeBackground() {
     const std::optional<std::string> chosen = host_.openFileDialog(gbk(kPictureFilter), {});
     if (!chosen) return;
     const std::string target = host_.path(names::backgroundFile());
-    host_.copyFile(*chosen, target);
+    (void)host_.copyFile(*chosen, target);
     // Read back what was stored: a failed copy shows what the file now holds.
     window_.setBackgroundPicture(host_.readFile(target));
 }
 
 void AppearanceController::removeBackground() {
-    host_.deleteFile(host_.path(names::backgroundFile()));
+    (void)host_.deleteFile(host_.path(names::backgroundFile())); // a missing file is the goal
     window_.setBackgroundPicture(std::string());
 }
 
@@ -111,15 +112,16 @@ void AppearanceController::chooseBackgroundColour() {
     const std::optional<int> colour = host_.colourDialog(window_.backgroundColour());
     if (!colour) return;
     window_.setBackgroundColour(*colour);
-    host_.writeItem(configPath(), names::kColours, gbk("界面背景颜色"),
-                    toText(static_cast<long long>(*colour)));
+    (void)host_.writeItem(configPath(), names::kColours, gbk("界面背景颜色"),
+                          toText(static_cast<long long>(*colour)));
 }
 
 void AppearanceController::changeMusic() {
-    host_.createDirectory(host_.path(names::kSoundDirectory));
+    // An existing directory is fine; a missing one fails the copy below.
+    (void)host_.createDirectory(host_.path(names::kSoundDirectory));
     const std::optional<std::string> chosen = host_.openFileDialog(gbk(kMusicFilter), {});
     if (!chosen) return;
-    host_.copyFile(*chosen, host_.path(names::kScrollMusic));
+    (void)host_.copyFile(*chosen, host_.path(names::kScrollMusic)); // else the old music stays
 }
 
 void AppearanceController::minimise() {
@@ -129,11 +131,12 @@ void AppearanceController::minimise() {
 void AppearanceController::choosePrizePicture(int n) {
     const std::optional<std::string> chosen = host_.openFileDialog(gbk(kPictureFilter), {});
     if (!chosen) return;
-    host_.copyFile(*chosen, host_.path(names::prizePicture(n)));
+    // The picture marks show within 200 ms whether the file is there.
+    (void)host_.copyFile(*chosen, host_.path(names::prizePicture(n)));
 }
 
 void AppearanceController::clearPrizePicture(int n) {
-    host_.deleteFile(host_.path(names::prizePicture(n)));
+    (void)host_.deleteFile(host_.path(names::prizePicture(n))); // the marks tell
 }
 
 } // namespace luckdial

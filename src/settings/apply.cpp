@@ -28,7 +28,9 @@ std::string SettingsController::item(const std::string& key) {
 }
 
 void SettingsController::store(const std::string& key, const std::string& value) {
-    host_.writeItem(configPath(), names::kGeneral, key, value);
+    // A setting that cannot be stored still applies until the program ends;
+    // nobody is interrupted for it.
+    (void)host_.writeItem(configPath(), names::kGeneral, key, value);
 }
 
 void SettingsController::setButtonHeights(int height) {

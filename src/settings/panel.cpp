@@ -28,7 +28,9 @@ void SettingsController::openPanel() {
     p.frame->show();
     p.frame->raise();
     p.save->setEnabled(true);
-    host_.createDirectory(host_.path(names::prizePictureDirectory()));
+    // An existing directory is what is wanted; without one the picture copies
+    // fail and the marks keep saying "《无".
+    (void)host_.createDirectory(host_.path(names::prizePictureDirectory()));
 }
 
 void SettingsController::closePanel() {
@@ -92,7 +94,7 @@ void SettingsController::savePrizeSettings() {
     draw_.scrollDelayMs = toInt(t.scrollSpeedText());
     e_.prizePicture->hide();
     p.save->setEnabled(false);
-    host_.setFileHidden(configPath(), true);
+    (void)host_.setFileHidden(configPath(), true); // cosmetic: a visible file works too
     host_.messageBox(gbk("设置完毕！抽奖过程中，请不要再修改奖项设置！"), MbOk);
 }
 

@@ -70,8 +70,11 @@ std::string key(const char* prefix, bool left) {
 void LayoutController::writePosition(QWidget* element) {
     const char* prefix = prefixOf(e_, element);
     if (!prefix) return;
-    host_.writeItem(file(), names::kPositions, key(prefix, true), std::to_string(element->x()));
-    host_.writeItem(file(), names::kPositions, key(prefix, false), std::to_string(element->y()));
+    // A position that cannot be stored is only lost at the next start.
+    (void)host_.writeItem(file(), names::kPositions, key(prefix, true),
+                          std::to_string(element->x()));
+    (void)host_.writeItem(file(), names::kPositions, key(prefix, false),
+                          std::to_string(element->y()));
 }
 
 void LayoutController::realignButtonGroup() {
@@ -149,8 +152,9 @@ bool LayoutController::eventFilter(QObject* watched, QEvent* event) {
 
 void LayoutController::saveLayout() {
     const std::string f = file();
-    host_.writeItem(f, names::kScreen, gbk("屏幕宽度"), std::to_string(host_.screenWidth()));
-    host_.writeItem(f, names::kScreen, gbk("屏幕高度"), std::to_string(host_.screenHeight()));
+    // Saved on close: a failed write must not keep the window open.
+    (void)host_.writeItem(f, names::kScreen, gbk("屏幕宽度"), std::to_string(host_.screenWidth()));
+    (void)host_.writeItem(f, names::kScreen, gbk("屏幕高度"), std::to_string(host_.screenHeight()));
     for (QWidget* w : {static_cast<QWidget*>(e_.mainTitle), static_cast<QWidget*>(e_.subTitle),
                        static_cast<QWidget*>(e_.startButton), static_cast<QWidget*>(e_.stopButton),
                        static_cast<QWidget*>(e_.buttonGrip), static_cast<QWidget*>(e_.congrats),

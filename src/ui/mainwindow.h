@@ -34,9 +34,9 @@ public:
     bool hasBackgroundPicture() const { return !background_.isNull(); }
     void setBackgroundColour(int colour);
     int backgroundColour() const { return backgroundColour_; }
-    const QImage& backgroundPicture() const { return background_; }
 
-    /// The fireworks effect over the whole window (hidden until opened).
+    /// The fireworks effect over the whole window (hidden until opened);
+    /// made with the window, never null.
     FireworksOverlay* fireworks() const { return fireworks_; }
 
     /// Asked before the window closes; returning false keeps it open. Unset: closes.

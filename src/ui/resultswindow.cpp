@@ -2,8 +2,8 @@
 
 #include "host/core/displaytext.h"
 #include "host/core/text.h"
-#include "settings/core/names.h"
 #include "host/qt/qtext.h"
+#include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/textstyles.h"
@@ -244,10 +244,11 @@ void ResultsWindow::applyAlignment(int mode) {
 
 void ResultsWindow::alignText(int mode) {
     applyAlignment(mode);
-    host_.writeItem(host_.path(names::kConfigFile), names::kGeneral, gbk("对齐方式"),
-                    mode == 0   ? "0"
-                    : mode == 2 ? "2"
-                                : "1");
+    // The choice holds for the session even when it cannot be stored.
+    (void)host_.writeItem(host_.path(names::kConfigFile), names::kGeneral, gbk("对齐方式"),
+                          mode == 0   ? "0"
+                          : mode == 2 ? "2"
+                                      : "1");
 }
 
 void ResultsWindow::editTitle() {
@@ -255,7 +256,7 @@ void ResultsWindow::editTitle() {
     const std::optional<std::string> entered =
         host_.inputBox(prompt, prompt, item(names::kGeneral, "cjjgbt"));
     if (!entered) return;
-    host_.writeItem(host_.path(names::kConfigFile), names::kGeneral, "cjjgbt", *entered);
+    (void)host_.writeItem(host_.path(names::kConfigFile), names::kGeneral, "cjjgbt", *entered);
     title_->setCaption(*entered);
 }
 
@@ -263,8 +264,8 @@ void ResultsWindow::chooseBackground() {
     const std::optional<int> colour = host_.colourDialog(background_ >= 0 ? background_ : 0);
     if (!colour) return;
     setBackgroundColour(*colour);
-    host_.writeItem(host_.path(names::kConfigFile), names::kColours, gbk("结果背景颜色"),
-                    toText(static_cast<long long>(*colour)));
+    (void)host_.writeItem(host_.path(names::kConfigFile), names::kColours, gbk("结果背景颜色"),
+                          toText(static_cast<long long>(*colour)));
 }
 
 void ResultsWindow::styleTitle() {
@@ -368,14 +369,10 @@ void ResultsController::exportResults() {
 }
 
 void ResultsController::onF1HotKey() {
-    if (!f1Flag_) {
-        showResults();
-        f1Flag_ = !f1Flag_;
-    }
-    if (f1Flag_) {
-        closeResults();
-        f1Flag_ = !f1Flag_;
-    }
+    // The window is modal: showResults() returns once it is closed, by the
+    // operator or by a second press arriving inside its wait.
+    showResults();
+    closeResults();
 }
 
 void ResultsController::onSwitchHotKey() {

@@ -134,7 +134,6 @@ private:
     Host& host_;
     MainWindow& window_;
     ResultsWindow* open_ = nullptr;
-    bool f1Flag_ = false;
 };
 
 } // namespace luckdial

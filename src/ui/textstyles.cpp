@@ -47,11 +47,12 @@ bool runStyleCommand(Host& host, const std::string& keyPrefix, const StyleTarget
     // in the file.
     const std::string file = host.path(names::kConfigFile);
     const FontValue now = target.font();
-    host.writeItem(file, names::kColours, keyPrefix + gbk("字体"), now.face);
-    host.writeItem(file, names::kColours, keyPrefix + gbk("字体大小"),
-                   toText(static_cast<long long>(now.size)));
-    host.writeItem(file, names::kColours, keyPrefix + gbk("字体颜色"),
-                   toText(static_cast<long long>(target.colour())));
+    // The style holds for the session even when it cannot be stored.
+    (void)host.writeItem(file, names::kColours, keyPrefix + gbk("字体"), now.face);
+    (void)host.writeItem(file, names::kColours, keyPrefix + gbk("字体大小"),
+                         toText(static_cast<long long>(now.size)));
+    (void)host.writeItem(file, names::kColours, keyPrefix + gbk("字体颜色"),
+                         toText(static_cast<long long>(target.colour())));
     return chosen.has_value();
 }
 

@@ -405,7 +405,7 @@ TEST_F(ResultsControllerTest, ExportWithoutDrawsWritesAnEmptyFileAndOpensIt) {
 
 TEST_F(ResultsControllerTest, ExportReplacesTheFileWithTheResultsText) {
     const std::string path = host.path(gbk("抽奖结果.txt"));
-    host.writeFile(path, gbk("旧的结果\r\n"));
+    ASSERT_TRUE(host.writeFile(path, gbk("旧的结果\r\n")));
     main.results() = manyLines(2);
     main.elements().menu.exportResults->trigger();
     EXPECT_EQ(host.readFile(path), manyLines(2));

@@ -125,12 +125,6 @@ void appendResultsLine(std::string& results, std::string_view entry, std::string
     results.append(entry).append(kDashes).append(levelName).append(kLineEnd);
 }
 
-std::string resultsLine(std::string_view entry, std::string_view levelName) {
-    std::string line;
-    appendResultsLine(line, entry, levelName);
-    return line;
-}
-
 DrawOutcome
 drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& winnerNumber,
             std::int32_t levelLimit, const std::function<std::uint32_t()>& clockMs,
@@ -159,7 +153,6 @@ drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& 
 
         winner.shown = shownEntry(winner.entry, in.mask);
         label.append(winner.shown, layoutSeparator(i, in.perDrawCount, in.columns));
-        winner.resultsLine = resultsLine(winner.entry, in.levelName);
 
         const bool isPreset = winner.entry == in.presetN || winner.entry == in.presetNN ||
                               winner.entry == in.presetNNN;

@@ -17,9 +17,9 @@ class DrawGenerator {
 public:
     std::int32_t state() const { return s_; }
     void setState(std::int32_t s) { s_ = s; }
-    /// ReseedDrawGenerator: the state becomes the 32-bit millisecond clock.
+    /// The state becomes the 32-bit millisecond clock.
     void reseed(std::uint32_t tickMs) { s_ = static_cast<std::int32_t>(tickMs); }
-    /// DrawRandomIndex(min, max), 1 <= min <= max.
+    /// The next value mapped to min..max, 1 <= min <= max.
     std::int32_t randomIndex(std::int32_t min, std::int32_t max);
 
 private:
@@ -33,7 +33,7 @@ struct MaskSettings {
     std::string chars; ///< replacement text
 };
 
-/// MaskEntry: replaces bytes left..right of the GBK text by the replacement,
+/// Replaces bytes left..right of the GBK text by the replacement,
 /// once. Only the first `limit` bytes of the result are built.
 std::string maskEntry(std::string_view text, const MaskSettings& mask,
                       std::size_t limit = std::string::npos);
@@ -66,13 +66,11 @@ struct DrawInputs {
     bool allowRepeat = false;
     double columns = 1;
     std::int32_t perDrawCount = 0;
-    std::string levelName; ///< combo text, written in each results line
 };
 
 struct DrawnWinner {
-    std::string entry;       ///< unmasked (as stored, or the preset text)
-    std::string shown;       ///< as displayed (masked, bounded)
-    std::string resultsLine; ///< entry + "  ------  " + level + "\r\n"
+    std::string entry; ///< unmasked (as stored, or the preset text)
+    std::string shown; ///< as displayed (masked, bounded)
     std::int32_t winnerNumber = 0;
 };
 
@@ -82,16 +80,15 @@ struct DrawOutcome {
     bool poolEmptied = false; ///< ended early: "参与抽奖名单已经抽取完毕！"
 };
 
-/// DrawWinners. winnerNumber is advanced; the pool loses each winner unless
-/// repeats are allowed or the entry equals a preset. onWinner runs after each
-/// winner (the caller updates the screen and shows the pool-empty message).
+/// Draws one run's winners. winnerNumber is advanced; the pool loses each
+/// winner unless repeats are allowed or the entry equals a preset. onWinner
+/// runs after each winner (the caller writes its results line and updates the
+/// screen); the caller shows the pool-empty message.
 DrawOutcome
 drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& winnerNumber,
             std::int32_t levelLimit, const std::function<std::uint32_t()>& clockMs,
             const std::function<void(const DrawnWinner&, const std::string& label)>& onWinner = {});
 
-/// The results line of a winner.
-std::string resultsLine(std::string_view entry, std::string_view levelName);
 /// Appends the results line of a winner to the results text in place.
 void appendResultsLine(std::string& results, std::string_view entry, std::string_view levelName);
 
