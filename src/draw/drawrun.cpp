@@ -165,6 +165,7 @@ void DrawController::startDraw() {
     }
 
     announce();
+    Q_EMIT outcomeRecorded();
     writeResultsFile();
 
     host_.bringToFront(e_.levelCombo);
