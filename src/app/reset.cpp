@@ -104,6 +104,7 @@ void ResetCommand::run() {
     const std::string config = host_.path(config::kFileName);
     // Failures pass silently: a file that is not there needs no deleting.
     host_.deleteFile(host_.path(gbk("进度.txt")));
+    host_.deleteFile(host_.path(gbk("进度_新.txt")));
     host_.deleteFile(host_.path(gbk("抽奖结果.txt")));
     host_.deleteFile(config);
     host_.deleteFile(backgroundCopy);

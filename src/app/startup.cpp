@@ -73,7 +73,10 @@ bool StartupSequence::run() {
         return false;
     }
 
-    source_ = host_.openTextFile(choosePoolSource(host_, window_, state_));
+    // A progress save that was cut short is finished or dropped first.
+    const std::string progressFile = settleProgressSave(host_);
+    // TextEncoding::Gbk once available
+    source_ = host_.openTextFile(choosePoolSource(host_, window_, state_, progressFile));
 
     settings_.applyConfiguration();
 
