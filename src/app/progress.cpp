@@ -2,6 +2,7 @@
 
 #include "app/pool/pool.h"
 #include "app/pool/savedstate.h"
+#include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
 #include "host/host.h"
@@ -55,7 +56,7 @@ std::string boolText(bool value) {
 
 std::string settleProgressSave(Host& host) {
     const std::string progressFile = host.path(gbk("进度.txt"));
-    const std::string pendingFile = host.path(gbk("进度_新.txt"));
+    const std::string pendingFile = host.path(pendingProgressName());
     if (host.fileExists(pendingFile)) {
         const std::string check = host.readItem(configPath(host), "jindu", checkKey());
         const std::string pending = host.readFile(pendingFile);
@@ -101,7 +102,7 @@ bool saveProgress(Host& host, MainWindow& window, const DrawState& state) {
 
     const std::string config = configPath(host);
     const std::string progressFile = host.path(gbk("进度.txt"));
-    const std::string pendingFile = host.path(gbk("进度_新.txt"));
+    const std::string pendingFile = host.path(pendingProgressName());
     std::vector<std::pair<std::string, std::string>> items;
     for (int row = 1; row <= 8; ++row)
         items.emplace_back(
@@ -148,13 +149,16 @@ bool runCloseSequence(Host& host, MainWindow& window, const DrawState& state,
 
     const int answer = host.messageBox(gbk(kExitQuestion), MbYesNoCancel | MbIconQuestion,
                                        gbk("退出是否保存进度？"));
+    // A normal end: the recovery record has served its purpose.
     if (answer == IdYes) {
         if (!saveProgress(host, window, state)) return false;
+        removeRecoveryRecord(host);
         host.messageBox(gbk("抽奖进度已保存，软件退出再运行，可以继续抽奖！"), MbOk, gbk("提示"));
         host.endProgram(0);
         return true;
     }
     if (answer == IdNo) {
+        removeRecoveryRecord(host);
         host.endProgram(0);
         return true;
     }

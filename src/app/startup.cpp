@@ -2,6 +2,7 @@
 
 #include "app/pool/pool.h"
 #include "app/progress.h"
+#include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
 #include "host/host.h"
@@ -73,10 +74,19 @@ bool StartupSequence::run() {
         return false;
     }
 
-    // A progress save that was cut short is finished or dropped first.
+    // What a run that was cut short left behind is dealt with before anything
+    // is asked: its temporaries go, and a progress save it interrupted is
+    // finished or dropped.
+    host_.removeStaleTemporaries(host_.programDir(), replacedFileNames());
     const std::string progressFile = settleProgressSave(host_);
-    // TextEncoding::Gbk once available
-    source_ = host_.openTextFile(choosePoolSource(host_, window_, state_, progressFile));
+
+    // A run that ended without the exit question comes first; continuing it
+    // replaces the resume question.
+    source_ = offerRecovery(host_, window_, state_);
+    if (!source_) {
+        // TextEncoding::Gbk once available
+        source_ = host_.openTextFile(choosePoolSource(host_, window_, state_, progressFile));
+    }
 
     settings_.applyConfiguration();
 
