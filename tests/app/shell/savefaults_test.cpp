@@ -254,13 +254,6 @@ TEST_F(SaveFaults, CheckValueOfAnotherTextIsIgnored) {
     EXPECT_EQ(read("进度.txt"), "B\r\nC\r\nD\r\nE\r\n");
 }
 
-TEST_F(SaveFaults, APendingTextWithoutItsCountersIsDropped) {
-    writeOldSave();
-    write("进度_新.txt", "B\r\n");
-    EXPECT_EQ(resumed(), oldState);
-    EXPECT_FALSE(exists("进度_新.txt"));
-}
-
 TEST_F(SaveFaults, APendingTextOfAFirstSaveIsMovedIn) {
     // Cut short between storing the counters and writing the first progress
     // file: the start completes it and asks to resume.
