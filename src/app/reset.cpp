@@ -1,5 +1,6 @@
 #include "app/reset.h"
 
+#include "app/recovery.h"
 #include "host/core/text.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
@@ -104,6 +105,10 @@ void ResetCommand::run() {
     const std::string config = host_.path(config::kFileName);
     // Failures pass silently: a file that is not there needs no deleting.
     host_.deleteFile(host_.path(gbk("进度.txt")));
+    // The progress and the results go, so do the unfinished save and the
+    // record of the run, which hold the same things.
+    host_.deleteFile(host_.path(pendingProgressName()));
+    removeRecoveryRecord(host_);
     host_.deleteFile(host_.path(gbk("抽奖结果.txt")));
     host_.deleteFile(config);
     host_.deleteFile(backgroundCopy);

@@ -163,6 +163,7 @@ void DrawController::startDraw() {
     }
 
     announce();
+    Q_EMIT outcomeRecorded();
     writeResultsFile();
 
     host_.bringToFront(e_.levelCombo);

@@ -33,6 +33,7 @@ void DrawController::forfeitWinner() {
         --state_.counters[n];
     }
     window_.results() += gbk("（") + *who + gbk("---放弃领奖）") + "\r\n";
+    Q_EMIT outcomeRecorded();
     writeResultsFile();
     e_.winners->setCaption({});
     e_.congrats->setCaption({});
