@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs a libFuzzer target for the tests of the fuzz build.
-#   run-fuzzer.sh time   BINARY CORPUS REGRESSIONS ARTIFACTS SECONDS [MAX_LEN]
+#   run-fuzzer.sh time   BINARY CORPUS REGRESSIONS ARTIFACTS SECONDS [FLAG...]
 #     fuzzes for SECONDS from the seeds; new inputs go to a temporary folder,
 #     so the committed corpus never changes; a failing input is saved in
-#     ARTIFACTS (commit it under REGRESSIONS).
+#     ARTIFACTS (commit it under REGRESSIONS). FLAGs go to libFuzzer as they are.
 #   run-fuzzer.sh replay BINARY CORPUS REGRESSIONS
 #     runs every seed and every regression input once.
 set -euo pipefail
@@ -19,13 +19,13 @@ done
 
 case $mode in
 time)
-  artifacts=$5 seconds=$6 maxlen=${7:-}
+  artifacts=$5 seconds=$6
+  shift 6
   mkdir -p "$artifacts"
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
   args=("${limits[@]}" -max_total_time="$seconds" -print_final_stats=1
-        -artifact_prefix="$artifacts/")
-  [ -n "$maxlen" ] && args+=(-max_len="$maxlen")
+        -artifact_prefix="$artifacts/" "$@")
   "$binary" "${args[@]}" "$work" "${inputs[@]}"
   ;;
 replay)
