@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/progress.h"
+#include "app/recovery.h"
 #include "app/reset.h"
 #include "app/startup.h"
 #include "draw/drawcontroller.h"
@@ -44,6 +45,9 @@ Application::Application(Host& host)
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };
+    QObject::connect(draw_.get(), &DrawController::outcomeRecorded, window_.get(), [this] {
+        writeRecoveryRecord(host_, window_->pool(), state_, window_->results());
+    });
 }
 
 Application::~Application() {

@@ -1,6 +1,8 @@
 #include "app/progress.h"
 
 #include "app/pool/pool.h"
+#include "app/pool/savedstate.h"
+#include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
 #include "host/host.h"
@@ -14,6 +16,8 @@
 #include <QLineEdit>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace luckdial {
 
@@ -21,6 +25,13 @@ namespace {
 
 std::string configPath(Host& host) {
     return host.path(names::kConfigFile);
+}
+
+/// Beside the counters: the length and checksum of the progress text they
+/// belong to. Written in the same replace of the configuration file as the
+/// counters, it tells at the next start which progress text is theirs.
+std::string checkKey() {
+    return gbk("进度校验");
 }
 
 const char* const kResumeQuestion = "    是否继续上次抽奖?\r\n\r\n"
@@ -36,10 +47,29 @@ const char* const kExitQuestion =
 
 } // namespace
 
-std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state) {
+std::string settleProgressSave(Host& host) {
     const std::string progressFile = host.path(names::progressFile());
+    const std::string pendingFile = host.path(pendingProgressName());
+    if (host.fileExists(pendingFile)) {
+        const std::string check = host.readItem(configPath(host), names::kProgress, checkKey());
+        const std::string pending = host.readFile(pendingFile);
+        const bool progressIsTheirs =
+            host.fileExists(progressFile) && progressCheck(host.readFile(progressFile)) == check;
+        // The counters were stored with the new text's check value, but the
+        // text was not moved in yet: finish the move. Otherwise the save
+        // never reached its counters and the text is dropped.
+        if (!check.empty() && !progressIsTheirs && progressCheck(pending) == check &&
+            !host.writeFile(progressFile, pending))
+            return pendingFile;
+        (void)host.deleteFile(pendingFile); // left over, it is settled again at the next start
+    }
+    return host.fileExists(progressFile) ? progressFile : std::string();
+}
+
+std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state,
+                             const std::string& progressFile) {
     const std::string poolFile = host.path(names::poolFile());
-    if (!host.fileExists(progressFile)) return poolFile;
+    if (progressFile.empty()) return poolFile;
 
     const int answer = host.messageBox(gbk(kResumeQuestion), MbYesNo | MbIconQuestion, gbk("提示"));
     if (answer != IdYes) return poolFile;
@@ -63,18 +93,35 @@ bool saveProgress(Host& host, MainWindow& window, const DrawState& state) {
     const std::string text = progressText(window.pool());
     caption.reset();
 
-    // The old progress file stays in place until the new one is complete, and
-    // the counters are stored only once the pool they belong to is on disk, so
-    // a failed save leaves the previous progress whole.
-    bool saved = host.writeFile(host.path(names::progressFile()), text);
-    if (saved) {
-        const std::string config = configPath(host);
-        for (int row = 1; row <= 8; ++row)
-            saved = host.writeItem(config, names::kProgress, names::counterKey(row),
-                                   toText(static_cast<long long>(
-                                       state.counters[static_cast<std::size_t>(row - 1)]))) &&
-                    saved;
+    const std::string config = configPath(host);
+    const std::string progressFile = host.path(names::progressFile());
+    const std::string pendingFile = host.path(pendingProgressName());
+    std::vector<std::pair<std::string, std::string>> items;
+    for (int row = 1; row <= 8; ++row)
+        items.emplace_back(
+            names::counterKey(row),
+            toText(static_cast<long long>(state.counters[static_cast<std::size_t>(row - 1)])));
+    items.emplace_back(checkKey(), progressCheck(text));
+    const bool configExisted = host.fileExists(config);
+    const std::string oldConfig = host.readFile(config);
+
+    // The new text goes beside the old one first; the one replace of the
+    // configuration file that stores the counters with the text's check value
+    // is the commit. From then on a start finishes the save (see
+    // settleProgressSave), before it the old state is whole.
+    bool saved =
+        host.writeFile(pendingFile, text) && host.writeItems(config, names::kProgress, items);
+    bool keepPending = false;
+    if (saved && !host.writeFile(progressFile, text)) {
+        // Take the commit back so that both halves are as they were. If even
+        // that fails the save stands, and the next start completes it from
+        // the pending text.
+        const bool undone =
+            configExisted ? host.writeFile(config, oldConfig) : host.deleteFile(config);
+        saved = !undone;
+        keepPending = !undone;
     }
+    if (!keepPending) (void)host.deleteFile(pendingFile); // a leftover is settled at start-up
     if (!saved) {
         host.messageBox(gbk("抽奖进度保存失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,
                         gbk("提示"));
@@ -100,13 +147,16 @@ bool runCloseSequence(Host& host, MainWindow& window, const DrawState& state,
 
     const int answer = host.messageBox(gbk(kExitQuestion), MbYesNoCancel | MbIconQuestion,
                                        gbk("退出是否保存进度？"));
+    // A normal end: the recovery record has served its purpose.
     if (answer == IdYes) {
         if (!saveProgress(host, window, state)) return false;
+        removeRecoveryRecord(host);
         host.messageBox(gbk("抽奖进度已保存，软件退出再运行，可以继续抽奖！"), MbOk, gbk("提示"));
         host.endProgram(0);
         return true;
     }
     if (answer == IdNo) {
+        removeRecoveryRecord(host);
         host.endProgram(0);
         return true;
     }

@@ -12,13 +12,21 @@ class MainWindow;
 class LayoutController;
 struct DrawState;
 
-/// Asks whether to resume when a progress file exists. On Yes restores the
-/// counters and the results text. Returns the pool source's path.
-std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state);
+/// Finishes or discards a progress save that was cut short, so that the
+/// stored counters and the progress file belong together again. Returns the
+/// progress file to resume from, or empty when there is none.
+std::string settleProgressSave(Host& host);
 
-/// Writes the remaining pool and the counters. False, with a message to the
-/// operator, when the progress file could not be written; nothing is then
-/// changed on disk.
+/// Asks whether to resume when there is a progress file (as settled above).
+/// On Yes restores the counters and the results text. Returns the pool
+/// source's path.
+std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state,
+                             const std::string& progressFile);
+
+/// Writes the remaining pool and the counters as one step: whenever the
+/// program stops, the next start finds either the old pool with the old
+/// counters or the new pool with the new counters. False, with a message to
+/// the operator, when it failed; both are then as they were.
 bool saveProgress(Host& host, MainWindow& window, const DrawState& state);
 
 /// The close sequence of the main window and of the exit command. Returns

@@ -1,5 +1,6 @@
 #include "app/reset.h"
 
+#include "app/recovery.h"
 #include "host/core/text.h"
 #include "host/host.h"
 #include "host/qt/qtext.h"
@@ -101,6 +102,10 @@ void ResetCommand::run() {
     const std::string config = host_.path(names::kConfigFile);
     // Failures pass silently: a file that is not there needs no deleting.
     (void)host_.deleteFile(host_.path(names::progressFile()));
+    // The progress and the results go, so do the unfinished save and the
+    // record of the run, which hold the same things.
+    (void)host_.deleteFile(host_.path(pendingProgressName()));
+    removeRecoveryRecord(host_);
     (void)host_.deleteFile(host_.path(names::resultsFile()));
     (void)host_.deleteFile(config);
     (void)host_.deleteFile(backgroundCopy);

@@ -2,6 +2,7 @@
 
 #include "app/pool/pool.h"
 #include "app/progress.h"
+#include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
 #include "host/host.h"
@@ -72,11 +73,22 @@ bool StartupSequence::run() {
         return false;
     }
 
-    const std::string source = choosePoolSource(host_, window_, state_);
-    // The progress file is the program's own GBK text, read back exactly as
-    // it was written; only the organiser's pool file may be UTF-8.
-    const bool resumed = source == host_.path(names::progressFile());
-    source_ = host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
+    // What a run that was cut short left behind is dealt with before anything
+    // is asked: its temporaries go, and a progress save it interrupted is
+    // finished or dropped.
+    host_.removeStaleTemporaries(host_.programDir(), replacedFileNames());
+    const std::string progressFile = settleProgressSave(host_);
+
+    // A run that ended without the exit question comes first; continuing it
+    // replaces the resume question.
+    source_ = offerRecovery(host_, window_, state_);
+    if (!source_) {
+        const std::string source = choosePoolSource(host_, window_, state_, progressFile);
+        // The progress file is the program's own GBK text, read back exactly
+        // as it was written; only the organiser's pool file may be UTF-8.
+        const bool resumed = !progressFile.empty() && source == progressFile;
+        source_ = host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
+    }
 
     settings_.applyConfiguration();
 

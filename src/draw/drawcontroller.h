@@ -27,6 +27,7 @@ struct MainElements;
 class FireworksOverlay;
 
 class DrawController : public QObject {
+    Q_OBJECT
 public:
     DrawController(Host& host, MainWindow& window, DrawState& state);
     ~DrawController() override;
@@ -72,6 +73,12 @@ public:
     Timer& autoStopTimer() { return *autoStop_; }
     DrawGenerator& generator() { return gen_; }
 
+Q_SIGNALS:
+    /// A draw run or a forfeit has changed the pool, the counters or the
+    /// results text; sent before the results file is rewritten, so that a
+    /// record of the new state can be kept first.
+    void outcomeRecorded();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -97,6 +104,9 @@ private:
     std::vector<std::string_view> frame_;
     std::int64_t frameLimit_ = kDefaultFrameLimit;
     bool busy_ = false;
+    /// The results file's old content has been checked against the results
+    /// text (the first rewrite of a run keeps lines it would lose).
+    bool resultsFileChecked_ = false;
     bool connected_ = false;
     /// Set while the selector's edit-text change is being handled, so the
     /// activation that follows the same pick does not run the handler twice.

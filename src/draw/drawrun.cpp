@@ -156,6 +156,7 @@ void DrawController::startDraw() {
     }
 
     announce();
+    Q_EMIT outcomeRecorded();
     // A failed write keeps the whole text in memory; the next write retries it.
     (void)writeResultsFile();
 

@@ -31,6 +31,7 @@ void DrawController::forfeitWinner() {
         --state_.counter(*row);
     }
     window_.results() += gbk("（") + *who + gbk("---放弃领奖）") + "\r\n";
+    Q_EMIT outcomeRecorded();
     // A failed write keeps the whole text in memory; the next write retries it.
     (void)writeResultsFile();
     e_.winners->setCaption({});

@@ -28,7 +28,19 @@ void DrawController::updateProgress(std::int32_t w) {
 }
 
 bool DrawController::writeResultsFile() {
-    return host_.writeFile(host_.path(names::resultsFile()), window_.results());
+    const std::string path = host_.path(names::resultsFile());
+    const std::string& text = window_.results();
+    if (!resultsFileChecked_) {
+        // The file may hold lines this run does not know: a start that did
+        // not resume, or a crash before the last draw was recorded. The first
+        // rewrite keeps such a file under a dated name, and does not write
+        // while it cannot.
+        const std::string old = host_.readFile(path);
+        if (text.compare(0, old.size(), old) != 0 && host_.keepAside(path, false).empty())
+            return false;
+        resultsFileChecked_ = true;
+    }
+    return host_.writeFile(path, text);
 }
 
 void DrawController::announce() {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -126,6 +127,17 @@ public:
     /// the handle replace the file and fail when it is write-protected.
     virtual std::unique_ptr<TextFile>
     openTextFile(const std::string& path, TextEncoding encoding = TextEncoding::Recognise) = 0;
+    /// Removes, in dir, the hidden temporaries that an interrupted replace of
+    /// one of the named files left behind: "." + name + "." + six letters or
+    /// digits, regular files only. Returns how many were removed.
+    virtual int removeStaleTemporaries(const std::string& dir,
+                                       const std::vector<std::string>& names) = 0;
+    /// Local date and time as "YYYYMMDD-HHMMSS", for the names of kept copies.
+    virtual std::string timeStamp() = 0;
+    /// Keeps the file under a free name beside it: its name without the
+    /// extension, "_", timeStamp(), "-2", "-3"... when taken, and the extension.
+    /// Copies, or with move renames. The new path, or empty on failure.
+    std::string keepAside(const std::string& path, bool move);
 
     // --- configuration items ----------------------------------------------
     virtual std::string readItem(const std::string& file, std::string_view section,
@@ -135,6 +147,11 @@ public:
     [[nodiscard]] virtual bool deleteItem(const std::string& file, std::string_view section,
                                           std::string_view key) = 0;
     [[nodiscard]] virtual bool deleteSection(const std::string& file, std::string_view section) = 0;
+    /// Sets several keys of one section in a single crash-safe replace of the
+    /// file: afterwards either all of them hold the new values or none does.
+    [[nodiscard]] virtual bool
+    writeItems(const std::string& file, std::string_view section,
+               const std::vector<std::pair<std::string, std::string>>& items) = 0;
 
     // --- time and the event loop -------------------------------------------
     /// Milliseconds from a monotonic clock, truncated to 32 bits.

@@ -24,6 +24,9 @@ public:
     bool setFileHidden(const std::string& path, bool hidden) override;
     std::unique_ptr<TextFile>
     openTextFile(const std::string& path, TextEncoding encoding = TextEncoding::Recognise) override;
+    int removeStaleTemporaries(const std::string& dir,
+                               const std::vector<std::string>& names) override;
+    std::string timeStamp() override;
 
     std::string readItem(const std::string& file, std::string_view section, std::string_view key,
                          std::string_view defaultValue = {}) override;
@@ -32,6 +35,8 @@ public:
     bool deleteItem(const std::string& file, std::string_view section,
                     std::string_view key) override;
     bool deleteSection(const std::string& file, std::string_view section) override;
+    bool writeItems(const std::string& file, std::string_view section,
+                    const std::vector<std::pair<std::string, std::string>>& items) override;
 
     std::uint32_t tickCount() override;
 

@@ -370,7 +370,9 @@ double toNumber(std::string_view text) {
         }
         if (j < n && isDigit(text[j])) {
             while (j < n && isDigit(text[j])) {
-                if (exponent < 100000) exponent = exponent * 10 + (text[j] - '0');
+                // Capped far above any digit count a text can have, so that
+                // the overflow test below still weighs it against the digits.
+                if (exponent < 100000000000000LL) exponent = exponent * 10 + (text[j] - '0');
                 ++j;
             }
             if (expNegative) exponent = -exponent;

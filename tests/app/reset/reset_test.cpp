@@ -117,6 +117,9 @@ protected:
     void writeEventFiles() {
         write("抽奖号码库.txt", "001\r\n002\r\n003\r\n");
         write("进度.txt", "002\r\n");
+        // A save cut short and the record of a run cut short.
+        write("进度_新.txt", "003\r\n");
+        write("抽奖恢复.dat", "record");
         write("抽奖结果.txt", "line\r\n");
         write("底图.jpg", "current background");
         write("底图_bak.jpg", "older copy");
@@ -155,6 +158,8 @@ TEST_F(Reset, OkRebuildsTheConfigurationClearsProgressAndRestarts) {
     confirm(IdOk);
 
     EXPECT_FALSE(exists("进度.txt"));
+    EXPECT_FALSE(exists("进度_新.txt"));
+    EXPECT_FALSE(exists("抽奖恢复.dat"));
     EXPECT_FALSE(exists("抽奖结果.txt"));
     EXPECT_EQ(read("抽奖号码库.txt"), "001\r\n002\r\n003\r\n");
     EXPECT_FALSE(exists("底图.jpg"));

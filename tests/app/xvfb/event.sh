@@ -38,3 +38,51 @@ results_winners() {
         echo "${BASH_REMATCH[1]}"
     done < <(gbk_text "$file")
 }
+
+# Exits through the menu, answering Yes (save) and confirming the message.
+exit_saving() {
+    local box
+    menu_exit
+    box=$(wait_window '退出是否保存进度')
+    key_to "$box" Return
+    box=$(wait_window '^提示$')
+    key_to "$box" Return
+    app_wait_exit 10
+}
+
+# The stored progress counter N of the event in "$dir".
+counter() { gbk_text "$dir/peizhi.a" | sed -n "s/^计数$1=//p"; }
+
+# Kills the program as a power cut would: no handler runs.
+app_kill() {
+    kill -9 "$APP_PID"
+    wait "$APP_PID" 2>/dev/null || true
+    APP_PID=""
+}
+
+# The program directory's files, one per line, for the test's log.
+list_dir() { find "$dir" -maxdepth 1 -type f ! -name luckdial ! -name program.log -printf '    %10s  %f\n' | sort -k2; }
+
+# Answers the message box whose title matches with a key, and waits until it
+# has gone, so that a following box of the same title is not taken for it.
+answer_box() {
+    local pattern=$1 key=$2 box
+    box=$(wait_window "$pattern")
+    key_to "$box" "$key"
+    for _ in $(seq 1 50); do
+        xdotool search --onlyvisible --name "$pattern" 2>/dev/null | grep -qx "$box" || return 0
+        sleep 0.1
+    done
+    fail "the box \"$pattern\" did not close"
+}
+
+# Starts the program with the fault shim of the given kind at a rename (see
+# faultshim.c).
+app_start_faulty() {
+    local shim=$1 what=$2 at=$3 after=${4:-}
+    LD_PRELOAD=$shim LUCKDIAL_FAULT=$what LUCKDIAL_FAULT_AT=$at LUCKDIAL_FAULT_AFTER=$after \
+        app_start "$dir"
+}
+
+# Entries of a progress file, one per line.
+entries() { gbk_text "$1" | sed '/^$/d'; }

@@ -10,18 +10,6 @@ source "$here/event.sh"
 
 start_event "$EXE"
 
-exit_saving() {
-    local box
-    menu_exit
-    box=$(wait_window '退出是否保存进度')
-    key_to "$box" Return
-    box=$(wait_window '^提示$')
-    key_to "$box" Return
-    app_wait_exit 10
-}
-
-counter() { gbk_text "$dir/peizhi.a" | sed -n "s/^计数$1=//p"; }
-
 # --- first run: one draw of two winners, then exit with Yes -------------------
 app_start "$dir"
 win=$(wait_window '^Luckdial')

@@ -224,5 +224,92 @@ TEST_F(Results, AFailedWriteKeepsTheTextForTheNextWrite) {
     EXPECT_EQ(resultsFile(), window.results());
 }
 
+TEST_F(Results, TheNewStateIsAnnouncedBeforeTheFileIsRewritten) {
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "2");
+    select("特等奖");
+    struct Seen {
+        std::size_t pool;
+        std::int32_t counter;
+        std::string text;
+        std::string file;
+    };
+    std::vector<Seen> seen;
+    QObject::connect(&draw, &DrawController::outcomeRecorded, [&] {
+        seen.push_back({window.pool().count(), state.counters[0], window.results(), resultsFile()});
+    });
+
+    stopAfterFrames(1);
+    draw.startDraw();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].pool, 8u);
+    EXPECT_EQ(seen[0].counter, 2);
+    EXPECT_EQ(seen[0].text, window.results());
+    EXPECT_EQ(seen[0].file, "");
+    EXPECT_EQ(resultsFile(), window.results());
+
+    const std::string afterDraw = window.results();
+    host.expectInput({}, std::string("N1001"));
+    draw.forfeitWinner();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].counter, 1);
+    EXPECT_EQ(seen[1].text, window.results());
+    EXPECT_EQ(seen[1].file, afterDraw);
+
+    // A cancelled forfeit and a refused start change nothing and say nothing.
+    host.expectInput({}, std::nullopt);
+    draw.forfeitWinner();
+    setLevelQuietly("");
+    host.expectMessage(gbk("您没有选择任何奖项，请选择！"), IdOk, gbk("信息提示"));
+    draw.startDraw();
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST_F(Results, FirstRewriteKeepsAnOlderFileThatTheTextDoesNotContinue) {
+    const std::string path = host.path(gbk("抽奖结果.txt"));
+    const std::string older = "0001  ------  " + gbk("特等奖") + "\r\n";
+    ASSERT_TRUE(host.writeFile(path, older));
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    stopAfterFrames(1);
+    draw.startDraw();
+    EXPECT_EQ(resultsFile(), window.results());
+    auto copies = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with("抽奖结果_") && name.ends_with(".txt")) names.push_back(name);
+        }
+        return names;
+    };
+    std::vector<std::string> kept = copies();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(host.readFile(dir.path() + "/" + gbk(kept[0])), older);
+    // Named by the moment: 抽奖结果_YYYYMMDD-HHMMSS.txt
+    EXPECT_EQ(kept[0].size(), std::string("抽奖结果_20261208-153000.txt").size());
+
+    // Later rewrites of the run are of its own text: no further copies.
+    ASSERT_TRUE(host.writeFile(path, "changed by hand\r\n"));
+    stopAfterFrames(1);
+    draw.startDraw();
+    EXPECT_EQ(copies().size(), 1u);
+    EXPECT_EQ(resultsFile(), window.results());
+}
+
+TEST_F(Results, ATextThatContinuesTheFileNeedsNoCopy) {
+    const std::string older = "0001  ------  " + gbk("特等奖") + "\r\n";
+    ASSERT_TRUE(host.writeFile(host.path(gbk("抽奖结果.txt")), older));
+    window.results() = older; // as resumed
+    fillPool(numbered(10));
+    setRow(1, "特等奖", "5", "1");
+    select("特等奖");
+    stopAfterFrames(1);
+    draw.startDraw();
+    EXPECT_EQ(resultsFile().substr(0, older.size()), older);
+    EXPECT_EQ(lines(resultsFile()).size(), 2u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 } // namespace
 } // namespace luckdial

@@ -114,6 +114,10 @@ TEST(Text, ToNumberFollowsAtofWithoutExtensions) {
     EXPECT_EQ(toNumber("-1e999"), -HUGE_VAL);
     EXPECT_EQ(toNumber("1e-999"), 0);
     EXPECT_EQ(toNumber("0.000e999"), 0);
+    // More digits than an exponent that was once capped could outweigh.
+    const std::string zeros(100000, '0');
+    EXPECT_EQ(toNumber("1" + zeros + "e-1000000"), 0);
+    EXPECT_EQ(toNumber("0." + zeros + "1e1000000"), HUGE_VAL);
 }
 
 TEST(Text, ToIntTruncatesAndClamps) {

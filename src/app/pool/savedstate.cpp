@@ -1,0 +1,155 @@
+#include "app/pool/savedstate.h"
+
+#include "host/core/linereader.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace luckdial {
+
+namespace {
+
+using Tables = std::array<std::array<std::uint32_t, 256>, 8>;
+
+/// Eight tables, so that eight bytes are folded in per step: a record of a
+/// full pool is tens of megabytes and is checked after every draw.
+constexpr Tables makeTables() {
+    Tables t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t c = i;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        t[0][i] = c;
+    }
+    for (std::size_t i = 0; i < 256; ++i)
+        for (std::size_t s = 1; s < 8; ++s)
+            t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFFu];
+    return t;
+}
+
+constexpr Tables kTables = makeTables();
+
+constexpr const char* kMagic = "LUCKDIAL RECOVERY 1";
+
+std::string hex8(std::uint32_t value) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out(8, '0');
+    for (int i = 7; i >= 0; --i, value >>= 4)
+        out[static_cast<std::size_t>(i)] = digits[value & 0xFu];
+    return out;
+}
+
+/// Reads the header line by line; every field must be exactly as written.
+class HeaderReader {
+public:
+    explicit HeaderReader(std::string_view bytes) : bytes_(bytes) {}
+
+    /// The next line without its CR LF; nothing when no CR LF follows.
+    std::optional<std::string_view> line() {
+        const std::size_t end = bytes_.find("\r\n", pos_);
+        if (end == std::string_view::npos) return std::nullopt;
+        std::string_view l = bytes_.substr(pos_, end - pos_);
+        pos_ = end + 2;
+        return l;
+    }
+    std::size_t position() const { return pos_; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+/// Splits "word a b c" into its numbers after checking the word.
+template <typename T, std::size_t N>
+bool numbers(std::string_view line, std::string_view word, std::array<T, N>& out) {
+    if (line.substr(0, word.size()) != word) return false;
+    const char* p = line.data() + word.size();
+    const char* const end = line.data() + line.size();
+    for (T& value : out) {
+        if (p == end || *p != ' ') return false;
+        ++p;
+        const auto [next, error] = std::from_chars(p, end, value);
+        if (error != std::errc() || next == p) return false;
+        p = next;
+    }
+    return p == end;
+}
+
+} // namespace
+
+std::uint32_t crc32(std::string_view data, std::uint32_t crc) {
+    crc = ~crc;
+    const auto* p = reinterpret_cast<const unsigned char*>(data.data());
+    std::size_t n = data.size();
+    for (; n >= 8; n -= 8, p += 8) {
+        std::uint32_t lo;
+        std::uint32_t hi;
+        std::memcpy(&lo, p, 4);
+        std::memcpy(&hi, p + 4, 4);
+        lo ^= crc;
+        crc = kTables[7][lo & 0xFFu] ^ kTables[6][(lo >> 8) & 0xFFu] ^
+              kTables[5][(lo >> 16) & 0xFFu] ^ kTables[4][lo >> 24] ^ kTables[3][hi & 0xFFu] ^
+              kTables[2][(hi >> 8) & 0xFFu] ^ kTables[1][(hi >> 16) & 0xFFu] ^ kTables[0][hi >> 24];
+    }
+    for (; n > 0; --n, ++p)
+        crc = kTables[0][(crc ^ *p) & 0xFFu] ^ (crc >> 8);
+    return ~crc;
+}
+
+std::string progressCheck(std::string_view progressText) {
+    return std::to_string(progressText.size()) + " " + hex8(crc32(progressText));
+}
+
+std::string recoveryHeader(const std::array<std::int32_t, 8>& counters, std::size_t poolCount,
+                           std::string_view poolText, std::string_view results) {
+    std::string head = kMagic;
+    head += "\r\ncounters";
+    for (const std::int32_t c : counters)
+        head += " " + std::to_string(c);
+    head += "\r\npool " + std::to_string(poolCount) + " " + std::to_string(poolText.size());
+    head += "\r\nresults " + std::to_string(results.size()) + "\r\n";
+    std::uint32_t crc = crc32(head);
+    crc = crc32(poolText, crc);
+    crc = crc32(results, crc);
+    head += "check " + hex8(crc) + "\r\n\r\n";
+    return head;
+}
+
+std::optional<RecoveryContent> parseRecoveryRecord(std::string_view bytes) {
+    HeaderReader reader(bytes);
+    RecoveryContent content;
+    std::array<std::size_t, 2> pool{};
+    std::array<std::size_t, 1> results{};
+    if (reader.line() != std::string_view(kMagic)) return std::nullopt;
+    auto next = reader.line();
+    if (!next || !numbers(*next, "counters", content.counters)) return std::nullopt;
+    next = reader.line();
+    if (!next || !numbers(*next, "pool", pool)) return std::nullopt;
+    next = reader.line();
+    if (!next || !numbers(*next, "results", results)) return std::nullopt;
+    const std::size_t checked = reader.position();
+    const auto checkLine = reader.line();
+    if (!checkLine || reader.line() != std::string_view()) return std::nullopt;
+
+    const std::string_view body = bytes.substr(reader.position());
+    if (pool[1] > body.size() || body.size() - pool[1] != results[0]) return std::nullopt;
+    const std::string_view poolText = body.substr(0, pool[1]);
+    const std::string_view resultsText = body.substr(pool[1]);
+    std::uint32_t crc = crc32(bytes.substr(0, checked));
+    crc = crc32(poolText, crc);
+    crc = crc32(resultsText, crc);
+    if (*checkLine != "check " + hex8(crc)) return std::nullopt;
+
+    // The pool text must give back exactly the entries it was written from.
+    std::size_t entries = 0;
+    LineReader lines(poolText);
+    lines.forEachLine([&entries](std::string_view entry) { entries += entry.empty() ? 0 : 1; });
+    if (entries != pool[0] || lines.position() != poolText.size()) return std::nullopt;
+
+    content.poolCount = pool[0];
+    content.poolText = std::string(poolText);
+    content.results = std::string(resultsText);
+    return content;
+}
+
+} // namespace luckdial
