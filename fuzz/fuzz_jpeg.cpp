@@ -3,6 +3,7 @@
 // that only QImage is needed from Qt.
 
 #include "ui/widgets.h"
+#include "ui/jpeg.h"
 
 #include "check.h"
 

@@ -9,6 +9,7 @@
 #include "host/qt/qtext.h"
 #include "settings/core/names.h"
 #include "ui/layout.h"
+#include "ui/loadingcaption.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
 

@@ -10,6 +10,7 @@
 #include "settings/settingscontroller.h"
 #include "ui/elements.h"
 #include "ui/layout.h"
+#include "ui/loadingcaption.h"
 #include "ui/mainwindow.h"
 #include "ui/textstyles.h"
 #include "ui/widgets.h"

@@ -1,6 +1,7 @@
 // The pictures of the start and stop buttons, drawn by the program itself:
 // a rounded, glossy plate with a gold rim and a bold caption.
 
+#include "ui/buttonart.h"
 #include "ui/widgets.h"
 
 #include <QLinearGradient>

@@ -3,6 +3,7 @@
 // the decoding step instead. Only plain data lives in the frames that call
 // setjmp, so the jump skips no destructor.
 
+#include "ui/jpeg.h"
 #include "ui/widgets.h"
 
 #include <csetjmp>

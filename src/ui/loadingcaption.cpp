@@ -1,5 +1,5 @@
+#include "ui/loadingcaption.h"
 #include "host/core/text.h"
-#include "ui/mainwindow.h"
 #include "ui/widgets.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,9 @@
 #include "ui/mainwindow.h"
 
 #include "host/core/text.h"
+#include "ui/buttonart.h"
 #include "ui/fireworks.h"
+#include "ui/jpeg.h"
 #include "ui/widgets.h"
 
 #include <QAction>

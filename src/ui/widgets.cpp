@@ -1,4 +1,5 @@
 #include "ui/widgets.h"
+#include "ui/jpeg.h"
 
 #include "host/core/displaytext.h"
 #include "host/qt/qtext.h"

@@ -36,23 +36,10 @@ int fromQColor(const QColor& colour);
 /// Modifier state of mouse events: 1 Ctrl + 2 Shift + 4 Alt.
 int modifierState(Qt::KeyboardModifiers modifiers);
 
-/// Most scans a JPEG picture may have. Encoders write about ten (libjpeg's
-/// own progression at most 60, for ten components); every scan costs a pass
-/// over the whole picture.
-constexpr int kMaxJpegScans = 100;
-
-/// Decodes JPEG bytes with libjpeg; a null image for anything that is not a
-/// whole, valid JPEG (never crashes, never exits), for a progression that
-/// refines bits twice, and for more than kMaxJpegScans scans.
-QImage decodeJpeg(const std::string& bytes);
-
 /// The three looks of a picture button.
 struct ButtonPictures {
     QImage normal, hover, pressed;
 };
-/// The project's own pictures of the start and stop buttons, drawn at the given size.
-ButtonPictures startButtonPictures(int width = 199, int height = 70);
-ButtonPictures stopButtonPictures(int width = 199, int height = 70);
 
 /// Text drawn without a background over the window's picture or colour.
 class TransparentLabel : public QWidget {

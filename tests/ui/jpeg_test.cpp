@@ -1,3 +1,4 @@
+#include "ui/jpeg.h"
 #include "ui/jpegtools.h"
 #include "ui/widgets.h"
 

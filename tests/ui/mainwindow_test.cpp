@@ -2,6 +2,7 @@
 #include "host/qt/qtext.h"
 #include "ui/fireworks.h"
 #include "ui/jpegtools.h"
+#include "ui/loadingcaption.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
 

@@ -1,5 +1,6 @@
 #include "host/core/displaytext.h"
 #include "host/core/text.h"
+#include "ui/buttonart.h"
 #include "ui/jpegtools.h"
 #include "ui/widgets.h"
 

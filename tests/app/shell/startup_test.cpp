@@ -4,6 +4,7 @@
 
 #include "app/pool/pool.h"
 #include "app/startup.h"
+#include "ui/loadingcaption.h"
 #include "ui/mainwindow.h"
 #include "ui/resultswindow.h"
 #include "ui/widgets.h"
