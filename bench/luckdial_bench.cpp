@@ -4,7 +4,8 @@
 // by side in the same run, best of three each.
 
 #include "app/pool/pool.h"
-#include "host/core/testhost.h"
+#include "support/corehost.h"
+#include "support/tempdir.h"
 
 #ifdef LUCKDIAL_BENCH_DRAW
 #include "draw/core/winners.h"
@@ -90,8 +91,8 @@ void print(const char* name, double value, const char* unit = "") {
 } // namespace
 
 int main() {
-    test::TempDir dir;
-    test::CoreHost host(dir.path());
+    TempDir dir;
+    CoreHost host(dir.path());
     const std::string poolPath = host.path("pool.txt");
     const std::string text = poolFileText();
     if (!host.writeFile(poolPath, text)) fail("cannot write the pool file");
