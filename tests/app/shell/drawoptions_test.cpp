@@ -80,6 +80,11 @@ TEST_F(DrawOptions, HiddenButtonsStayFlatThroughADrawAndARestart) {
     // Stored by the click: flat again after a restart, and after a draw
     // started by Space, the way to start without a button.
     restart();
+    // The first draw left a recovery record, as the program never exited.
+    host().expectMessage(gbk("    上次抽奖没有正常结束。\r\n\r\n"
+                             "    选 【是】 从最后一次抽奖之后继续\r\n\r\n"
+                             "    选 【否】 不恢复（记录另存备份）"),
+                         IdNo, gbk("提示"), MbYesNo | MbIconQuestion);
     ASSERT_TRUE(app().start());
     EXPECT_EQ(e().startButton->height(), 0);
     EXPECT_EQ(e().stopButton->height(), 0);

@@ -14,6 +14,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <tuple>
 
 namespace luckdial::testing {
@@ -45,6 +47,26 @@ TEST_F(Startup, LoadsThePoolSkippingEmptyLinesAndShowsTheWindow) {
     EXPECT_EQ(app().state().winnerNumber, 1);
     EXPECT_EQ(app().state().counters, (std::array<std::int32_t, 8>{}));
     EXPECT_TRUE(app().window().results().empty());
+}
+
+TEST_F(Startup, WriteProtectedPoolAndTitleFilesLoad) {
+    // A pool on a write-protected stick: the program only ever reads it.
+    write("抽奖号码库.txt", "001\r\n002\r\n");
+    write("进度.txt", "002\r\n");
+    const std::string title = gbk("年会抽奖");
+    {
+        std::ofstream out(std::filesystem::current_path() / "cjini.txt", std::ios::binary);
+        out << title;
+    }
+    for (const auto& file : {std::filesystem::path(HostBase::nativePath(path("抽奖号码库.txt"))),
+                             std::filesystem::path(HostBase::nativePath(path("进度.txt"))),
+                             std::filesystem::current_path() / "cjini.txt"})
+        std::filesystem::permissions(file, std::filesystem::perms(0444));
+    create();
+    host().expectMessage(resumeQuestion(), IdNo, gbk("提示"), kResumeStyle);
+    ASSERT_TRUE(app().start());
+    EXPECT_EQ(poolEntries(), (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(app().window().elements().mainTitle->caption(), title);
 }
 
 TEST_F(Startup, LoadingCaptionIsShownWhileThePoolLoadsAndClosedAfterwards) {
