@@ -84,8 +84,7 @@ bool StartupSequence::run() {
         // The progress file is the program's own GBK text, read back exactly
         // as it was written; only the organiser's pool file may be UTF-8.
         const bool resumed = !progressFile.empty() && source == progressFile;
-        source_ =
-            host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
+        source_ = host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
     }
 
     settings_.applyConfiguration();
