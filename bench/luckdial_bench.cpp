@@ -4,11 +4,10 @@
 // by side in the same run, best of three each.
 
 #include "app/pool/pool.h"
-#include "host/core/testhost.h"
+#include "support/corehost.h"
+#include "support/tempdir.h"
 
-#ifdef LUCKDIAL_BENCH_DRAW
 #include "draw/core/winners.h"
-#endif
 
 #include <benchmark/benchmark.h>
 
@@ -90,8 +89,8 @@ void print(const char* name, double value, const char* unit = "") {
 } // namespace
 
 int main() {
-    test::TempDir dir;
-    test::CoreHost host(dir.path());
+    TempDir dir;
+    CoreHost host(dir.path());
     const std::string poolPath = host.path("pool.txt");
     const std::string text = poolFileText();
     if (!host.writeFile(poolPath, text)) fail("cannot write the pool file");
@@ -143,7 +142,6 @@ int main() {
     print("progress_save_baseline_ms", bestPlain * 1e3, "ms");
     print("progress_save_ratio", bestSave / bestPlain);
 
-#ifdef LUCKDIAL_BENCH_DRAW
     // Drawing 10,000 winners without repeats from the full pool (less the
     // one entry removed above).
     constexpr int kWinners = 10000;
@@ -187,9 +185,5 @@ int main() {
     });
     benchmark::DoNotOptimize(sink);
     print("frame_build_us", frames * 1e6 / kFrames, "us");
-#else
-    std::printf("draw_per_winner_us: not measured (the draw library is not built)\n");
-    std::printf("frame_build_us: not measured (the draw library is not built)\n");
-#endif
     return 0;
 }

@@ -65,7 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view in(reinterpret_cast<const char*>(data), size);
 
     const luckdial::TextKind kind = luckdial::textKind(in);
-    FUZZ_CHECK(luckdial::isUtf8Text(in) == (kind == luckdial::TextKind::Utf8));
+    const luckdial::DecodedText decoded = luckdial::decodeFileText(std::string(in));
+    FUZZ_CHECK(decoded.wasUtf8 == (kind == luckdial::TextKind::Utf8));
+    // Every line stays a line: the same line feeds, and no byte from 0x80
+    // left where the line rules would pair it with a line feed.
+    FUZZ_CHECK(lineFeeds(decoded.gbk) == lineFeeds(in));
+    for (std::size_t i = 0; i < decoded.gbk.size(); ++i) {
+        if (static_cast<unsigned char>(decoded.gbk[i]) < 0x80) continue;
+        FUZZ_CHECK(i + 1 < decoded.gbk.size() && decoded.gbk[i + 1] != '\n');
+        ++i;
+    }
+    if (kind == luckdial::TextKind::Ascii) FUZZ_CHECK(decoded.gbk == in);
 
     // Whatever the bytes, the UTF-8 side of a conversion is valid UTF-8:
     // broken input becomes replacement characters, never broken output.

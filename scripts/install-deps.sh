@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PKGS=(
-  cmake ninja-build ccache g++ pkg-config clang libclang-rt-dev
+  cmake ninja-build ccache g++ pkg-config clang libclang-rt-dev clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-translations-l10n
   libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-libav gstreamer1.0-alsa

@@ -1,6 +1,6 @@
 #include "settings/appearance.h"
 
-#include "settings_fixture.h"
+#include "support/settings_fixture.h"
 #include "ui/widgets.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "settings/update.h"
 
-#include "settings_fixture.h"
+#include "support/settings_fixture.h"
 
 #include <QAction>
 

@@ -1,6 +1,6 @@
 #include "host/core/text.h"
-#include "host/fake/fakehost.h"
-#include "host/fake/tempdir.h"
+#include "support/fakehost.h"
+#include "support/tempdir.h"
 #include "ui/layout.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"

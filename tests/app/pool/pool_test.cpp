@@ -1,8 +1,9 @@
 #include "app/pool/pool.h"
 
 #include "host/core/linereader.h"
-#include "host/core/testhost.h"
 #include "host/core/text.h"
+#include "support/corehost.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -178,8 +179,8 @@ TEST(PoolLoad, ReportsProgressByTheClock) {
 }
 
 TEST(PoolLoad, FilesThroughTheHost) {
-    test::TempDir dir;
-    test::CoreHost host(dir.path());
+    TempDir dir;
+    CoreHost host(dir.path());
     const std::string name = host.path(gbk("抽奖号码库.txt"));
     Pool pool;
 
@@ -205,7 +206,7 @@ TEST(PoolLoad, FilesThroughTheHost) {
 }
 
 TEST(PoolLoad, OneMoreThanTheLimitLoadsCompactly) {
-    test::TempDir dir;
+    TempDir dir;
     const std::size_t n = Pool::kLimit + 1;
     std::string text;
     text.reserve(n * 10);
@@ -214,7 +215,7 @@ TEST(PoolLoad, OneMoreThanTheLimitLoadsCompactly) {
         std::snprintf(line, sizeof line, "%08zu\r\n", i);
         text.append(line, 10);
     }
-    test::CoreHost host(dir.path());
+    CoreHost host(dir.path());
     ASSERT_TRUE(host.writeFile(host.path("big.txt"), text));
 
     auto start = std::chrono::steady_clock::now();

@@ -2,7 +2,7 @@
 
 #include "app/reset.h"
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 #include "app/application.h"
 #include "host/qt/qtext.h"

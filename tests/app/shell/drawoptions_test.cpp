@@ -1,7 +1,7 @@
 // Options of the settings panel as the draw engine meets them, through the real
 // application on a fake host: what the panel sets and what a draw then does.
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 #include "draw/drawcontroller.h"
 #include "settings/settingscontroller.h"

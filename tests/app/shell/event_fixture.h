@@ -3,7 +3,7 @@
 // prize level, effects and music off, and helpers to draw, forfeit and look
 // at the program directory.
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 #include "app/pool/pool.h"
 #include "draw/drawcontroller.h"

@@ -1,7 +1,7 @@
 // Resuming at start-up and the close sequence, through the real application on
 // a fake host.
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 #include "app/pool/pool.h"
 #include "app/progress.h"

@@ -2,7 +2,7 @@
 // real application: the next start must find the old pool with the old
 // counters or the new pool with the new counters, never a mix.
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 #include "app/pool/pool.h"
 #include "app/pool/savedstate.h"

@@ -1,6 +1,6 @@
 // The creation handler run through the real application on a fake host.
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 #include "app/pool/pool.h"
 #include "app/startup.h"

@@ -4,9 +4,9 @@
 
 #include "app/pool/pool.h"
 #include "draw/drawcontroller.h"
-#include "host/fake/fakehost.h"
-#include "host/fake/tempdir.h"
 #include "host/qt/qtext.h"
+#include "support/fakehost.h"
+#include "support/tempdir.h"
 #include "ui/fireworks.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"

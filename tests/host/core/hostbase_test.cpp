@@ -1,9 +1,11 @@
-#include "host/core/testhost.h"
 #include "host/core/text.h"
+#include "support/corehost.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -29,8 +31,8 @@ std::size_t entriesIn(const fs::path& dir) {
 
 class HostBaseTest : public ::testing::Test {
 protected:
-    test::TempDir dir;
-    test::CoreHost host{dir.path()};
+    TempDir dir;
+    CoreHost host{dir.path()};
     fs::path disk(const std::string& utf8Name) const { return fs::path(dir.path()) / utf8Name; }
 };
 

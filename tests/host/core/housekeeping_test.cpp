@@ -1,10 +1,12 @@
 // Removing stale temporaries, dated copies and several items in one replace.
 
-#include "host/core/testhost.h"
 #include "host/core/text.h"
+#include "support/corehost.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -34,13 +36,13 @@ std::set<std::string> namesIn(const fs::path& dir) {
 
 class Housekeeping : public ::testing::Test {
 protected:
-    test::TempDir dir;
-    test::CoreHost host{dir.path()};
+    TempDir dir;
+    CoreHost host{dir.path()};
     fs::path disk(const std::string& utf8Name) const { return fs::path(dir.path()) / utf8Name; }
 };
 
 /// A host whose clock shows one fixed moment.
-class FixedTimeHost : public test::CoreHost {
+class FixedTimeHost : public CoreHost {
 public:
     using CoreHost::CoreHost;
     std::string timeStamp() override { return "20261208-153000"; }
@@ -84,7 +86,7 @@ TEST_F(Housekeeping, TimeStampIsTheLocalDateAndTime) {
 }
 
 TEST(KeepAside, CopiesOrMovesToADatedFreeName) {
-    test::TempDir dir;
+    TempDir dir;
     FixedTimeHost host{dir.path()};
     const fs::path base(dir.path());
     const std::string results = host.path(gbk("抽奖结果.txt"));
@@ -111,7 +113,7 @@ TEST(KeepAside, CopiesOrMovesToADatedFreeName) {
 }
 
 TEST(KeepAside, NamePartsAreFoundByCharacters) {
-    test::TempDir dir;
+    TempDir dir;
     FixedTimeHost host{dir.path()};
     // A directory whose name's second byte is 0x5C and holds a dot after it,
     // and a file without an extension.

@@ -1,6 +1,6 @@
 #include "host/core/text.h"
-#include "host/fake/fakehost.h"
-#include "host/fake/tempdir.h"
+#include "support/fakehost.h"
+#include "support/tempdir.h"
 
 #include <QAction>
 #include <QMenu>

@@ -5,7 +5,7 @@
 #include "host/qt/windowops.h"
 
 #include "host/core/text.h"
-#include "host/fake/tempdir.h"
+#include "support/tempdir.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "host/fake/fakehost.h"
+#include "support/fakehost.h"
 
 #include "host/qt/qtext.h"
 

@@ -5,8 +5,8 @@
 
 #include "app/application.h"
 #include "host/core/text.h"
-#include "host/fake/fakehost.h"
-#include "host/fake/tempdir.h"
+#include "support/fakehost.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,34 +1,16 @@
 #pragma once
-// A HostBase with inert window-system parts, and a temporary directory, for
-// tests of the host core and of the logic that reads files through it.
+// A HostBase with inert window-system parts, for tests (and benchmarks) of the
+// host core and of the logic that reads files through it: no Qt, no GoogleTest.
 
 #include "host/core/hostbase.h"
 
-#include <cstdlib>
-#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
-namespace luckdial::test {
-
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "luckdial-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) std::abort();
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    /// ASCII, so the same in GBK and on disk.
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+namespace luckdial {
 
 class CoreHost : public HostBase {
 public:
@@ -63,4 +45,4 @@ public:
     void endProgram(int) override {}
 };
 
-} // namespace luckdial::test
+} // namespace luckdial

@@ -4,10 +4,10 @@
 
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
-#include "host/fake/fakehost.h"
-#include "host/fake/tempdir.h"
 #include "host/qt/qtext.h"
 #include "settings/settingscontroller.h"
+#include "support/fakehost.h"
+#include "support/tempdir.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 

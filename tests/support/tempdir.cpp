@@ -1,4 +1,4 @@
-#include "host/fake/tempdir.h"
+#include "support/tempdir.h"
 
 #include <cstdlib>
 #include <filesystem>
