@@ -2,7 +2,6 @@
 // neither crashes nor ends the process. Built from its own source file, so
 // that only QImage is needed from Qt.
 
-#include "ui/widgets.h"
 #include "ui/jpeg.h"
 
 #include "check.h"
