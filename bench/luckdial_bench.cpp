@@ -3,7 +3,7 @@
 // "name: value unit"; ratios compare against a plain baseline measured side
 // by side in the same run, best of three each.
 
-#include "app/pool/pool.h"
+#include "pool/pool.h"
 #include "support/corehost.h"
 #include "support/tempdir.h"
 
@@ -153,7 +153,6 @@ int main() {
         DrawInputs in;
         in.perDrawCount = kWinners;
         in.columns = 5;
-        in.levelName = "level";
         std::int32_t winnerNumber = 1;
         DrawOutcome outcome;
         bestDraw = std::min(bestDraw, seconds([&] {

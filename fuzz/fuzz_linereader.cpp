@@ -2,8 +2,8 @@
 // The model walks the bytes one at a time, so it shares nothing with the
 // block scanning of the reader or the in-place compaction of the loader.
 
-#include "app/pool/pool.h"
 #include "host/core/linereader.h"
+#include "pool/pool.h"
 
 #include "check.h"
 

@@ -3,9 +3,9 @@
 // Prints "startup_ms: X ms" and "startup_peak_mb: X MB".
 
 #include "app/application.h"
-#include "app/pool/pool.h"
 #include "host/core/text.h"
 #include "host/qt/qthost.h"
+#include "pool/pool.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>

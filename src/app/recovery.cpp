@@ -1,11 +1,11 @@
 #include "app/recovery.h"
 
-#include "app/pool/pool.h"
-#include "app/pool/savedstate.h"
 #include "draw/core/drawstate.h"
 #include "host/core/linereader.h"
 #include "host/core/text.h"
 #include "host/host.h"
+#include "pool/pool.h"
+#include "pool/savedstate.h"
 #include "settings/core/names.h"
 #include "ui/mainwindow.h"
 

@@ -3,7 +3,7 @@
 #include "app/recovery.h"
 #include "host/core/text.h"
 #include "host/host.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 #include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"

@@ -1,11 +1,11 @@
 #include "app/startup.h"
 
-#include "app/pool/pool.h"
 #include "app/progress.h"
 #include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
 #include "host/host.h"
+#include "pool/pool.h"
 #include "settings/core/names.h"
 #include "settings/settingscontroller.h"
 #include "ui/elements.h"

@@ -2,7 +2,7 @@
 
 #include "host/core/text.h"
 #include "host/host.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 #include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"

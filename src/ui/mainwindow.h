@@ -3,7 +3,7 @@
 // pop-up menu tree. It owns no behaviour: the subsystems connect their
 // handlers to the signals below and to the elements' own signals.
 
-#include "app/pool/pool.h"
+#include "pool/pool.h"
 #include "ui/elements.h"
 
 #include <QImage>

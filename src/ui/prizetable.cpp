@@ -1,7 +1,7 @@
 #include "ui/prizetable.h"
 
 #include "host/core/text.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 #include "settings/core/names.h"
 #include "ui/elements.h"
 

@@ -2,7 +2,7 @@
 #include "ui/jpeg.h"
 
 #include "host/core/displaytext.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 
 #include <QEnterEvent>
 #include <QFontDatabase>

@@ -1,6 +1,6 @@
 #include "support/app_fixture.h"
 
-#include "app/pool/pool.h"
+#include "pool/pool.h"
 #include "ui/mainwindow.h"
 
 namespace luckdial::testing {

@@ -1,6 +1,6 @@
 #include "support/fakehost.h"
 
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 #include "settings/settingscontroller.h"
 #include "support/fakehost.h"
 #include "support/tempdir.h"

@@ -1,5 +1,5 @@
 #include "host/core/text.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 #include "ui/fireworks.h"
 #include "ui/jpegtools.h"
 #include "ui/loadingcaption.h"

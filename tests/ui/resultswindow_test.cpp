@@ -1,5 +1,5 @@
 #include "host/core/text.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 #include "support/fakehost.h"
 #include "support/tempdir.h"
 #include "ui/mainwindow.h"

@@ -1,8 +1,8 @@
 #include "draw/core/winners.h"
 
-#include "app/pool/pool.h"
 #include "host/core/displaytext.h"
 #include "host/core/text.h"
+#include "pool/pool.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "host/qt/dialogs.h"
 
 #include "host/core/hostbase.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>

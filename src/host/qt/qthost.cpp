@@ -3,8 +3,8 @@
 #include "host/qt/dialogs.h"
 #include "host/qt/hotkeys.h"
 #include "host/qt/music.h"
-#include "host/qt/qtext.h"
 #include "host/qt/windowops.h"
+#include "host/qtext.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -5,7 +5,7 @@
 #include "support/app_fixture.h"
 
 #include "app/application.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"

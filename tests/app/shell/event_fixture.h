@@ -5,8 +5,8 @@
 
 #include "support/app_fixture.h"
 
-#include "app/pool/pool.h"
 #include "draw/drawcontroller.h"
+#include "pool/pool.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"

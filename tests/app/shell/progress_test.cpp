@@ -3,8 +3,8 @@
 
 #include "support/app_fixture.h"
 
-#include "app/pool/pool.h"
 #include "app/progress.h"
+#include "pool/pool.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 

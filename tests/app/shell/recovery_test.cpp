@@ -4,10 +4,10 @@
 
 #include "event_fixture.h"
 
-#include "app/pool/savedstate.h"
 #include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/host.h"
+#include "pool/savedstate.h"
 
 #include <QAction>
 

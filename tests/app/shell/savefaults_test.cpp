@@ -4,9 +4,9 @@
 
 #include "support/app_fixture.h"
 
-#include "app/pool/pool.h"
-#include "app/pool/savedstate.h"
 #include "draw/core/drawstate.h"
+#include "pool/pool.h"
+#include "pool/savedstate.h"
 #include "ui/mainwindow.h"
 
 #include <filesystem>

@@ -2,8 +2,8 @@
 
 #include "support/app_fixture.h"
 
-#include "app/pool/pool.h"
 #include "app/startup.h"
+#include "pool/pool.h"
 #include "ui/loadingcaption.h"
 #include "ui/mainwindow.h"
 #include "ui/resultswindow.h"

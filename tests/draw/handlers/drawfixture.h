@@ -2,9 +2,9 @@
 // The real main window, the fake host and a connected draw controller, with
 // helpers to set up prize rows, the pool and scripted stops.
 
-#include "app/pool/pool.h"
 #include "draw/drawcontroller.h"
-#include "host/qt/qtext.h"
+#include "host/qtext.h"
+#include "pool/pool.h"
 #include "support/fakehost.h"
 #include "support/tempdir.h"
 #include "ui/fireworks.h"

@@ -1,8 +1,8 @@
 #include "host/qt/dialogs.h"
 #include "host/qt/hotkeys.h"
-#include "host/qt/qtext.h"
 #include "host/qt/qthost.h"
 #include "host/qt/windowops.h"
+#include "host/qtext.h"
 
 #include "host/core/text.h"
 #include "support/tempdir.h"

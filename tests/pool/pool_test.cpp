@@ -1,4 +1,4 @@
-#include "app/pool/pool.h"
+#include "pool/pool.h"
 
 #include "host/core/linereader.h"
 #include "host/core/text.h"

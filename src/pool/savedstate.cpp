@@ -1,4 +1,4 @@
-#include "app/pool/savedstate.h"
+#include "pool/savedstate.h"
 
 #include "host/core/linereader.h"
 

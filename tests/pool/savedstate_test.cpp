@@ -1,7 +1,7 @@
 // The check value of a progress text and the recovery record's bytes.
 
-#include "app/pool/pool.h"
-#include "app/pool/savedstate.h"
+#include "pool/pool.h"
+#include "pool/savedstate.h"
 
 #include <gtest/gtest.h>
 
