@@ -151,7 +151,6 @@ void SettingsController::applyStyles() {
 
 // The prize settings panel: opening, moving, closing and saving.
 
-
 void SettingsController::openPanel() {
     auto& p = e_.panel;
     p.group->show();
