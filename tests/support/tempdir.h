@@ -3,7 +3,9 @@
 // everything in it when the object goes away. Tests use it as a program
 // directory.
 
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace luckdial {
 
@@ -21,5 +23,10 @@ public:
 private:
     std::string path_;
 };
+
+/// The whole file's bytes; empty when it cannot be read.
+std::string readBytes(const std::filesystem::path& file);
+/// Replaces the file's content with data, bypassing the host.
+void writeBytes(const std::filesystem::path& file, std::string_view data);
 
 } // namespace luckdial

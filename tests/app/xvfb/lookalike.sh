@@ -18,16 +18,6 @@ printf '[zbt]\r\n界面大小=全屏\r\n背景音乐=假\r\n禁用特效=真\r\n
 result_entries() { LC_ALL=C sed -e 's/\r$//' -e 's/  ------  .*$//' "$dir/抽奖结果.txt" | LC_ALL=C sort; }
 raw_lines() { LC_ALL=C sed -e 's/\r$//' "$1" | LC_ALL=C sort; }
 
-exit_saving() {
-    local box
-    menu_exit
-    box=$(wait_window '退出是否保存进度')
-    key_to "$box" Return
-    box=$(wait_window '^提示$')
-    key_to "$box" Return
-    app_wait_exit 10
-}
-
 app_start "$dir"
 win=$(wait_window '^Luckdial')
 select_level "$win"

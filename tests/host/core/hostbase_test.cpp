@@ -15,16 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void put(const fs::path& p, std::string_view data) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
 std::size_t entriesIn(const fs::path& dir) {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
 }
@@ -42,11 +32,11 @@ TEST_F(HostBaseTest, PathsUseEitherSeparatorAndUtf8OnDisk) {
     EXPECT_EQ(host.path("peizhi.a"), dir.path() + "\\peizhi.a");
     const std::string pool = gbk("抽奖号码库.txt");
     ASSERT_TRUE(host.writeFile(host.path(pool), "001\r\n"));
-    EXPECT_EQ(slurp(disk("抽奖号码库.txt")), "001\r\n");
+    EXPECT_EQ(readBytes(disk("抽奖号码库.txt")), "001\r\n");
     EXPECT_EQ(host.readFile(dir.path() + "/" + pool), "001\r\n");
     ASSERT_TRUE(host.createDirectory(host.path(gbk("奖品图片"))));
     ASSERT_TRUE(host.writeFile(host.path(gbk("奖品图片\\1.jpg")), "jpg"));
-    EXPECT_EQ(slurp(disk("奖品图片/1.jpg")), "jpg");
+    EXPECT_EQ(readBytes(disk("奖品图片/1.jpg")), "jpg");
     EXPECT_EQ(host.readFile(dir.path() + gbk("/奖品图片/1.jpg")), "jpg");
     // The second byte of this character is 0x5C and must not become a separator.
     EXPECT_EQ(HostBase::nativePath("\x81\x5C"
@@ -60,7 +50,7 @@ TEST_F(HostBaseTest, ReadFileGivesEmptyForMissingDirectoryOrEmptyPath) {
     EXPECT_EQ(host.readFile(""), "");
     std::string big(3 << 20, 'x');
     big[12345] = '\0';
-    put(disk("big"), big);
+    writeBytes(disk("big"), big);
     EXPECT_EQ(host.readFile(host.path("big")), big);
 }
 
@@ -76,7 +66,7 @@ TEST_F(HostBaseTest, WriteFileJoinsPartsAndReplaces) {
 }
 
 TEST_F(HostBaseTest, WriteFileKeepsModeAndSymlink) {
-    put(disk("cfg"), "old");
+    writeBytes(disk("cfg"), "old");
     fs::permissions(disk("cfg"), fs::perms(0640));
     ASSERT_TRUE(host.writeFile(host.path("cfg"), "new"));
     EXPECT_EQ(fs::status(disk("cfg")).permissions(), fs::perms(0640));
@@ -84,11 +74,11 @@ TEST_F(HostBaseTest, WriteFileKeepsModeAndSymlink) {
     fs::create_symlink(disk("cfg"), disk("link"));
     ASSERT_TRUE(host.writeFile(host.path("link"), "via link"));
     EXPECT_TRUE(fs::is_symlink(disk("link")));
-    EXPECT_EQ(slurp(disk("cfg")), "via link");
+    EXPECT_EQ(readBytes(disk("cfg")), "via link");
 }
 
 TEST_F(HostBaseTest, FailedWriteLeavesOldFileAndNoTemporary) {
-    put(disk("results.txt"), "old results");
+    writeBytes(disk("results.txt"), "old results");
     // A file size limit makes the write itself fail half way, even for root.
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
@@ -100,12 +90,12 @@ TEST_F(HostBaseTest, FailedWriteLeavesOldFileAndNoTemporary) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
-    EXPECT_EQ(slurp(disk("results.txt")), "old results");
+    EXPECT_EQ(readBytes(disk("results.txt")), "old results");
     EXPECT_EQ(entriesIn(dir.path()), 1u);
 
     // Parent is a regular file: nothing can be created there.
     EXPECT_FALSE(host.writeFile(host.path("results.txt\\inner.txt"), "x"));
-    EXPECT_EQ(slurp(disk("results.txt")), "old results");
+    EXPECT_EQ(readBytes(disk("results.txt")), "old results");
     // A directory in the way is not replaced.
     fs::create_directory(disk("sub"));
     EXPECT_FALSE(host.writeFile(host.path("sub"), "x"));
@@ -160,7 +150,7 @@ TEST_F(HostBaseTest, ConfigurationItems) {
 
     ASSERT_TRUE(host.writeItem(cfg, "jindu", key, "3"));
     ASSERT_TRUE(host.writeItem(dir.path() + "/peizhi.a", "zbt", "zbt", gbk("公司")));
-    EXPECT_EQ(slurp(disk("peizhi.a")),
+    EXPECT_EQ(readBytes(disk("peizhi.a")),
               "[jindu]\r\n" + key + "=3\r\n[zbt]\r\nzbt=" + gbk("公司") + "\r\n");
     EXPECT_EQ(host.readItem(cfg, "JINDU", key, "0"), "3");
     EXPECT_EQ(host.readItem(cfg, "zbt", "ZBT"), gbk("公司"));
@@ -175,24 +165,24 @@ TEST_F(HostBaseTest, ConfigurationItems) {
     EXPECT_EQ(host.readItem(cfg, "jindu", key, "dflt"), "dflt");
     ASSERT_TRUE(host.deleteSection(cfg, "zbt"));
     EXPECT_EQ(host.readItem(cfg, "zbt", "zbt", "d"), "d");
-    EXPECT_EQ(slurp(disk("peizhi.a")), "[jindu]\r\n");
+    EXPECT_EQ(readBytes(disk("peizhi.a")), "[jindu]\r\n");
 }
 
 TEST_F(HostBaseTest, WriteItemKeepsAHandMadeFile) {
-    put(disk("peizhi.a"), "[zbt]\r\n; note\r\nfbt=x\r\n\r\n[yanse]\r\nc=1\r\n");
+    writeBytes(disk("peizhi.a"), "[zbt]\r\n; note\r\nfbt=x\r\n\r\n[yanse]\r\nc=1\r\n");
     ASSERT_TRUE(host.writeItem(host.path("peizhi.a"), "zbt", "new", "y"));
-    EXPECT_EQ(slurp(disk("peizhi.a")),
+    EXPECT_EQ(readBytes(disk("peizhi.a")),
               "[zbt]\r\n; note\r\nfbt=x\r\nnew=y\r\n\r\n[yanse]\r\nc=1\r\n");
 }
 
 TEST_F(HostBaseTest, WriteProtectedConfigurationKeepsItsBytes) {
     const std::string frozen = gbk("[zbt]\r\n奖项1=特等奖\r\n");
-    put(disk("peizhi.a"), frozen);
+    writeBytes(disk("peizhi.a"), frozen);
     fs::permissions(disk("peizhi.a"), fs::perms(0444));
     EXPECT_FALSE(host.writeItem(host.path("peizhi.a"), "zbt", "k", "v"));
     EXPECT_FALSE(host.deleteItem(host.path("peizhi.a"), "zbt", gbk("奖项1")));
     EXPECT_FALSE(host.deleteSection(host.path("peizhi.a"), "zbt"));
-    EXPECT_EQ(slurp(disk("peizhi.a")), frozen);
+    EXPECT_EQ(readBytes(disk("peizhi.a")), frozen);
     EXPECT_EQ(host.readItem(host.path("peizhi.a"), "zbt", gbk("奖项1")), gbk("特等奖"));
     EXPECT_EQ(fs::status(disk("peizhi.a")).permissions(), fs::perms(0444));
 }
@@ -201,21 +191,21 @@ TEST_F(HostBaseTest, Utf8ConfigurationIsRewrittenOnceInGbk) {
     const std::string table = "[zbt]\r\n奖项1=特等奖\r\n奖项人数1=3\r\nzbt=\"某某公司 年会\"\r\n";
     const std::string config = host.path("peizhi.a");
     for (std::string bom : {"", "\xEF\xBB\xBF"}) {
-        put(disk("peizhi.a"), bom + table);
+        writeBytes(disk("peizhi.a"), bom + table);
         EXPECT_EQ(host.readItem(config, "zbt", gbk("奖项1")), gbk("特等奖"));
-        EXPECT_EQ(slurp(disk("peizhi.a")), gbk(table));
+        EXPECT_EQ(readBytes(disk("peizhi.a")), gbk(table));
         EXPECT_EQ(host.readItem(config, "zbt", gbk("奖项人数1")), "3");
         EXPECT_EQ(host.readItem(config, "zbt", "zbt"), gbk("某某公司 年会"));
     }
     // The first access may be a write: the table survives it too.
-    put(disk("peizhi.a"), table);
+    writeBytes(disk("peizhi.a"), table);
     ASSERT_TRUE(host.writeItem(config, "jindu", gbk("计数1"), "2"));
-    EXPECT_EQ(slurp(disk("peizhi.a")), gbk(table + "[jindu]\r\n计数1=2\r\n"));
+    EXPECT_EQ(readBytes(disk("peizhi.a")), gbk(table + "[jindu]\r\n计数1=2\r\n"));
     // A write-protected one is read converted and left as it is.
-    put(disk("peizhi.a"), table);
+    writeBytes(disk("peizhi.a"), table);
     fs::permissions(disk("peizhi.a"), fs::perms(0444));
     EXPECT_EQ(host.readItem(config, "zbt", gbk("奖项1")), gbk("特等奖"));
-    EXPECT_EQ(slurp(disk("peizhi.a")), table);
+    EXPECT_EQ(readBytes(disk("peizhi.a")), table);
 }
 
 TEST_F(HostBaseTest, WriteItemRefusesAFileItCannotRead) {
@@ -241,16 +231,16 @@ TEST_F(HostBaseTest, TextFileThatCannotOpenBehavesAsEmpty) {
 
 TEST_F(HostBaseTest, WriteProtectedTextFileReadsButIsNeverWritten) {
     // A pool on a write-protected stick, or a title the organiser froze.
-    put(disk("ro.txt"), "001\r\n002\r\n");
+    writeBytes(disk("ro.txt"), "001\r\n002\r\n");
     fs::permissions(disk("ro.txt"), fs::perms(0444));
     auto f = host.openTextFile(host.path("ro.txt"));
     ASSERT_TRUE(f->isOpen());
     EXPECT_EQ(f->readLine(), "001");
     EXPECT_FALSE(f->writeText("x"));
     EXPECT_FALSE(f->deleteBytes(1));
-    EXPECT_EQ(slurp(disk("ro.txt")), "001\r\n002\r\n");
+    EXPECT_EQ(readBytes(disk("ro.txt")), "001\r\n002\r\n");
     EXPECT_FALSE(host.writeFile(host.path("ro.txt"), "new"));
-    EXPECT_EQ(slurp(disk("ro.txt")), "001\r\n002\r\n");
+    EXPECT_EQ(readBytes(disk("ro.txt")), "001\r\n002\r\n");
     EXPECT_EQ(entriesIn(dir.path()), 1u); // no temporary left behind
 }
 
@@ -258,7 +248,7 @@ TEST_F(HostBaseTest, TheProgramsOwnFilesAreReadAsGbkWithoutRecognition) {
     // Any GBK text, even one that a guess would take for UTF-8, comes back as
     // written; pool and title files are recognised.
     const std::string utf8Looking = "\xE5\xBC\xA0\r\n\xE4\xB8\x89\r\n";
-    put(disk("own.txt"), utf8Looking);
+    writeBytes(disk("own.txt"), utf8Looking);
     auto own = host.openTextFile(host.path("own.txt"), TextEncoding::Gbk);
     EXPECT_EQ(own->takeRest(), utf8Looking);
     auto guessed = host.openTextFile(host.path("own.txt"));
@@ -266,7 +256,7 @@ TEST_F(HostBaseTest, TheProgramsOwnFilesAreReadAsGbkWithoutRecognition) {
 }
 
 TEST_F(HostBaseTest, TextFileReadsLinesOfGbkAndUtf8Files) {
-    put(disk("gbk.txt"), gbk("张三\r\n李四\r\n"));
+    writeBytes(disk("gbk.txt"), gbk("张三\r\n李四\r\n"));
     auto f = host.openTextFile(host.path("gbk.txt"));
     ASSERT_TRUE(f->isOpen());
     EXPECT_EQ(f->length(), 12u);
@@ -278,7 +268,7 @@ TEST_F(HostBaseTest, TextFileReadsLinesOfGbkAndUtf8Files) {
     // UTF-8 (the Linux default), with and without byte-order mark: converted
     // first, so no name swallows the next line.
     for (std::string bom : {"", "\xEF\xBB\xBF"}) {
-        put(disk("utf8.txt"), bom + "中\n王五\r\n");
+        writeBytes(disk("utf8.txt"), bom + "中\n王五\r\n");
         auto u = host.openTextFile(host.path("utf8.txt"));
         EXPECT_EQ(u->readLine(), gbk("中"));
         EXPECT_EQ(u->readLine(), gbk("王五"));
@@ -288,34 +278,34 @@ TEST_F(HostBaseTest, TextFileReadsLinesOfGbkAndUtf8Files) {
 
 TEST_F(HostBaseTest, TextFileRewriteKeepsTheFileEncoding) {
     // The title file: clear the content, write the new title.
-    put(disk("cjini.txt"), "旧标题");
+    writeBytes(disk("cjini.txt"), "旧标题");
     auto t = host.openTextFile(host.path("cjini.txt"));
     EXPECT_EQ(t->readAll(), gbk("旧标题"));
     EXPECT_TRUE(t->atEnd());
     auto u = host.openTextFile(host.path("cjini.txt"));
     ASSERT_TRUE(u->deleteBytes(u->length()));
-    EXPECT_EQ(slurp(disk("cjini.txt")), "");
+    EXPECT_EQ(readBytes(disk("cjini.txt")), "");
     ASSERT_TRUE(u->writeText(gbk("新标题")));
     u->close();
     EXPECT_FALSE(u->isOpen());
-    EXPECT_EQ(slurp(disk("cjini.txt")), "新标题");
+    EXPECT_EQ(readBytes(disk("cjini.txt")), "新标题");
 
-    put(disk("gbk.txt"), gbk("旧标题"));
+    writeBytes(disk("gbk.txt"), gbk("旧标题"));
     auto g = host.openTextFile(host.path("gbk.txt"));
     ASSERT_TRUE(g->writeText("AB")); // overwrites two bytes at the position
-    EXPECT_EQ(slurp(disk("gbk.txt")), "AB" + gbk("标题"));
+    EXPECT_EQ(readBytes(disk("gbk.txt")), "AB" + gbk("标题"));
     ASSERT_TRUE(g->deleteBytes(2));
-    EXPECT_EQ(slurp(disk("gbk.txt")), "AB" + gbk("题"));
+    EXPECT_EQ(readBytes(disk("gbk.txt")), "AB" + gbk("题"));
     EXPECT_EQ(g->readAll(), gbk("题"));
 }
 
 TEST_F(HostBaseTest, TakeRestHandsOverTheTextAndCloses) {
-    put(disk("pool.txt"), "001\r\n002\r\n");
+    writeBytes(disk("pool.txt"), "001\r\n002\r\n");
     auto f = host.openTextFile(host.path("pool.txt"));
     EXPECT_EQ(f->takeRest(), "001\r\n002\r\n");
     EXPECT_TRUE(f->atEnd());
     EXPECT_FALSE(f->writeText("x")); // nothing left to write back
-    EXPECT_EQ(slurp(disk("pool.txt")), "001\r\n002\r\n");
+    EXPECT_EQ(readBytes(disk("pool.txt")), "001\r\n002\r\n");
 
     auto g = host.openTextFile(host.path("pool.txt"));
     EXPECT_EQ(g->readLine(), "001");

@@ -17,16 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void put(const fs::path& p, std::string_view data) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
 std::set<std::string> namesIn(const fs::path& dir) {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))
@@ -61,9 +51,9 @@ TEST_F(Housekeeping, StaleTemporariesOfTheNamedFilesOnlyAreRemoved) {
         ".peizhi.a.b.Ab3xZ9", // a name that only starts like ours
         "进度.txt",           "peizhi.a", ".hidden"};
     for (const auto& name : ours)
-        put(disk(name), "x");
+        writeBytes(disk(name), "x");
     for (const auto& name : others)
-        put(disk(name), "x");
+        writeBytes(disk(name), "x");
     fs::create_directory(disk(".进度.txt.DIR123"));
     fs::create_symlink(disk("进度.txt"), disk(".进度.txt.LNK123"));
 
@@ -95,8 +85,8 @@ TEST(KeepAside, CopiesOrMovesToADatedFreeName) {
     // A copy leaves the file in place.
     EXPECT_EQ(host.keepAside(results, false),
               dir.path() + "\\" + gbk("抽奖结果_20261208-153000.txt"));
-    EXPECT_EQ(slurp(base / "抽奖结果_20261208-153000.txt"), "old\r\n");
-    EXPECT_EQ(slurp(base / "抽奖结果.txt"), "old\r\n");
+    EXPECT_EQ(readBytes(base / "抽奖结果_20261208-153000.txt"), "old\r\n");
+    EXPECT_EQ(readBytes(base / "抽奖结果.txt"), "old\r\n");
 
     // The same second again: the name is taken, so a number is added; a
     // taken name is never overwritten.
@@ -104,8 +94,8 @@ TEST(KeepAside, CopiesOrMovesToADatedFreeName) {
     EXPECT_EQ(host.keepAside(results, true),
               dir.path() + "\\" + gbk("抽奖结果_20261208-153000-2.txt"));
     EXPECT_FALSE(fs::exists(base / "抽奖结果.txt"));
-    EXPECT_EQ(slurp(base / "抽奖结果_20261208-153000-2.txt"), "newer\r\n");
-    EXPECT_EQ(slurp(base / "抽奖结果_20261208-153000.txt"), "old\r\n");
+    EXPECT_EQ(readBytes(base / "抽奖结果_20261208-153000-2.txt"), "newer\r\n");
+    EXPECT_EQ(readBytes(base / "抽奖结果_20261208-153000.txt"), "old\r\n");
 
     // Nothing to keep.
     EXPECT_EQ(host.keepAside(results, false), "");
@@ -122,7 +112,7 @@ TEST(KeepAside, NamePartsAreFoundByCharacters) {
     const std::string file = folder + "\\record";
     ASSERT_TRUE(host.writeFile(file, "r"));
     EXPECT_EQ(host.keepAside(file, true), folder + "\\record_20261208-153000");
-    EXPECT_EQ(slurp(fs::path(dir.path()) / "乗.d" / "record_20261208-153000"), "r");
+    EXPECT_EQ(readBytes(fs::path(dir.path()) / "乗.d" / "record_20261208-153000"), "r");
 
     const std::string dotted = host.path(".hidden");
     ASSERT_TRUE(host.writeFile(dotted, "h"));
@@ -131,7 +121,7 @@ TEST(KeepAside, NamePartsAreFoundByCharacters) {
 
 TEST_F(Housekeeping, WriteItemsSetsEveryKeyInOneReplace) {
     const std::string config = host.path("peizhi.a");
-    put(disk("peizhi.a"), "[zbt]\r\nzbt=title\r\n[jindu]\r\nA=old\r\n");
+    writeBytes(disk("peizhi.a"), "[zbt]\r\nzbt=title\r\n[jindu]\r\nA=old\r\n");
     const auto inodeBefore = [&] {
         struct stat st {};
         stat(disk("peizhi.a").c_str(), &st);
