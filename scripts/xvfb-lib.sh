@@ -26,22 +26,41 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on a display number it picks itself and exports DISPLAY.
+# Starts Xvfb on a display number it picks itself and exports DISPLAY. The
+# server counts as started only when it answers and is still our process.
 xvfb_start() {
-    local fdfile
-    fdfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "$XVFB_SCREEN" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 1 100); do
-        if [ -s "$fdfile" ]; then
-            export DISPLAY=":$(head -n1 "$fdfile")"
-            rm -f "$fdfile"
-            xdpyinfo >/dev/null 2>&1 && return 0
-        fi
-        sleep 0.1
+    local fdfile attempt
+    for attempt in 1 2 3; do
+        fdfile=$(mktemp)
+        Xvfb -displayfd 3 -screen 0 "$XVFB_SCREEN" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+        XVFB_PID=$!
+        for _ in $(seq 1 100); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            if [ -s "$fdfile" ]; then
+                export DISPLAY=":$(head -n1 "$fdfile")"
+                if xdpyinfo >/dev/null 2>&1 && kill -0 "$XVFB_PID" 2>/dev/null; then
+                    rm -f "$fdfile"
+                    return 0
+                fi
+            fi
+            sleep 0.1
+        done
+        rm -f "$fdfile"
+        echo "note: Xvfb attempt $attempt did not come up; trying again" >&2
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
     done
-    rm -f "$fdfile"
     fail "Xvfb did not start"
+}
+
+# Replaces a server that has gone away or stopped answering.
+xvfb_ensure() {
+    if ! kill -0 "$XVFB_PID" 2>/dev/null || ! xdpyinfo >/dev/null 2>&1; then
+        echo "note: the X server $DISPLAY went away; starting another" >&2
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        xvfb_start
+    fi
 }
 
 # Copies the executable into a program directory (the program looks for its
@@ -51,12 +70,29 @@ install_program() {
     cp "$exe" "$dir/luckdial"
 }
 
-# Starts the program of the given directory in that directory.
+# Starts the program of the given directory in that directory. A program that
+# cannot reach the X server is an infrastructure fault, not the program's: the
+# server is replaced and the program started once more.
 app_start() {
-    local dir=$1
+    local dir=$1 attempt
     APP_LOG="$dir/program.log"
-    (cd "$dir" && exec env QT_QPA_PLATFORM=xcb ./luckdial >>"$APP_LOG" 2>&1) &
-    APP_PID=$!
+    for attempt in 1 2; do
+        xvfb_ensure
+        (cd "$dir" && exec env QT_QPA_PLATFORM=xcb ./luckdial >>"$APP_LOG" 2>&1) &
+        APP_PID=$!
+        for _ in $(seq 1 30); do
+            kill -0 "$APP_PID" 2>/dev/null || break
+            xdotool search --pid "$APP_PID" >/dev/null 2>&1 && return 0
+            sleep 0.1
+        done
+        kill -0 "$APP_PID" 2>/dev/null && return 0
+        grep -q 'could not connect to display' "$APP_LOG" 2>/dev/null || return 0
+        wait "$APP_PID" 2>/dev/null || true
+        echo "note: the program could not reach $DISPLAY (attempt $attempt)" >&2
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    done
 }
 
 # Waits until the program has ended; fails after the time-out (seconds).
