@@ -12,6 +12,7 @@ PKGS=(
   libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   fonts-noto-cjk fonts-wqy-microhei fonts-wqy-zenhei
+  dpkg-dev file desktop-file-utils appstream librsvg2-bin
 )
 
 missing=()
