@@ -48,7 +48,7 @@ columns=(1 1 3 3 5 5 1 1)
     # its place 90 pixels above the bottom edge).
     printf '[weizhi]\r\n屏幕宽度=1024\r\n屏幕高度=768\r\n'
     printf '[zweizhi]\r\n'
-    printf '标签1左边=0\r\n标签1顶边=22\r\n标签2顶边=112\r\n'
+    printf '标签1左边=0\r\n标签1顶边=22\r\n标签2顶边=116\r\n'
     printf '超级按钮_开始顶边=170\r\n超级按钮_停止顶边=170\r\n透明标签_按钮移动顶边=170\r\n'
     printf '透明标签_恭喜顶边=246\r\n标签_中奖人顶边=318\r\n'
     printf '动画框_奖品图片左边=780\r\n动画框_奖品图片顶边=150\r\n'
