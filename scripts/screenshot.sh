@@ -3,6 +3,8 @@
 # with the keyboard and saves a picture of the screen during the fireworks.
 # Usage: scripts/screenshot.sh [out.png]   (default docs/screenshot.png)
 # Builds first unless the executable exists (BUILD_DIR, default build).
+# XVFB_SCREEN sets the screen (default 1280x720x24), SHOT_LEVEL the level's
+# place in the selector (default 3, three winners; 6 draws twenty).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/screenshot.png}")
@@ -24,8 +26,8 @@ xvfb_start
 app_start "$dir"
 win=$(wait_window '^Luckdial')
 
-# The third level draws several winners at once; one draw run.
-select_level "$win" 3
+# One draw run of the chosen level.
+select_level "$win" "${SHOT_LEVEL:-3}"
 key_to "$win" space
 sleep 1.0
 key_to "$win" space

@@ -1,0 +1,339 @@
+// What the hall sees, timed on the offscreen platform with a 3840x2160 screen:
+// the real application on the real host (timers, delays, files), on a copy of
+// the demo event. Each figure is the 99th percentile of a few hundred frames:
+//   fireworks_frame_ms_4k    painting the whole window while the fireworks
+//                            play over a draw of 50 winners (three draws);
+//   scroll_frame_paint_ms_4k painting the whole window during a scroll of 50
+//                            entries at the design font;
+//   scroll_period_jitter_ms  how far the time from one scroll frame on the
+//                            screen to the next strays from the 30 ms period.
+// Frames are painted through the window's public render call, so the figures
+// hold however the window composes its elements. Printed as
+// "name: value ms (...)" lines; the percentiles are also the benchmark's
+// counters.
+
+#include "app/application.h"
+#include "draw/drawcontroller.h"
+#include "host/core/text.h"
+#include "host/qt/qthost.h"
+#include "settings/core/names.h"
+#include "ui/elements.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using luckdial::gbk;
+
+namespace {
+
+constexpr int kFrames = 300;
+constexpr int kWarmUpFrames = 10;
+constexpr int kPeriodMs = 30;
+
+[[noreturn]] void fail(const std::string& what) {
+    std::fprintf(stderr, "luckdial_display_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size())));
+    return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
+}
+
+double millisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+/// A program directory holding the demo event (without its music), with the
+/// first level drawing 50 entries in 5 columns and the given draw options.
+class Event {
+public:
+    Event(int scrollMs, bool fireworks) {
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        dir_ = fs::temp_directory_path() /
+               ("luckdial-display-" + std::to_string(getpid()) + "-" + std::to_string(++count_));
+        fs::create_directories(dir_);
+        for (const auto& entry : fs::directory_iterator(LUCKDIAL_DEMO_DIR)) {
+            if (entry.path().filename() == "wav") continue;
+            fs::copy(entry.path(), dir_ / entry.path().filename(), fs::copy_options::recursive);
+        }
+        host_ = std::make_unique<luckdial::QtHost>(gbk(dir_.string()));
+        const std::string config = host_->path(luckdial::names::kConfigFile);
+        auto set = [&](const char* key, const std::string& value) {
+            if (!host_->writeItem(config, luckdial::names::kGeneral, gbk(key), gbk(value)))
+                fail("cannot write the configuration");
+        };
+        set("特等奖人数", "300");
+        set("特等奖一次抽取人数", "50");
+        set("列1", "5");
+        set("滚动速度", std::to_string(scrollMs));
+        set("禁用特效", fireworks ? "假" : "真");
+        set("烟花时间", "60");
+        set("背景音乐", "假");
+        app_ = std::make_unique<luckdial::Application>(*host_);
+        if (!app_->start()) fail("start-up ended the program");
+        if (app_->window().size() != screen) fail("the window does not fill the screen");
+        elements().levelCombo->setEditText(QString::fromUtf8("特等奖"));
+    }
+    ~Event() {
+        app_.reset();
+        host_.reset();
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    luckdial::MainElements& elements() { return app_->window().elements(); }
+    luckdial::MainWindow& window() { return app_->window(); }
+    bool running() { return app_->state().drawRunning; }
+
+    /// Runs one draw run in the event loop; `during` is called every 2 ms
+    /// while it lasts and returns false once it has seen enough: a scroll is
+    /// then stopped (and `during` called on), a stopped draw run is left at
+    /// once, fireworks wait and event loop included.
+    void drawRun(const std::function<bool()>& during) {
+        QTimer poll;
+        poll.setTimerType(Qt::PreciseTimer);
+        bool left = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (left || during()) return;
+            if (running()) {
+                elements().stopButton->click();
+                return;
+            }
+            left = true;
+            QCoreApplication::exit(0);
+        });
+        QTimer::singleShot(0, [&] {
+            poll.start(2);
+            app_->draw().startDraw();
+            poll.stop();
+            QCoreApplication::exit(0);
+        });
+        QApplication::exec();
+    }
+
+    /// Paints the part of the window inside `area` as the screen's opaque
+    /// backing store would take it, and returns the time taken.
+    double paint(const QRect& area) {
+        if (frame_.size() != window().size())
+            frame_ = QImage(window().size(), QImage::Format_RGB32);
+        const QRegion region(area & window().rect());
+        const auto start = std::chrono::steady_clock::now();
+        window().render(&frame_, area.topLeft(), region);
+        return millisecondsSince(start);
+    }
+
+private:
+    static inline int count_ = 0;
+    fs::path dir_;
+    std::unique_ptr<luckdial::QtHost> host_;
+    std::unique_ptr<luckdial::Application> app_;
+    QImage frame_;
+};
+
+void report(benchmark::State& state, const std::vector<double>& samples) {
+    state.counters["p99_ms"] = percentile(samples, 0.99);
+    state.counters["p50_ms"] = percentile(samples, 0.50);
+    state.counters["max_ms"] = percentile(samples, 1.0);
+    state.counters["frames"] = static_cast<double>(samples.size());
+}
+
+void fireworks_frame_ms_4k(benchmark::State& state) {
+    // Each draw run picks one of the effect's variants at random, and they
+    // differ in cost: the frames come from several draw runs.
+    constexpr int kRuns = 3;
+    for (auto _ : state) {
+        Event event(kPeriodMs, true);
+        std::vector<double> samples;
+        for (int run = 1; run <= kRuns; ++run) {
+            const std::size_t wanted = static_cast<std::size_t>(kFrames * run / kRuns);
+            int scrollFrames = 0;
+            QElapsedTimer announced;
+            event.drawRun([&] {
+                if (event.running()) return ++scrollFrames < 10;
+                // Stopped: the winners are drawn and announced, then the
+                // fireworks open; give them a moment to fill the screen.
+                if (!event.elements().congrats->isVisible()) return true;
+                if (!announced.isValid()) announced.start();
+                if (announced.elapsed() < 300) return true;
+                if (samples.size() >= wanted) return false;
+                // The bursts cover the whole window: every frame repaints all of it.
+                samples.push_back(event.paint(event.window().rect()));
+                return true;
+            });
+            if (event.elements().winners->caption().empty()) fail("no winners were shown");
+            if (samples.size() < wanted) fail("the fireworks ended early");
+        }
+        report(state, samples);
+    }
+}
+
+void scroll_frame_paint_ms_4k(benchmark::State& state) {
+    for (auto _ : state) {
+        // A short period: the paint is what is measured, not the wait.
+        Event event(1, false);
+        std::vector<double> samples;
+        std::string last;
+        int seen = 0;
+        event.drawRun([&] {
+            if (!event.running()) return true;
+            const std::string& caption = event.elements().winners->caption();
+            if (caption.empty() || caption == last) return true;
+            last = caption;
+            // A new frame repaints the winners label: the background under
+            // it and the 50 entries.
+            if (++seen > kWarmUpFrames)
+                samples.push_back(event.paint(event.elements().winners->geometry()));
+            return samples.size() < static_cast<std::size_t>(kFrames);
+        });
+        if (samples.size() < static_cast<std::size_t>(kFrames)) fail("the scroll ended early");
+        report(state, samples);
+    }
+}
+
+/// Notes when each new scroll frame reaches the screen: the first paint of
+/// the winners label after its caption changed.
+class FrameClock : public QObject {
+public:
+    explicit FrameClock(luckdial::TransparentLabel* winners) : winners_(winners) {
+        winners_->installEventFilter(this);
+    }
+    std::vector<double> shownAtMs;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == winners_ && event->type() == QEvent::Paint && winners_->caption() != last_) {
+            last_ = winners_->caption();
+            shownAtMs.push_back(millisecondsSince(start_));
+        }
+        return false;
+    }
+
+private:
+    luckdial::TransparentLabel* winners_;
+    std::string last_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+void scroll_period_jitter_ms(benchmark::State& state) {
+    for (auto _ : state) {
+        Event event(kPeriodMs, false);
+        FrameClock clock(event.elements().winners);
+        event.drawRun([&] {
+            return !event.running() ||
+                   clock.shownAtMs.size() < static_cast<std::size_t>(kFrames + kWarmUpFrames + 1);
+        });
+        std::vector<double> deviations;
+        for (std::size_t i = kWarmUpFrames + 1; i < clock.shownAtMs.size(); ++i)
+            deviations.push_back(std::abs(clock.shownAtMs[i] - clock.shownAtMs[i - 1] - kPeriodMs));
+        if (deviations.size() < static_cast<std::size_t>(kFrames) / 2)
+            fail("the scroll frames did not reach the screen");
+        report(state, deviations);
+    }
+}
+
+/// Prints each figure as "name: p99 ms (...)".
+class FigureReporter : public benchmark::BenchmarkReporter {
+public:
+    explicit FigureReporter(std::string screen) : screen_(std::move(screen)) {}
+    bool ReportContext(const Context&) override { return true; }
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred) {
+                std::printf("%s: failed (%s)\n", run.benchmark_name().c_str(),
+                            run.error_message.c_str());
+                continue;
+            }
+            const auto value = [&](const char* name) {
+                const auto it = run.counters.find(name);
+                return it == run.counters.end() ? 0.0 : static_cast<double>(it->second);
+            };
+            std::string name = run.run_name.function_name;
+            std::printf("%s: %.2f ms (p99 of %.0f frames at %s; p50 %.2f ms, max %.2f ms)\n",
+                        name.c_str(), value("p99_ms"), value("frames"), screen_.c_str(),
+                        value("p50_ms"), value("max_ms"));
+            std::fflush(stdout);
+        }
+    }
+
+private:
+    std::string screen_;
+};
+
+} // namespace
+
+BENCHMARK(fireworks_frame_ms_4k)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(scroll_frame_paint_ms_4k)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(scroll_period_jitter_ms)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    // One offscreen screen, 3840x2160 pixels at 96 dpi unless --screen=WxH
+    // names another (the figures ending in _4k are meant for the default).
+    int screenWidth = 3840, screenHeight = 2160;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--screen=", 0) == 0) {
+            if (std::sscanf(arg.c_str() + 9, "%dx%d", &screenWidth, &screenHeight) != 2 ||
+                screenWidth <= 0 || screenHeight <= 0)
+                fail("--screen wants WIDTHxHEIGHT");
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    const fs::path screens =
+        fs::temp_directory_path() / ("luckdial-screen-" + std::to_string(getpid()) + ".json");
+    {
+        std::ofstream out(screens);
+        out << R"({"screens": [{"name": "hall", "x": 0, "y": 0, "width": )" << screenWidth
+            << R"(, "height": )" << screenHeight
+            << R"(, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+    }
+    const std::string platform = "offscreen:configfile=" + screens.string();
+    setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    // The title file is looked up in the working directory: none may take part.
+    const fs::path cwd =
+        fs::temp_directory_path() / ("luckdial-display-cwd-" + std::to_string(getpid()));
+    fs::create_directories(cwd);
+    fs::current_path(cwd);
+
+    luckdial::prepareQtEnvironment();
+    QApplication qtApp(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    FigureReporter reporter(std::to_string(screenWidth) + "x" + std::to_string(screenHeight));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::error_code ignored;
+    fs::current_path("/", ignored);
+    fs::remove(screens, ignored);
+    fs::remove_all(cwd, ignored);
+    return 0;
+}
