@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
@@ -132,6 +133,35 @@ TEST(SheetBadInput, PartsOverTheByteLimitAreRefused) {
     ASSERT_TRUE(writeZip(streamed, xlsxParts({{"S", {"", "", generatedSheet(20000, numberRow)}}})));
     EXPECT_EQ(readSheet(streamed, 0, limits).error, ReadError::TooLarge);
     EXPECT_EQ(readSheet(streamed, 0).error, ReadError::None);
+}
+
+TEST(SheetBadInput, WorkbookPartsCannotMultiplyInMemory) {
+    TempDir dir;
+    // Tiny shared strings, each costing far more in memory than in the file.
+    std::string shared = "<sst>";
+    for (int i = 0; i < 20000; ++i)
+        shared += "<si><t>a</t></si>";
+    shared += "</sst>";
+    std::string strings = dir.path() + "/strings.xlsx";
+    ASSERT_TRUE(writeZip(strings, xlsxParts({{"S", {"", sheetXml(numberRow(1))}}}, shared)));
+    ReadLimits limits;
+    limits.maxTableBytes = 200'000;
+    EXPECT_EQ(readSheet(strings, 0, limits).error, ReadError::TooLarge);
+    EXPECT_EQ(readSheet(strings, 0).error, ReadError::None);
+
+    // More sheets than any spreadsheet program makes.
+    std::vector<std::pair<std::string, Part>> sheets(100'001, {"S", {"", "<worksheet/>"}});
+    std::vector<Part> parts = xlsxParts(sheets);
+    // One sheet part is enough to make the point; the workbook names them all.
+    parts.erase(std::remove_if(parts.begin(), parts.end(),
+                               [](const Part& p) {
+                                   return p.name.rfind("xl/worksheets/", 0) == 0 &&
+                                          p.name != "xl/worksheets/sheet1.xml";
+                               }),
+                parts.end());
+    std::string many = dir.path() + "/many.xlsx";
+    ASSERT_TRUE(writeZip(many, parts));
+    EXPECT_EQ(listSheets(many).error, ReadError::Damaged);
 }
 
 TEST(SheetBadInput, RowsPastTheLimitStopTheRead) {
