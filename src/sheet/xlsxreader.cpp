@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <unordered_map>
 
 namespace luckdial::sheet {
@@ -345,10 +346,10 @@ public:
                 if (inValue_) appendUtf8(value_, xml.text());
                 break;
             case QXmlStreamReader::EndElement: {
-                QStringView name = localName(xml);
-                if (name == u"v") {
+                QStringView name = elementName(xml);
+                if (isChar(name, u'v')) {
                     inValue_ = false;
-                } else if (name == u"c" && inCell_) {
+                } else if (isChar(name, u'c') && inCell_) {
                     inCell_ = false;
                     out_.addCell(column_, cellText());
                 } else if (name == u"row") {
@@ -367,11 +368,26 @@ public:
     }
 
 private:
+    /// The element's name without the prefix the sheet's root carries: the
+    /// sheet is read without namespace processing, which is faster, and some
+    /// writers prefix every element ("x:row").
+    QStringView elementName(const QXmlStreamReader& xml) {
+        QStringView name = xml.name();
+        if (!prefix_) {
+            qsizetype colon = name.indexOf(u':');
+            prefix_ = colon < 0 ? QString() : name.left(colon + 1).toString();
+        }
+        if (!prefix_->isEmpty() && name.startsWith(*prefix_)) return name.mid(prefix_->size());
+        return name;
+    }
+
+    static bool isChar(QStringView name, char16_t c) { return name.size() == 1 && name[0] == c; }
+
     void startElement(QXmlStreamReader& xml) {
-        QStringView name = localName(xml);
-        if (name == u"v") {
+        QStringView name = elementName(xml);
+        if (isChar(name, u'v')) {
             inValue_ = inCell_;
-        } else if (name == u"c") {
+        } else if (isChar(name, u'c')) {
             const QXmlStreamAttributes attrs = xml.attributes();
             QStringView ref, type, style;
             for (const QXmlStreamAttribute& a : attrs) {
@@ -462,6 +478,7 @@ private:
     int style_ = 0;
     bool inCell_ = false, inValue_ = false;
     std::string value_, inline_;
+    std::optional<QString> prefix_; ///< set at the root element
 };
 
 } // namespace
