@@ -30,6 +30,9 @@ struct ReadLimits {
     std::uint64_t maxUnzippedBytes = 1024ull
                                      << 20; ///< one unzipped part (sheet XML, shared strings)
     std::size_t maxRows = 3'276'001;        ///< rows of the sheet read, empty rows included
+    /// Memory the rows read may take (cells and their text): a row repeated a
+    /// million times in a few bytes of XML is refused as TooLarge.
+    std::uint64_t maxTableBytes = 1024ull << 20;
 };
 
 /// The sheets of a workbook; a .csv or .txt file has one, named after the file.
