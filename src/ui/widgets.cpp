@@ -6,12 +6,14 @@
 
 #include <QEnterEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStringList>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <utility>
@@ -114,32 +116,76 @@ void TransparentLabel::setCaption(const std::string& caption) {
     QString text = qstr(luckdial::displayText(caption, kMaxDisplayTextBytes));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text_ = std::move(text);
+    updatePressArea();
     update();
+    Q_EMIT contentChanged();
 }
 
 void TransparentLabel::setFontValue(const FontValue& font) {
     font_ = font;
     QWidget::setFont(toQFont(font));
+    updatePressArea();
     update();
+    Q_EMIT contentChanged();
 }
 
 void TransparentLabel::setTextColour(int colour) {
     colour_ = colour;
     update();
+    Q_EMIT contentChanged();
+}
+
+void TransparentLabel::setPaintedElsewhere(bool elsewhere) {
+    paintedElsewhere_ = elsewhere;
+    setAttribute(Qt::WA_TransparentForMouseEvents, elsewhere);
+    update();
+}
+
+void TransparentLabel::setShrinkToWindow(bool shrink) {
+    shrinkToWindow_ = shrink;
+    update();
+}
+
+QFont TransparentLabel::shownFont() const {
+    QFont f = font();
+    if (!shrinkToWindow_ || text_.isEmpty()) return f;
+    int room = width();
+    if (const QWidget* parent = parentWidget()) {
+        const QRect inside = geometry().intersected(parent->rect());
+        room = std::min(room, inside.width());
+    }
+    room -= 4; // the glyphs' own overhang at both ends
+    if (room <= 0) return f;
+    const int size = f.pixelSize();
+    if (size <= 0) return f;
+    auto widest = [this](const QFont& font) {
+        const QFontMetrics metrics(font);
+        int w = 0;
+        for (const QString& line : text_.split(QLatin1Char('\n')))
+            w = std::max(w, metrics.horizontalAdvance(line));
+        return w;
+    };
+    const int full = widest(f);
+    if (full <= room) return f;
+    int shrunk = std::max(6, static_cast<int>(std::floor(size * double(room) / full)));
+    for (f.setPixelSize(shrunk); shrunk > 6 && widest(f) > room; f.setPixelSize(--shrunk)) {
+    }
+    return f;
 }
 
 void TransparentLabel::setAlignment(Qt::Alignment alignment) {
     alignment_ = alignment;
+    updatePressArea();
     update();
 }
 
 void TransparentLabel::paintEvent(QPaintEvent*) {
-    if (text_.isEmpty() || width() <= 0 || height() <= 0) return;
+    if (paintedElsewhere_ || text_.isEmpty() || width() <= 0 || height() <= 0) return;
     QPainter p(this);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.setFont(font());
+    p.setFont(shownFont());
     p.setPen(toQColor(colour_));
-    QRectF area(rect());
+    QRectF area = drawingArea();
     if (font_.angle != 0) {
         // The angle is in tenths of a degree, counter-clockwise, about the label's centre.
         const QPointF centre = area.center();
@@ -148,6 +194,49 @@ void TransparentLabel::paintEvent(QPaintEvent*) {
         p.translate(-centre);
     }
     p.drawText(area, static_cast<int>(alignment_), text_);
+}
+
+QRectF TransparentLabel::drawingArea() const {
+    QRectF area(rect());
+    if (shrinkToWindow_ && parentWidget()) {
+        // Centred on the part of the label the window shows.
+        const QRect inside = geometry().intersected(parentWidget()->rect());
+        if (!inside.isEmpty()) area = QRectF(inside.translated(-pos()));
+    }
+    return area;
+}
+
+QRect TransparentLabel::textArea() const {
+    if (text_.isEmpty()) return {};
+    const QFontMetrics metrics(shownFont());
+    return metrics.boundingRect(drawingArea().toRect(), static_cast<int>(alignment_), text_)
+        .intersected(rect());
+}
+
+void TransparentLabel::setPressOnTextOnly(bool textOnly) {
+    pressOnTextOnly_ = textOnly;
+    updatePressArea();
+}
+
+void TransparentLabel::updatePressArea() {
+    if (paintedElsewhere_) return;
+    if (!pressOnTextOnly_) {
+        setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        clearMask();
+        return;
+    }
+    const QRect text = textArea();
+    // No text: nothing to press (an empty mask would mean no mask at all).
+    setAttribute(Qt::WA_TransparentForMouseEvents, text.isEmpty());
+    if (font_.angle != 0 || text.isEmpty())
+        clearMask();
+    else
+        setMask(text.adjusted(-4, -4, 4, 4));
+}
+
+void TransparentLabel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    updatePressArea();
 }
 
 void TransparentLabel::mousePressEvent(QMouseEvent* event) {
@@ -204,7 +293,7 @@ void PictureButton::mousePressEvent(QMouseEvent* event) {
     }
     const int state = modifierState(event->modifiers());
     Q_EMIT leftPressed(state);
-    if (state == 1) {
+    if (state == 1 && ctrlMoves_) {
         event->accept();
         return;
     }
