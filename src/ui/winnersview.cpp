@@ -97,9 +97,12 @@ WinnersBlock layoutWinners(const std::vector<std::vector<QString>>& grid, QFont 
     const QRect band(QPoint(window.left(), bounds.top), QPoint(window.right(), bottom - 1));
 
     // Candidate areas: the whole band, or, when the picture reaches into it,
-    // the band above the picture and the parts beside it. The one that
-    // takes the largest font wins; on a tie the earlier one.
+    // the band above the picture, the parts beside it and the band below it.
+    // The one that takes the largest font wins; on a tie the earlier one.
+    // Below the picture the names stand far from the congratulation line:
+    // that place wins only with a clearly larger font.
     std::vector<QRect> areas;
+    std::optional<QRect> below;
     if (bounds.obstacle && bounds.obstacle->intersects(band)) {
         const QRect& o = *bounds.obstacle;
         if (o.top() > band.top())
@@ -114,6 +117,8 @@ WinnersBlock layoutWinners(const std::vector<std::vector<QString>>& grid, QFont 
             areas.push_back(right);
             areas.push_back(left);
         }
+        if (o.bottom() < band.bottom())
+            below = QRect(QPoint(band.left(), o.bottom() + 1), band.bottomRight());
     } else {
         areas.push_back(band);
     }
@@ -125,6 +130,13 @@ WinnersBlock layoutWinners(const std::vector<std::vector<QString>>& grid, QFont 
         if (s > size) {
             size = s;
             area = candidate;
+        }
+    }
+    if (below && below->height() > 0) {
+        const int s = fittingSize(grid, font, maxSize, *below);
+        if (s * 4 >= size * 5 || size == 0) {
+            size = s;
+            area = *below;
         }
     }
     if (size == 0) {

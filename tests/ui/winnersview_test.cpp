@@ -119,6 +119,26 @@ TEST(WinnersLayout, GoesBesideOrAboveThePictureNeverOverIt) {
     }
 }
 
+TEST(WinnersLayout, BelowThePictureOnlyForAClearlyLargerFont) {
+    WinnersBounds b;
+    b.window = QRect(0, 0, 1280, 1024);
+    b.centreX = 640;
+    b.top = 340;
+    b.bottom = 940;
+    const auto grid = winnersGrid(shown(caption(20, 5)));
+    // A picture leaving little room beside it: the names go below it.
+    b.obstacle = QRect(600, 270, 290, 240);
+    const WinnersBlock below = layoutWinners(grid, bold(37), 37, b);
+    EXPECT_GT(below.block.top(), b.obstacle->bottom());
+    // Nearly the full width: far larger than the 590 pixels left of the picture allow.
+    EXPECT_GE(below.pixelSize, 33);
+    // A narrow picture at the edge: the names stay under the congratulation line.
+    b.obstacle = QRect(1180, 270, 100, 240);
+    const WinnersBlock beside = layoutWinners(grid, bold(37), 37, b);
+    EXPECT_EQ(beside.block.top(), 340);
+    EXPECT_LE(beside.block.right(), 1180);
+}
+
 TEST(WinnersView, DrawsTheLabelsCaptionAndKeepsItsStyle) {
     MainWindow w;
     w.resize(1024, 768);
