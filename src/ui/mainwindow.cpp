@@ -121,7 +121,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     fireworks_ = new FireworksOverlay(this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The view watches its neighbours; it goes before they do, so that no
+    // event of theirs reaches it half-destroyed.
+    delete e_.winnersView;
+    e_.winnersView = nullptr;
+}
 
 void MainWindow::buildDisplay() {
     // Creation order is the stacking order: the labels lie under the
