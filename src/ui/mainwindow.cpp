@@ -157,8 +157,9 @@ void MainWindow::buildDisplay() {
     e_.mainTitle->setShrinkToWindow(true);
     e_.subTitle->setShrinkToWindow(true);
     // The congratulation line spans the window and may lie over the prize
-    // picture: only its words take presses.
+    // picture: its words move beside the picture, and only they take presses.
     e_.congrats->setPressOnTextOnly(true);
+    e_.congrats->setKeepClearOf(e_.prizePicture);
     e_.buttonGrip = label(this, "透明标签_按钮移动", {671, 264, 25, 64}, true, "",
                           designFont("宋体", 12, false), kWhite);
     e_.switchMark = label(this, "透明标签_开关", {0, 0, 40, 40}, false, "",

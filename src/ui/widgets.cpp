@@ -5,6 +5,7 @@
 #include "host/qtext.h"
 
 #include <QEnterEvent>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -143,34 +144,75 @@ void TransparentLabel::setPaintedElsewhere(bool elsewhere) {
 
 void TransparentLabel::setShrinkToWindow(bool shrink) {
     shrinkToWindow_ = shrink;
+    watchParent();
     update();
+}
+
+void TransparentLabel::watchParent() {
+    // Where the text goes depends on the window's size: follow its resizes.
+    if (QWidget* parent = parentWidget(); parent && !watchingParent_) {
+        parent->installEventFilter(this);
+        watchingParent_ = true;
+    }
+}
+
+int TransparentLabel::widestLine(const QFont& font) const {
+    const QFontMetrics metrics(font);
+    int w = 0;
+    for (const QString& line : text_.split(QLatin1Char('\n')))
+        w = std::max(w, metrics.horizontalAdvance(line));
+    return w;
 }
 
 QFont TransparentLabel::shownFont() const {
     QFont f = font();
-    if (!shrinkToWindow_ || text_.isEmpty()) return f;
-    int room = width();
-    if (const QWidget* parent = parentWidget()) {
-        const QRect inside = geometry().intersected(parent->rect());
-        room = std::min(room, inside.width());
-    }
-    room -= 4; // the glyphs' own overhang at both ends
+    if ((!shrinkToWindow_ && !keepClearOf_) || text_.isEmpty()) return f;
+    const int room = static_cast<int>(drawingArea().width()) - 4; // the glyphs' own overhang
     if (room <= 0) return f;
     const int size = f.pixelSize();
     if (size <= 0) return f;
-    auto widest = [this](const QFont& font) {
-        const QFontMetrics metrics(font);
-        int w = 0;
-        for (const QString& line : text_.split(QLatin1Char('\n')))
-            w = std::max(w, metrics.horizontalAdvance(line));
-        return w;
-    };
-    const int full = widest(f);
+    const int full = widestLine(f);
     if (full <= room) return f;
     int shrunk = std::max(6, static_cast<int>(std::floor(size * double(room) / full)));
-    for (f.setPixelSize(shrunk); shrunk > 6 && widest(f) > room; f.setPixelSize(--shrunk)) {
+    for (f.setPixelSize(shrunk); shrunk > 6 && widestLine(f) > room; f.setPixelSize(--shrunk)) {
     }
     return f;
+}
+
+void TransparentLabel::setKeepClearOf(QWidget* other) {
+    if (keepClearOf_) keepClearOf_->removeEventFilter(this);
+    keepClearOf_ = other;
+    if (other) other->installEventFilter(this);
+    watchParent();
+    updatePressArea();
+    update();
+}
+
+bool TransparentLabel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize) {
+        updatePressArea();
+        update();
+    } else if (watched == keepClearOf_) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::ShowToParent:
+        case QEvent::HideToParent:
+            updatePressArea();
+            update();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TransparentLabel::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (keepClearOf_ || shrinkToWindow_) updatePressArea();
 }
 
 void TransparentLabel::setAlignment(Qt::Alignment alignment) {
@@ -197,13 +239,28 @@ void TransparentLabel::paintEvent(QPaintEvent*) {
 }
 
 QRectF TransparentLabel::drawingArea() const {
-    QRectF area(rect());
-    if (shrinkToWindow_ && parentWidget()) {
+    QRect area = rect();
+    if ((shrinkToWindow_ || keepClearOf_) && parentWidget()) {
         // Centred on the part of the label the window shows.
         const QRect inside = geometry().intersected(parentWidget()->rect());
-        if (!inside.isEmpty()) area = QRectF(inside.translated(-pos()));
+        if (!inside.isEmpty()) area = inside.translated(-pos());
     }
-    return area;
+    const QWidget* other = keepClearOf_;
+    if (!other || other->parentWidget() != parentWidget() || !other->isVisibleTo(parentWidget()) ||
+        text_.isEmpty())
+        return QRectF(area);
+    // The text moves beside the other element when it would run into it:
+    // into the wider part of the label left or right of it.
+    constexpr int kMargin = 8;
+    const QRect clear =
+        other->geometry().translated(-pos()).adjusted(-kMargin, -kMargin, kMargin, kMargin);
+    const QFontMetrics metrics(font());
+    const QRect text = metrics.boundingRect(area, static_cast<int>(alignment_), text_);
+    if (!text.intersects(clear)) return QRectF(area);
+    const QRect left(QPoint(area.left(), area.top()), QPoint(clear.left() - 1, area.bottom()));
+    const QRect right(QPoint(clear.right() + 1, area.top()), area.bottomRight());
+    const QRect wider = left.width() >= right.width() ? left : right;
+    return wider.width() > 0 ? QRectF(wider) : QRectF(area);
 }
 
 QRect TransparentLabel::textArea() const {

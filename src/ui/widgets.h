@@ -66,6 +66,9 @@ public:
     void setShrinkToWindow(bool shrink);
     /// The font as drawn now (smaller than font() when shrunk to the window).
     QFont shownFont() const;
+    /// Draws its text beside other (a sibling) rather than over it, smaller
+    /// when the room beside it is narrow; nullptr: no such element.
+    void setKeepClearOf(QWidget* other);
     /// Takes mouse presses only on its drawn text, so that a picture lying
     /// under an empty part of a wide label can still be pressed.
     void setPressOnTextOnly(bool textOnly);
@@ -85,9 +88,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updatePressArea();
+    void watchParent();
+    int widestLine(const QFont& font) const;
     /// Where the text goes: the label, or its part inside the window.
     QRectF drawingArea() const;
 
@@ -99,6 +106,8 @@ private:
     bool paintedElsewhere_ = false;
     bool shrinkToWindow_ = false;
     bool pressOnTextOnly_ = false;
+    QPointer<QWidget> keepClearOf_;
+    bool watchingParent_ = false;
 };
 
 /// A push button drawn from three pictures (normal, hover, pressed), scaled to

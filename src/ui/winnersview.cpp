@@ -294,6 +294,8 @@ bool WinnersView::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Resize:
     case QEvent::Show:
     case QEvent::Hide:
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
         if (watched != this) refresh(false);
         break;
     default:

@@ -45,7 +45,12 @@ protected:
         setItem("zbt", "背景音乐", "假");
         create();
         ASSERT_TRUE(app().start());
+        // The offscreen platform's own screen is 800 x 800: a full-screen
+        // window there would not have the host's screen size.
+        app().window().setWindowState(Qt::WindowNoState);
+        app().window().setGeometry(0, 0, screen.width, screen.height);
         QApplication::processEvents();
+        ASSERT_EQ(app().window().size(), QSize(screen.width, screen.height));
     }
 
     /// Removes a section of peizhi.a (its header up to the next header).
@@ -113,6 +118,15 @@ protected:
             EXPECT_LE(metrics.horizontalAdvance(block.texts[i]), cell.width());
         }
         EXPECT_GE(block.pixelSize, 10) << "names too small to read";
+        // The congratulation line's words keep clear of the picture too.
+        if (r.picture && e().congrats->isVisible()) {
+            const QRect words = e().congrats->textArea().translated(e().congrats->pos());
+            EXPECT_FALSE(words.isEmpty());
+            EXPECT_FALSE(words.intersects(*r.picture))
+                << "congratulation at " << words.x() << "," << words.y() << " " << words.width()
+                << "x" << words.height();
+            EXPECT_TRUE(r.screen.contains(words));
+        }
         EXPECT_TRUE(e().winnersView->isVisible());
     }
 
@@ -178,7 +192,6 @@ TEST_P(Hall, APressOnThePictureReachesThePicture) {
     MainWindow& window = app().window();
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    // The offscreen platform's screen is smaller than the screens tried here.
     window.setGeometry(0, 0, host().screenW, host().screenH);
     QApplication::processEvents();
     ASSERT_EQ(window.size(), QSize(host().screenW, host().screenH));
