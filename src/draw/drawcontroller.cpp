@@ -95,7 +95,6 @@ void DrawController::openFireworks() {
     host_.seedRandom();
     const int r = 1 + std::abs(host_.random(0, 2147483647)) % 3;
     fireworks_.open(r);
-    fireworks_.raise();
 }
 
 namespace {

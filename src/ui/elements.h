@@ -21,6 +21,7 @@ namespace luckdial {
 class TransparentLabel;
 class PictureButton;
 class PictureBox;
+class WinnersView;
 
 struct MenuActions {
     QMenu* menu = nullptr;               ///< 更换 (the hidden top item's pop-up)
@@ -87,6 +88,7 @@ struct MainElements {
     TransparentLabel* mainTitle = nullptr;    ///< 透明标签_主标题
     TransparentLabel* subTitle = nullptr;     ///< 透明标签_副标题
     TransparentLabel* winners = nullptr;      ///< 透明标签_中奖人
+    WinnersView* winnersView = nullptr;       ///< draws the winners label's caption
     TransparentLabel* congrats = nullptr;     ///< 透明标签_恭喜
     TransparentLabel* levelCaption = nullptr; ///< 透明标签_奖项等级
     QComboBox* levelCombo = nullptr;          ///< 组合框1 (editable)

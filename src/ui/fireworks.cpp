@@ -44,7 +44,8 @@ void FireworksOverlay::open(int variant) {
     nextLaunch_ = 0;
     if (parentWidget()) setGeometry(parentWidget()->rect());
     open_ = true;
-    raise();
+    // Above the background, beneath every element of the window.
+    lower();
     show();
     step();
     timer_.start();

@@ -1,7 +1,8 @@
 #pragma once
 // The fireworks effect: the program's own particle animation, drawn in a
-// transparent child widget over the whole main window. It takes no mouse
-// input and no focus, so the operator keeps working the window underneath.
+// transparent child widget that covers the whole main window just above its
+// background and beneath every element, so no burst hides a title or a
+// name. It takes no mouse input and no focus.
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -23,7 +24,7 @@ public:
     /// Covers the parent (the main window) and follows its size.
     explicit FireworksOverlay(QWidget* parent);
 
-    /// Shows the effect over the parent and starts the animation; an open
+    /// Shows the effect beneath the parent's elements and starts the animation; an open
     /// effect restarts with the new variant. variant 1..3 (others clamp).
     void open(int variant);
     /// Stops the animation and hides the effect; nothing when not open.

@@ -5,6 +5,7 @@
 #include "ui/fireworks.h"
 #include "ui/jpeg.h"
 #include "ui/widgets.h"
+#include "ui/winnersview.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,6 +19,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace luckdial {
 namespace {
@@ -76,6 +79,14 @@ QPushButton* button(QWidget* parent, const QString& objectName, QRect geometry, 
     return b;
 }
 
+QImage fillPicture(const QImage& picture, QSize size) {
+    if (size.isEmpty()) return {};
+    const QImage scaled =
+        picture.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - size.width()) / 2, (scaled.height() - size.height()) / 2,
+                       size.width(), size.height());
+}
+
 QImage panelIcon() {
     QImage img(16, 16, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -105,10 +116,17 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     buildDisplay();
     buildPanel();
     buildMenu();
+    e_.winnersView = new WinnersView(e_);
+    // Beneath every element: the bursts never hide a title or a name.
     fireworks_ = new FireworksOverlay(this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The view watches its neighbours; it goes before they do, so that no
+    // event of theirs reaches it half-destroyed.
+    delete e_.winnersView;
+    e_.winnersView = nullptr;
+}
 
 void MainWindow::buildDisplay() {
     // Creation order is the stacking order: the labels lie under the
@@ -135,6 +153,13 @@ void MainWindow::buildDisplay() {
     // The caption and the progress sit in a row with the selector: read from the left.
     e_.levelCaption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     e_.progress->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Long titles are drawn smaller rather than cut at the window's edges.
+    e_.mainTitle->setShrinkToWindow(true);
+    e_.subTitle->setShrinkToWindow(true);
+    // The congratulation line spans the window and may lie over the prize
+    // picture: its words move beside the picture, and only they take presses.
+    e_.congrats->setPressOnTextOnly(true);
+    e_.congrats->setKeepClearOf(e_.prizePicture);
     e_.buttonGrip = label(this, "透明标签_按钮移动", {671, 264, 25, 64}, true, "",
                           designFont("宋体", 12, false), kWhite);
     e_.switchMark = label(this, "透明标签_开关", {0, 0, 40, 40}, false, "",
@@ -155,6 +180,8 @@ void MainWindow::buildDisplay() {
     e_.stopButton = new PictureButton(stopButtonPictures(), this);
     e_.stopButton->setObjectName(name("超级按钮_停止"));
     e_.stopButton->setGeometry(465, 190, 199, 70);
+    // Only the start button moves with Ctrl; the stop button is clicked whatever is held.
+    e_.stopButton->setCtrlMoves(false);
     e_.stopButton->hide();
 
     e_.scratch = new QLineEdit(this);
@@ -183,7 +210,14 @@ void MainWindow::buildPanel() {
     auto* caption = new PressLabel(name("● 奖项设置"), frame);
     caption->setObjectName(name("透明标签2"));
     caption->setGeometry(6, -1, 69, 24);
-    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The text starts clear of the icon; the label widens to hold it.
+    const int iconRight = icon->geometry().right() + 3 - caption->x();
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    caption->setIndent(iconRight);
+    caption->resize(
+        std::max(caption->width(),
+                 iconRight + caption->fontMetrics().horizontalAdvance(caption->text()) + 2),
+        caption->height());
     p.caption = caption;
     auto* closeMark = new PressLabel(name("メ"), frame);
     closeMark->setObjectName(name("标签8"));
@@ -328,12 +362,11 @@ void MainWindow::paintEvent(QPaintEvent* event) {
         p.fillRect(area, toQColor(backgroundColour_));
         return;
     }
-    // The picture is stretched over the whole window; the scaled copy is kept
-    // so that repaints under moving elements only copy pixels.
-    if (scaledBackground_.size() != size()) {
-        scaledBackground_ = QPixmap::fromImage(
-            background_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    }
+    // The picture fills the window at its own aspect ratio, the overflow cut
+    // off evenly at both sides (a stretched picture turns circles into ovals).
+    // The scaled copy is kept so that repaints under moving elements only copy pixels.
+    if (scaledBackground_.size() != size())
+        scaledBackground_ = QPixmap::fromImage(fillPicture(background_, size()));
     p.drawPixmap(area, scaledBackground_, area);
 }
 

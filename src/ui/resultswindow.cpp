@@ -13,6 +13,7 @@
 #include <QActionGroup>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -24,6 +25,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+
+#include <algorithm>
+#include <cmath>
 
 namespace luckdial {
 namespace {
@@ -157,6 +161,7 @@ void ResultsWindow::loadFrom(MainWindow& main) {
     setGeometry(0, 0, w, h);
 
     title_->setGeometry(0, 5, w, title_->height());
+    title_->setShrinkToWindow(true);
     title_->setCaption(main.elements().mainTitle->caption() + gbk("抽奖结果"));
 
     const int titleHeight = title_->height();
@@ -180,6 +185,8 @@ void ResultsWindow::loadFrom(MainWindow& main) {
     if (const std::string face = item(names::kColours, "结果字体"); !face.empty()) font.face = face;
     if (const std::string size = item(names::kColours, "结果字体大小"); !size.empty())
         font.size = toInt(size);
+    else
+        font.size = defaultTextPoints(h);
     setTextFont(font);
     if (const std::string colour = item(names::kColours, "结果字体颜色"); !colour.empty())
         setTextColour(toInt(colour));
@@ -201,6 +208,10 @@ void ResultsWindow::loadFrom(MainWindow& main) {
 
     separator_->setGeometry(0, title_->y() + title_->height(), title_->width(),
                             separator_->height());
+}
+
+int ResultsWindow::defaultTextPoints(int screenHeight) {
+    return std::max(9, pixelsToPoints(static_cast<int>(std::lround(screenHeight * 0.03))));
 }
 
 void ResultsWindow::setTextFont(const FontValue& font) {
@@ -302,7 +313,21 @@ bool ResultsWindow::print() {
 }
 
 void ResultsWindow::scrollStep() {
-    text_->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    // To the top of the line after the one at the top, so that no line
+    // stands cut in half there (lines of CJK fallback faces are not all one
+    // height, and the text starts below a margin).
+    QScrollBar* bar = text_->verticalScrollBar();
+    // The probe point lies below the margin above the first line.
+    const int margin = static_cast<int>(std::ceil(text_->document()->documentMargin()));
+    QTextCursor line = text_->cursorForPosition(QPoint(1, std::max(1, margin - bar->value() + 1)));
+    if (!line.movePosition(QTextCursor::Down)) return;
+    bar->setValue(bar->value() + text_->cursorRect(line).top());
+}
+
+void ResultsWindow::keyPressEvent(QKeyEvent* event) {
+    // Closed only by a double-click, 关闭 and F1: a stray key (Escape) must
+    // not take the page off the screen.
+    event->accept();
 }
 
 void ResultsWindow::popUp() {
@@ -365,7 +390,14 @@ void ResultsController::exportResults() {
                          gbk("提示"));
         return;
     }
-    host_.openWithShell(path);
+    if (!host_.openWithShell(path)) {
+        // Written but not shown: say where the file is so the operator can open it.
+        std::string where = path;
+        std::replace(where.begin(), where.end(), '\\', '/');
+        host_.messageBox(gbk("抽奖结果已导出到文件：\r\n") + where +
+                             gbk("\r\n\r\n本机没有能打开此文件的程序，请到该位置打开它。"),
+                         MbOk | MbIconInformation, gbk("提示"));
+    }
 }
 
 void ResultsController::onF1HotKey() {

@@ -74,8 +74,13 @@ public:
     /// step an offscreen test cannot answer and the answer is needed at once.
     std::function<bool(QPrinter&)> confirmPrinter;
 
+    /// Results text size in points when none is stored: about 3% of the
+    /// screen height, readable from the back of a hall.
+    static int defaultTextPoints(int screenHeight);
+
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

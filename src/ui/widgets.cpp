@@ -5,13 +5,16 @@
 #include "host/qtext.h"
 
 #include <QEnterEvent>
+#include <QEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStringList>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <utility>
@@ -114,32 +117,117 @@ void TransparentLabel::setCaption(const std::string& caption) {
     QString text = qstr(luckdial::displayText(caption, kMaxDisplayTextBytes));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text_ = std::move(text);
+    updatePressArea();
     update();
+    Q_EMIT contentChanged();
 }
 
 void TransparentLabel::setFontValue(const FontValue& font) {
     font_ = font;
     QWidget::setFont(toQFont(font));
+    updatePressArea();
     update();
+    Q_EMIT contentChanged();
 }
 
 void TransparentLabel::setTextColour(int colour) {
     colour_ = colour;
     update();
+    Q_EMIT contentChanged();
+}
+
+void TransparentLabel::setPaintedElsewhere(bool elsewhere) {
+    paintedElsewhere_ = elsewhere;
+    setAttribute(Qt::WA_TransparentForMouseEvents, elsewhere);
+    update();
+}
+
+void TransparentLabel::setShrinkToWindow(bool shrink) {
+    shrinkToWindow_ = shrink;
+    watchParent();
+    update();
+}
+
+void TransparentLabel::watchParent() {
+    // Where the text goes depends on the window's size: follow its resizes.
+    if (QWidget* parent = parentWidget(); parent && !watchingParent_) {
+        parent->installEventFilter(this);
+        watchingParent_ = true;
+    }
+}
+
+int TransparentLabel::widestLine(const QFont& font) const {
+    const QFontMetrics metrics(font);
+    int w = 0;
+    for (const QString& line : text_.split(QLatin1Char('\n')))
+        w = std::max(w, metrics.horizontalAdvance(line));
+    return w;
+}
+
+QFont TransparentLabel::shownFont() const {
+    QFont f = font();
+    if ((!shrinkToWindow_ && !keepClearOf_) || text_.isEmpty()) return f;
+    const int room = static_cast<int>(drawingArea().width()) - 4; // the glyphs' own overhang
+    if (room <= 0) return f;
+    const int size = f.pixelSize();
+    if (size <= 0) return f;
+    const int full = widestLine(f);
+    if (full <= room) return f;
+    int shrunk = std::max(6, static_cast<int>(std::floor(size * double(room) / full)));
+    for (f.setPixelSize(shrunk); shrunk > 6 && widestLine(f) > room; f.setPixelSize(--shrunk)) {
+    }
+    return f;
+}
+
+void TransparentLabel::setKeepClearOf(QWidget* other) {
+    if (keepClearOf_) keepClearOf_->removeEventFilter(this);
+    keepClearOf_ = other;
+    if (other) other->installEventFilter(this);
+    watchParent();
+    updatePressArea();
+    update();
+}
+
+bool TransparentLabel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize) {
+        updatePressArea();
+        update();
+    } else if (watched == keepClearOf_) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::ShowToParent:
+        case QEvent::HideToParent:
+            updatePressArea();
+            update();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TransparentLabel::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (keepClearOf_ || shrinkToWindow_) updatePressArea();
 }
 
 void TransparentLabel::setAlignment(Qt::Alignment alignment) {
     alignment_ = alignment;
+    updatePressArea();
     update();
 }
 
 void TransparentLabel::paintEvent(QPaintEvent*) {
-    if (text_.isEmpty() || width() <= 0 || height() <= 0) return;
+    if (paintedElsewhere_ || text_.isEmpty() || width() <= 0 || height() <= 0) return;
     QPainter p(this);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.setFont(font());
+    p.setFont(shownFont());
     p.setPen(toQColor(colour_));
-    QRectF area(rect());
+    QRectF area = drawingArea();
     if (font_.angle != 0) {
         // The angle is in tenths of a degree, counter-clockwise, about the label's centre.
         const QPointF centre = area.center();
@@ -148,6 +236,64 @@ void TransparentLabel::paintEvent(QPaintEvent*) {
         p.translate(-centre);
     }
     p.drawText(area, static_cast<int>(alignment_), text_);
+}
+
+QRectF TransparentLabel::drawingArea() const {
+    QRect area = rect();
+    if ((shrinkToWindow_ || keepClearOf_) && parentWidget()) {
+        // Centred on the part of the label the window shows.
+        const QRect inside = geometry().intersected(parentWidget()->rect());
+        if (!inside.isEmpty()) area = inside.translated(-pos());
+    }
+    const QWidget* other = keepClearOf_;
+    if (!other || other->parentWidget() != parentWidget() || !other->isVisibleTo(parentWidget()) ||
+        text_.isEmpty())
+        return QRectF(area);
+    // The text moves beside the other element when it would run into it:
+    // into the wider part of the label left or right of it.
+    constexpr int kMargin = 8;
+    const QRect clear =
+        other->geometry().translated(-pos()).adjusted(-kMargin, -kMargin, kMargin, kMargin);
+    const QFontMetrics metrics(font());
+    const QRect text = metrics.boundingRect(area, static_cast<int>(alignment_), text_);
+    if (!text.intersects(clear)) return QRectF(area);
+    const QRect left(QPoint(area.left(), area.top()), QPoint(clear.left() - 1, area.bottom()));
+    const QRect right(QPoint(clear.right() + 1, area.top()), area.bottomRight());
+    const QRect wider = left.width() >= right.width() ? left : right;
+    return wider.width() > 0 ? QRectF(wider) : QRectF(area);
+}
+
+QRect TransparentLabel::textArea() const {
+    if (text_.isEmpty()) return {};
+    const QFontMetrics metrics(shownFont());
+    return metrics.boundingRect(drawingArea().toRect(), static_cast<int>(alignment_), text_)
+        .intersected(rect());
+}
+
+void TransparentLabel::setPressOnTextOnly(bool textOnly) {
+    pressOnTextOnly_ = textOnly;
+    updatePressArea();
+}
+
+void TransparentLabel::updatePressArea() {
+    if (paintedElsewhere_) return;
+    if (!pressOnTextOnly_) {
+        setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        clearMask();
+        return;
+    }
+    const QRect text = textArea();
+    // No text: nothing to press (an empty mask would mean no mask at all).
+    setAttribute(Qt::WA_TransparentForMouseEvents, text.isEmpty());
+    if (font_.angle != 0 || text.isEmpty())
+        clearMask();
+    else
+        setMask(text.adjusted(-4, -4, 4, 4));
+}
+
+void TransparentLabel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    updatePressArea();
 }
 
 void TransparentLabel::mousePressEvent(QMouseEvent* event) {
@@ -204,7 +350,7 @@ void PictureButton::mousePressEvent(QMouseEvent* event) {
     }
     const int state = modifierState(event->modifiers());
     Q_EMIT leftPressed(state);
-    if (state == 1) {
+    if (state == 1 && ctrlMoves_) {
         event->accept();
         return;
     }

@@ -58,24 +58,56 @@ public:
     void setTextColour(int colour);
     Qt::Alignment alignment() const { return alignment_; }
     void setAlignment(Qt::Alignment alignment);
+    /// Another widget draws this caption (the winners view): the label then
+    /// neither draws nor takes mouse presses.
+    void setPaintedElsewhere(bool elsewhere);
+    /// A line wider than the part of the label inside its window is drawn
+    /// with a smaller font (the stored font stays as it is).
+    void setShrinkToWindow(bool shrink);
+    /// The font as drawn now (smaller than font() when shrunk to the window).
+    QFont shownFont() const;
+    /// Draws its text beside other (a sibling) rather than over it, smaller
+    /// when the room beside it is narrow; nullptr: no such element.
+    void setKeepClearOf(QWidget* other);
+    /// Takes mouse presses only on its drawn text, so that a picture lying
+    /// under an empty part of a wide label can still be pressed.
+    void setPressOnTextOnly(bool textOnly);
+    /// Where the text is drawn, in the label's coordinates (empty: no text).
+    QRect textArea() const;
 
 Q_SIGNALS:
     /// Left button down; modifiers: 1 Ctrl + 2 Shift + 4 Alt.
     void leftPressed(int modifiers);
     void rightPressed();
     void doubleClicked();
+    /// The caption, the font or the colour changed.
+    void contentChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void updatePressArea();
+    void watchParent();
+    int widestLine(const QFont& font) const;
+    /// Where the text goes: the label, or its part inside the window.
+    QRectF drawingArea() const;
+
     std::string caption_;
     QString text_;
     FontValue font_;
     int colour_ = 0xFFFFFF;
     Qt::Alignment alignment_ = Qt::AlignCenter;
+    bool paintedElsewhere_ = false;
+    bool shrinkToWindow_ = false;
+    bool pressOnTextOnly_ = false;
+    QPointer<QWidget> keepClearOf_;
+    bool watchingParent_ = false;
 };
 
 /// A push button drawn from three pictures (normal, hover, pressed), scaled to
@@ -86,6 +118,8 @@ class PictureButton : public QAbstractButton {
 public:
     PictureButton(QImage normal, QImage hover, QImage pressed, QWidget* parent = nullptr);
     explicit PictureButton(const ButtonPictures& pictures, QWidget* parent = nullptr);
+    /// Whether a Ctrl press is the move gesture (true) or an ordinary press.
+    void setCtrlMoves(bool moves) { ctrlMoves_ = moves; }
 
 Q_SIGNALS:
     void leftPressed(int modifiers);
@@ -99,6 +133,7 @@ protected:
 private:
     QImage normal_, hover_, pressed_;
     bool hovered_ = false;
+    bool ctrlMoves_ = true;
 };
 
 /// Shows a JPEG picture scaled to its size (the prize picture box).

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QPageLayout>
@@ -21,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -204,6 +207,54 @@ TEST_F(ResultsTest, ResultsTextStyleKeysApplyEachOnItsOwn) {
     EXPECT_EQ(w->text()->palette().color(QPalette::Text), QColor(255, 0, 0));
 }
 
+TEST_F(ResultsTest, UnstyledTextIsSizedForTheHallAndAStoredSizeHolds) {
+    // Without a stored size the text is about 3% of the screen height, on any screen.
+    for (const auto& [w, h] : {std::pair{800, 600}, std::pair{1280, 1024}, std::pair{1920, 1080}}) {
+        host.screenW = w;
+        host.screenH = h;
+        auto window = openWindow();
+        const int px = window->text()->font().pixelSize();
+        EXPECT_GE(px, h * 0.027) << h;
+        EXPECT_LE(px, h * 0.034) << h;
+        EXPECT_EQ(window->textFont().size, ResultsWindow::defaultTextPoints(h));
+        // A wide column: the text runs across nearly the whole screen.
+        EXPECT_GE(window->text()->width(), w - 10);
+    }
+    put("yanse", "结果字体大小", "12");
+    auto stored = openWindow();
+    EXPECT_EQ(stored->textFont().size, 12);
+    EXPECT_EQ(stored->text()->font().pixelSize(), pointsToPixels(12));
+}
+
+TEST_F(ResultsTest, EscapeAndStrayKeysLeaveTheWindowOpen) {
+    main.results() = manyLines(3);
+    auto w = openWindow();
+    w->show();
+    QApplication::processEvents();
+    for (int key : {int(Qt::Key_Escape), int(Qt::Key_Return), int(Qt::Key_Space), int(Qt::Key_A)}) {
+        QTest::keyClick(w->text(), Qt::Key(key));
+        QTest::keyClick(w.get(), Qt::Key(key));
+        EXPECT_TRUE(w->isVisible()) << key;
+    }
+    QTest::mouseDClick(w->text()->viewport(), Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(ResultsTest, LongTitleIsDrawnSmallerToFitTheScreen) {
+    main.elements().mainTitle->setCaption(
+        gbk("星河科技集团二〇二五年度全体员工联欢晚会暨优秀员工表彰大会"));
+    auto w = openWindow();
+    TransparentLabel* title = w->title();
+    const QFont shown = title->shownFont();
+    EXPECT_LT(shown.pixelSize(), title->font().pixelSize());
+    EXPECT_LE(QFontMetrics(shown).horizontalAdvance(title->displayText()), 800);
+    // The stored style is not touched.
+    EXPECT_EQ(title->fontValue().size, pixelsToPoints(53));
+    // A short title keeps its size.
+    main.elements().mainTitle->setCaption(gbk("年会"));
+    EXPECT_EQ(openWindow()->title()->shownFont().pixelSize(), title->font().pixelSize());
+}
+
 TEST_F(ResultsTest, TitleStyleKeysApplyEachOnItsOwn) {
     put("yanse", "结果标题字体颜色", "65280");
     auto w = openWindow();
@@ -273,16 +324,31 @@ TEST_F(ResultsTest, TextScrollsOneLineEveryHalfSecondUntilTheEnd) {
     w->show();
     QApplication::processEvents();
     QScrollBar* bar = w->text()->verticalScrollBar();
+    QTextEdit* text = w->text();
     ASSERT_GT(bar->maximum(), 0);
     const int step = bar->singleStep();
-    EXPECT_EQ(step, QFontMetrics(w->text()->font()).lineSpacing());
+    EXPECT_EQ(step, QFontMetrics(text->font()).lineSpacing());
+    // The line standing at the top of the text and how far its top is cut off.
+    const int margin = static_cast<int>(std::ceil(text->document()->documentMargin()));
+    auto probe = [&] { return QPoint(1, std::max(1, margin - bar->value() + 1)); };
+    auto topLine = [&] { return text->cursorForPosition(probe()).blockNumber(); };
+    auto topCut = [&] { return -text->cursorRect(text->cursorForPosition(probe())).top(); };
     EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(topLine(), 0);
     host.advance(499);
     EXPECT_EQ(bar->value(), 0);
     host.advance(1);
-    EXPECT_EQ(bar->value(), step);
+    // One whole line on, the next line's top exactly at the top edge.
+    EXPECT_EQ(topLine(), 1);
+    EXPECT_EQ(topCut(), 0);
+    const int afterOne = bar->value();
+    EXPECT_GE(afterOne, step);
     host.advance(1000);
-    EXPECT_EQ(bar->value(), 3 * step);
+    EXPECT_EQ(topLine(), 3);
+    EXPECT_EQ(topCut(), 0);
+    // Lines of fallback faces differ by a pixel or two: whole lines, not fixed steps.
+    EXPECT_GE(bar->value(), afterOne + 2 * step - 4);
+    EXPECT_LE(bar->value(), afterOne + 2 * step + 4);
 
     const int ticksToEnd = bar->maximum() / step + 2;
     host.advance(static_cast<std::uint64_t>(ticksToEnd) * 500);
@@ -428,6 +494,20 @@ TEST_F(ResultsControllerTest, FailedExportIsToldAndOpensNothing) {
     controller.exportResults();
     EXPECT_TRUE(host.shellOpened.empty());
     EXPECT_EQ(host.pendingAnswers(), 0u);
+}
+
+TEST_F(ResultsControllerTest, ExportWithNoViewerSaysWhereTheFileIs) {
+    main.results() = manyLines(2);
+    host.shellResult = false;
+    host.expectMessage(std::nullopt, IdOk, gbk("提示"));
+    controller.exportResults();
+    const std::string path = host.path(gbk("抽奖结果.txt"));
+    EXPECT_EQ(host.readFile(path), manyLines(2));
+    EXPECT_EQ(host.shellOpened, std::vector<std::string>{path});
+    ASSERT_EQ(host.messages().size(), 1u);
+    std::string shown = path;
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+    EXPECT_NE(host.messages()[0].find(shown), std::string::npos);
 }
 
 TEST_F(ResultsControllerTest, MenuOpensTheWindowModally) {

@@ -213,6 +213,34 @@ std::string QtHost::fetchDocument(const std::string& url) {
     return std::string(body.constData(), static_cast<std::size_t>(body.size()));
 }
 
+namespace {
+
+/// Opens a file with the desktop's viewer for its type. The desktop's opener
+/// ends with an error when no viewer is set up, which the plain URL call
+/// reports as success: wait a little for its answer. An opener still running
+/// then has handed the file to a viewer that runs in its place.
+bool openLocalFile(const QString& file) {
+    auto* opener = new QProcess(qApp);
+    opener->start(QStringLiteral("xdg-open"), {file});
+    if (!opener->waitForStarted(5000)) {
+        opener->deleteLater();
+        return false;
+    }
+    QEventLoop wait;
+    QTimer::singleShot(4000, &wait, &QEventLoop::quit);
+    QObject::connect(opener, &QProcess::finished, &wait, &QEventLoop::quit);
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    if (opener->state() != QProcess::NotRunning) {
+        QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+        return true;
+    }
+    const bool opened = opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
+    opener->deleteLater();
+    return opened;
+}
+
+} // namespace
+
 bool QtHost::openWithShell(const std::string& target) {
     if (target.empty()) return false;
     const QString text = qstr(target);
@@ -222,7 +250,7 @@ bool QtHost::openWithShell(const std::string& target) {
     else if (text.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
         url = QUrl::fromUserInput(text);
     else
-        url = QUrl::fromLocalFile(QString::fromUtf8(nativePath(target)));
+        return openLocalFile(QString::fromUtf8(nativePath(target)));
     return url.isValid() && QDesktopServices::openUrl(url);
 }
 
