@@ -1,5 +1,6 @@
 #include "draw/drawcontroller.h"
 
+#include "draw/core/resultrows.h"
 #include "host/host.h"
 #include "host/qtext.h"
 #include "pool/pool.h"
@@ -363,7 +364,7 @@ void DrawController::forfeitWinner() {
         state_.exhaustedMark(*row) = w - 1;
         --state_.counter(*row);
     }
-    window_.results() += gbk("（") + *who + gbk("---放弃领奖）") + "\r\n";
+    window_.results() += forfeitLine(*who);
     Q_EMIT outcomeRecorded();
     // A failed write keeps the whole text in memory; the next write retries it.
     (void)writeResultsFile();
