@@ -141,8 +141,7 @@ void DrawController::startDraw() {
 
     Pool& pool = window_.pool();
     if (pool.count() > Pool::kLimit) {
-        host_.messageBox(gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！"),
-                         MbOk);
+        host_.messageBox(names::poolTooLargeMessage(), MbOk);
         host_.endProgram();
         return;
     }
