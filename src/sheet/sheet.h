@@ -26,9 +26,13 @@ enum class ReadError {
 
 /// Bounds that keep a hostile or mistaken file from exhausting memory.
 struct ReadLimits {
-    std::uint64_t maxFileBytes = 256ull << 20;      ///< the file on disk
-    std::uint64_t maxUnzippedBytes = 1024ull << 20; ///< one unzipped part (sheet XML, shared strings)
-    std::size_t maxRows = 3'276'001;                ///< rows of the sheet read, empty rows included
+    std::uint64_t maxFileBytes = 256ull << 20; ///< the file on disk
+    std::uint64_t maxUnzippedBytes = 1024ull
+                                     << 20; ///< one unzipped part (sheet XML, shared strings)
+    std::size_t maxRows = 3'276'001;        ///< rows of the sheet read, empty rows included
+    /// Memory the rows read may take (cells and their text): a row repeated a
+    /// million times in a few bytes of XML is refused as TooLarge.
+    std::uint64_t maxTableBytes = 1024ull << 20;
 };
 
 /// The sheets of a workbook; a .csv or .txt file has one, named after the file.

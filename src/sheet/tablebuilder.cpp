@@ -1,0 +1,65 @@
+#include "sheet/tablebuilder.h"
+
+#include <algorithm>
+
+namespace luckdial::sheet {
+
+TableBuilder::TableBuilder(std::vector<Row>& rows, const ReadLimits& limits)
+    : rows_(rows), limits_(limits) {}
+
+bool TableBuilder::beginRow(std::size_t index) {
+    if (error_ != ReadError::None) return false;
+    index_ = std::max(index, next_);
+    current_.clear();
+    column_ = 0;
+    return true;
+}
+
+bool TableBuilder::addCell(std::size_t column, std::string text) {
+    if (error_ != ReadError::None) return false;
+    column = std::max(column, column_);
+    if (column >= kMaxColumns) {
+        fail(ReadError::Damaged);
+        return false;
+    }
+    column_ = column + 1;
+    if (text.empty()) return true;
+    if (current_.size() < column) current_.resize(column);
+    current_.push_back(std::move(text));
+    return true;
+}
+
+std::uint64_t TableBuilder::cost(const Row& row) const {
+    std::uint64_t bytes = sizeof(Row) + row.capacity() * sizeof(std::string);
+    for (const std::string& cell : row)
+        if (cell.capacity() > 15) bytes += cell.capacity() + 1; // past the short-string buffer
+    return bytes;
+}
+
+bool TableBuilder::endRow(std::size_t repeat) {
+    if (error_ != ReadError::None) return false;
+    next_ = index_ + repeat;
+    if (current_.empty() || repeat == 0) return true;
+    // Rows up to the last one with text must fit the row limit.
+    if (next_ > limits_.maxRows || next_ < index_) {
+        fail(ReadError::TooManyRows);
+        return false;
+    }
+    current_.shrink_to_fit();
+    std::uint64_t each = cost(current_);
+    std::uint64_t gap = (index_ - rows_.size()) * sizeof(Row);
+    if (bytes_ + gap + each * repeat > limits_.maxTableBytes ||
+        (repeat > 0 && each > (limits_.maxTableBytes / repeat))) {
+        fail(ReadError::TooLarge);
+        return false;
+    }
+    bytes_ += gap + each * repeat;
+    rows_.resize(index_);
+    for (std::size_t i = 1; i < repeat; ++i)
+        rows_.push_back(current_);
+    rows_.push_back(std::move(current_));
+    current_ = Row();
+    return true;
+}
+
+} // namespace luckdial::sheet

@@ -1,0 +1,181 @@
+// Files a reader must refuse with a clear reason, quickly and without
+// exhausting memory: cut short, not a workbook, too big, too many rows.
+
+#include "sheet/sheet.h"
+#include "support/tempdir.h"
+#include "workbookfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace luckdial;
+using namespace luckdial::sheet;
+using namespace luckdial::sheet::test;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::string numberRow(std::size_t r) {
+    std::string n = std::to_string(r);
+    return "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c></row>";
+}
+
+/// Both the sheet list and the first sheet fail with the same reason.
+void expectRefused(const std::string& path, ReadError why, const ReadLimits& limits = {}) {
+    EXPECT_EQ(listSheets(path, limits).error, why) << path;
+    Table t = readSheet(path, 0, limits);
+    EXPECT_EQ(t.error, why) << path;
+    EXPECT_TRUE(t.rows.empty());
+}
+
+long peakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+TEST(SheetBadInput, CutShortOrBrokenIsDamaged) {
+    TempDir dir;
+    std::string good = dir.path() + "/good.xlsx";
+    std::string rows;
+    for (std::size_t r = 1; r <= 2000; ++r)
+        rows += numberRow(r);
+    ASSERT_TRUE(writeZip(good, xlsxParts({{"S", {"", sheetXml(rows)}}})));
+    std::string bytes = readBytes(good);
+    ASSERT_EQ(readSheet(good, 0).error, ReadError::None);
+
+    // Cut at several places: inside the data, inside the directory at the end.
+    for (std::size_t keep : {bytes.size() / 3, bytes.size() / 2, bytes.size() - 30}) {
+        std::string cut = dir.path() + "/cut" + std::to_string(keep) + ".xlsx";
+        writeBytes(cut, std::string_view(bytes).substr(0, keep));
+        expectRefused(cut, ReadError::Damaged);
+    }
+
+    // A sheet whose XML breaks off, and one whose string index points nowhere.
+    std::string broken = dir.path() + "/broken.xlsx";
+    ASSERT_TRUE(writeZip(broken, xlsxParts({{"S", {"", "<worksheet><sheetData><row><c>"}}})));
+    EXPECT_EQ(readSheet(broken, 0).error, ReadError::Damaged);
+    std::string badIndex = dir.path() + "/index.xlsx";
+    ASSERT_TRUE(
+        writeZip(badIndex, xlsxParts({{"S", {"", sheetXml("<row><c t=\"s\"><v>7</v></c></row>")}}},
+                                     "<sst><si><t>only</t></si></sst>")));
+    EXPECT_EQ(readSheet(badIndex, 0).error, ReadError::Damaged);
+}
+
+TEST(SheetBadInput, OtherFilesAreNotSpreadsheets) {
+    TempDir dir;
+    // A zip of something else.
+    std::string plainZip = dir.path() + "/photos.xlsx";
+    ASSERT_TRUE(writeZip(plainZip, {{"readme.txt", "hello"}, {"a/b.jpg", "\xFF\xD8"}}));
+    expectRefused(plainZip, ReadError::NotSpreadsheet);
+    // An office package of another kind.
+    std::string document = dir.path() + "/letter.xlsx";
+    ASSERT_TRUE(writeZip(
+        document,
+        {{"_rels/.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+          "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+          "relationships/officeDocument\" Target=\"word/document.xml\"/></Relationships>"},
+         {"word/document.xml", "<document><body/></document>"}}));
+    expectRefused(document, ReadError::NotSpreadsheet);
+    // Text saved under the wrong name, and a kind of file not read at all.
+    std::string text = dir.path() + "/list.xlsx";
+    writeBytes(text, "1001 张三\r\n");
+    expectRefused(text, ReadError::NotSpreadsheet);
+    std::string other = dir.path() + "/list.xls";
+    writeBytes(other, "\xD0\xCF\x11\xE0");
+    expectRefused(other, ReadError::NotSpreadsheet);
+
+    expectRefused(dir.path() + "/missing.xlsx", ReadError::CannotOpen);
+    std::string folder = dir.path() + "/folder.xlsx";
+    std::filesystem::create_directory(folder);
+    expectRefused(folder, ReadError::CannotOpen);
+}
+
+TEST(SheetBadInput, GigabyteFileIsRefusedBySizeAtOnce) {
+    TempDir dir;
+    std::string path = dir.path() + "/huge.xlsx";
+    {
+        // Sparse: a gigabyte on paper, nothing on the disk.
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "PK\x03\x04", 4), 4);
+        ASSERT_EQ(ftruncate(fd, 1ll << 30), 0);
+        ::close(fd);
+    }
+    auto start = Clock::now();
+    expectRefused(path, ReadError::TooLarge);
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 1.0);
+}
+
+TEST(SheetBadInput, PartsOverTheByteLimitAreRefused) {
+    TempDir dir;
+    std::string rows;
+    for (std::size_t r = 1; r <= 20000; ++r)
+        rows += numberRow(r);
+    std::string path = dir.path() + "/big.xlsx";
+    ASSERT_TRUE(writeZip(path, xlsxParts({{"S", {"", sheetXml(rows)}}})));
+    ReadLimits limits;
+    limits.maxUnzippedBytes = 100'000; // the sheet is about 800 KB inflated
+    EXPECT_EQ(readSheet(path, 0, limits).error, ReadError::TooLarge);
+
+    // The same sheet streamed, so that the zip declares no size up front
+    // until it is written: the count while inflating must catch it as well.
+    std::string streamed = dir.path() + "/streamed.xlsx";
+    ASSERT_TRUE(writeZip(streamed, xlsxParts({{"S", {"", "", generatedSheet(20000, numberRow)}}})));
+    EXPECT_EQ(readSheet(streamed, 0, limits).error, ReadError::TooLarge);
+    EXPECT_EQ(readSheet(streamed, 0).error, ReadError::None);
+}
+
+TEST(SheetBadInput, RowsPastTheLimitStopTheRead) {
+    TempDir dir;
+    // One cell far down: the rows between would count, so it is refused
+    // before anything is allocated for them.
+    std::string far = dir.path() + "/far.xlsx";
+    ASSERT_TRUE(writeZip(far, xlsxParts({{"S", {"", sheetXml(numberRow(5'000'000))}}})));
+    EXPECT_EQ(readSheet(far, 0).error, ReadError::TooManyRows);
+
+    // Trailing empty rows do not count.
+    std::string trailing = dir.path() + "/trailing.xlsx";
+    ASSERT_TRUE(writeZip(
+        trailing, xlsxParts({{"S", {"", sheetXml(numberRow(1) + "<row r=\"4000000\"/>")}}})));
+    Table t = readSheet(trailing, 0);
+    EXPECT_EQ(t.error, ReadError::None);
+    EXPECT_EQ(t.rows.size(), 1u);
+
+    ReadLimits limits;
+    limits.maxRows = 10;
+    std::string eleven = dir.path() + "/eleven.xlsx";
+    ASSERT_TRUE(writeZip(eleven, xlsxParts({{"S", {"", "", generatedSheet(11, numberRow)}}})));
+    EXPECT_EQ(readSheet(eleven, 0, limits).error, ReadError::TooManyRows);
+    limits.maxRows = 11;
+    EXPECT_EQ(readSheet(eleven, 0, limits).rows.size(), 11u);
+}
+
+TEST(SheetBadInput, FiveMillionRowsAreRefusedWithBoundedMemory) {
+    TempDir dir;
+    std::string path = dir.path() + "/five.xlsx";
+    auto start = Clock::now();
+    ASSERT_TRUE(writeZip(path, xlsxParts({{"S", {"", "", generatedSheet(5'000'000, numberRow)}}})));
+    double made = std::chrono::duration<double>(Clock::now() - start).count();
+
+    long before = peakKilobytes();
+    start = Clock::now();
+    Table t = readSheet(path, 0);
+    double read = std::chrono::duration<double>(Clock::now() - start).count();
+    EXPECT_EQ(t.error, ReadError::TooManyRows);
+    EXPECT_TRUE(t.rows.empty());
+    // The sheet inflates to about 230 MB; the read may hold the rows up to
+    // the limit, never the sheet.
+    long grown = peakKilobytes() - before;
+    EXPECT_LT(grown, 600 * 1024) << "peak grew by " << grown << " KB";
+    std::printf("five million rows: made in %.1f s, refused in %.1f s, peak +%ld MB\n", made, read,
+                grown / 1024);
+}
