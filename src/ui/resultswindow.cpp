@@ -1,9 +1,12 @@
 #include "ui/resultswindow.h"
 
+#include "draw/core/resultrows.h"
 #include "host/core/displaytext.h"
+#include "host/core/hostbase.h"
 #include "host/core/text.h"
 #include "host/qtext.h"
 #include "settings/core/names.h"
+#include "sheet/sheet.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/textstyles.h"
@@ -340,6 +343,7 @@ void ResultsController::connectHandlers() {
     const MenuActions& m = window_.elements().menu;
     QObject::connect(m.viewResults, &QAction::triggered, &window_, [this] { showResults(); });
     QObject::connect(m.exportResults, &QAction::triggered, &window_, [this] { exportResults(); });
+    QObject::connect(m.exportSheet, &QAction::triggered, &window_, [this] { exportSpreadsheet(); });
 }
 
 void ResultsController::showResults() {
@@ -361,6 +365,29 @@ void ResultsController::exportResults() {
     const std::string path = host_.path(names::resultsFile());
     if (!host_.writeFile(path, window_.results())) {
         // Opening the file now would show older results as if they were the export.
+        host_.messageBox(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,
+                         gbk("提示"));
+        return;
+    }
+    host_.openWithShell(path);
+}
+
+void ResultsController::exportSpreadsheet() {
+    const std::optional<std::string> chosen = host_.saveFileDialog(
+        gbk("Excel 工作簿(*.xlsx)|*.xlsx"), host_.path(names::resultsWorkbookFile()));
+    if (!chosen) return;
+    // A name typed without the extension would give a file no program opens as a workbook.
+    std::string path = *chosen;
+    const std::string extension = ".xlsx";
+    std::string tail = path.size() >= extension.size() ? path.substr(path.size() - extension.size())
+                                                       : std::string();
+    for (char& c : tail)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (tail != extension) path += extension;
+
+    if (!sheet::writeXlsx(HostBase::nativePath(path), "抽奖结果", resultColumns(),
+                          resultRows(window_.results()))) {
+        // As the text export: the file is not opened, so nothing older passes for the export.
         host_.messageBox(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,
                          gbk("提示"));
         return;

@@ -17,6 +17,10 @@ inline constexpr const char* kConfigFile = "peizhi.a";
 inline std::string resultsFile() {
     return gbk("抽奖结果.txt");
 }
+/// Where the winners spreadsheet is proposed.
+inline std::string resultsWorkbookFile() {
+    return gbk("抽奖结果.xlsx");
+}
 inline std::string progressFile() {
     return gbk("进度.txt");
 }
