@@ -7,6 +7,7 @@
 #include "support/app_fixture.h"
 #include "support/tempdir.h"
 
+#include "pool/pool.h"
 #include "sheet/sheet.h"
 #include "ui/elements.h"
 #include "ui/importdialog.h"
@@ -229,17 +230,26 @@ TEST_F(Import, AnotherSheetOfTheWorkbook) {
         return "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>" + a +
                "</t></is></c></row>";
     };
-    ASSERT_TRUE(writeZip(book, xlsxParts({{"一部", {"", sheetXml(row(1, "甲") + row(2, "乙"))}},
-                                          {"二部", {"", sheetXml(row(1, "丙"))}}})));
+    // The third sheet's XML breaks off.
+    ASSERT_TRUE(
+        writeZip(book, xlsxParts({{"一部", {"", sheetXml(row(1, "甲") + row(2, "乙"))}},
+                                  {"二部", {"", sheetXml(row(1, "丙"))}},
+                                  {"三部", {"", "<worksheet><sheetData><row r=\"1\"><c"}}})));
     chooseFile(book);
+    host().expectMessage(ImportCommand::readErrorMessage(sheet::ReadError::Damaged), IdOk,
+                         gbk("提示"));
+    host().expectMessage(doneMessage(1), IdOk);
     onDialog([&](ImportDialog& d) {
-        EXPECT_EQ(d.sheetBox()->count(), 2);
+        EXPECT_EQ(d.sheetBox()->count(), 3);
         EXPECT_EQ(previewTexts(d), (QStringList{u("甲"), u("乙")}));
         d.sheetBox()->setCurrentIndex(1);
         EXPECT_EQ(previewTexts(d), (QStringList{u("丙")}));
+        // A sheet that cannot be read is told; the one shown before stays.
+        d.sheetBox()->setCurrentIndex(2);
+        EXPECT_EQ(d.sheetBox()->currentIndex(), 1);
+        EXPECT_EQ(previewTexts(d), (QStringList{u("丙")}));
         d.okButton()->click();
     });
-    host().expectMessage(doneMessage(1), IdOk);
     trigger();
     EXPECT_EQ(read("抽奖号码库.txt"), gbk("丙\r\n"));
     expectRestart();
@@ -303,6 +313,31 @@ TEST_F(Import, ANewEventNotConfirmedChangesNothing) {
     trigger();
     EXPECT_TRUE(exists("抽奖结果.txt"));
     expectRestart();
+}
+
+TEST_F(Import, MoreEntriesThanAPoolHoldsAreRefused) {
+    using namespace sheet::test;
+    // One row more than a pool may hold, streamed into the zip.
+    const std::string book = lists.path() + "/big.xlsx";
+    const Producer rows = generatedSheet(Pool::kLimit + 1, [](std::size_t r) {
+        const std::string n = std::to_string(r);
+        return "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c></row>";
+    });
+    ASSERT_TRUE(writeZip(book, xlsxParts({{"S", {"", {}, rows}}})));
+    write("进度.txt", "002\r\n");
+    const auto before = snapshot(dir_.path());
+    chooseFile(book);
+    onDialog([](ImportDialog& d) {
+        EXPECT_FALSE(d.headerBox()->isChecked());
+        EXPECT_TRUE(d.countsLabel()->text().endsWith(u("。超过了抽奖号码库的上限 3276000 条！")))
+            << d.countsLabel()->text().toStdString();
+        d.okButton()->click();
+    });
+    host().expectMessage(gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！"),
+                         IdOk, gbk("信息："), MbOk);
+    trigger();
+    EXPECT_EQ(snapshot(dir_.path()), before);
+    expectNoRestart();
 }
 
 TEST_F(Import, UnreadableFilesAreToldAndChangeNothing) {
