@@ -4,6 +4,7 @@
 
 #include "app/importcommand.h"
 
+#include "app/shell/event_fixture.h"
 #include "support/app_fixture.h"
 #include "support/tempdir.h"
 
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -95,6 +97,26 @@ QStringList previewTexts(const ImportDialog& d) {
     return texts;
 }
 
+/// Runs f on the import window once its modal wait has started. A window
+/// still open long after is rejected, so that a broken test fails instead
+/// of hanging. context: the timers go with it.
+void onImportWindow(QObject* context, std::function<void(ImportDialog&)> f) {
+    QTimer::singleShot(0, context, [f = std::move(f)] {
+        auto* d = qobject_cast<ImportDialog*>(QApplication::activeModalWidget());
+        if (!d) {
+            ADD_FAILURE() << "the import window is not open";
+            return;
+        }
+        f(*d);
+    });
+    QTimer::singleShot(5000, context, [] {
+        if (auto* d = qobject_cast<ImportDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "the import window stayed open";
+            d->reject();
+        }
+    });
+}
+
 class Import : public AppTest {
 protected:
     void SetUp() override {
@@ -112,24 +134,8 @@ protected:
         AppTest::TearDown();
     }
 
-    /// Runs f on the import window once its modal wait has started. A window
-    /// still open long after is rejected, so that a broken test fails
-    /// instead of hanging.
     void onDialog(std::function<void(ImportDialog&)> f) {
-        QTimer::singleShot(0, window.get(), [f = std::move(f)] {
-            auto* d = qobject_cast<ImportDialog*>(QApplication::activeModalWidget());
-            if (!d) {
-                ADD_FAILURE() << "the import window is not open";
-                return;
-            }
-            f(*d);
-        });
-        QTimer::singleShot(5000, window.get(), [] {
-            if (auto* d = qobject_cast<ImportDialog*>(QApplication::activeModalWidget())) {
-                ADD_FAILURE() << "the import window stayed open";
-                d->reject();
-            }
-        });
+        onImportWindow(window.get(), std::move(f));
     }
 
     /// The file dialog's answer, queued before the messages that follow it.
@@ -410,6 +416,46 @@ TEST_F(Import, APoolThatCannotBeWrittenLeavesTheOldOne) {
     EXPECT_EQ(snapshot(dir_.path()), before);
     EXPECT_TRUE(exists("进度.txt"));
     expectNoRestart();
+}
+
+class ImportDuringAnEvent : public EventTest {};
+
+TEST_F(ImportDuringAnEvent, TheNextStartDrawsFromTheNewListAsANewEvent) {
+    writeEvent(5, 5, 2);
+    create();
+    ASSERT_TRUE(app().start());
+    selectLevel();
+    drawOnce();
+    ASSERT_TRUE(exists("抽奖恢复.dat"));
+    const std::string oldResults = read("抽奖结果.txt");
+    ASSERT_EQ(winnersIn(oldResults).size(), 2u);
+
+    TempDir lists;
+    const std::string book = lists.path() + "/list.xlsx";
+    ASSERT_TRUE(sheet::writeXlsx(book, "S", {"工号", "姓名"},
+                                 {{"2001", "甲"}, {"2002", "乙"}, {"2003", "丙"}}));
+    host().expectFile(gbk(book));
+    onImportWindow(&app().window(), [](ImportDialog& d) { d.okButton()->click(); });
+    host().expectMessage(std::nullopt, IdOk, gbk("确定导入新名单？"));
+    host().expectMessage(std::nullopt, IdOk);
+    app().window().elements().menu.importList->trigger();
+    ASSERT_TRUE(host().ended);
+    ASSERT_EQ(host().programsRun.size(), 1u);
+
+    // No resume and no recovery question: the new list, no results, no counters.
+    restart();
+    ASSERT_TRUE(app().start());
+    EXPECT_TRUE(host().log.empty());
+    const std::vector<std::string> fresh = {gbk("2001 甲"), gbk("2002 乙"), gbk("2003 丙")};
+    EXPECT_EQ(poolEntries(), fresh);
+    EXPECT_TRUE(app().window().results().empty());
+    EXPECT_EQ(app().state().counters, (std::array<std::int32_t, 8>{}));
+    EXPECT_EQ(filesMatching("抽奖结果_.*\\.txt").size(), 1u);
+    selectLevel();
+    drawOnce();
+    EXPECT_EQ(winnersIn(read("抽奖结果.txt")).size(), 2u);
+    for (const std::string& w : winnersIn(read("抽奖结果.txt")))
+        EXPECT_NE(std::find(fresh.begin(), fresh.end(), w), fresh.end()) << utf8(w);
 }
 
 } // namespace
