@@ -11,6 +11,8 @@ bool TableBuilder::beginRow(std::size_t index) {
     if (error_ != ReadError::None) return false;
     index_ = std::max(index, next_);
     current_.clear();
+    // Rows of a sheet are mostly as wide as the one before: one allocation.
+    current_.reserve(width_);
     column_ = 0;
     return true;
 }
@@ -45,6 +47,7 @@ bool TableBuilder::endRow(std::size_t repeat) {
         fail(ReadError::TooManyRows);
         return false;
     }
+    width_ = current_.size();
     current_.shrink_to_fit();
     std::uint64_t each = cost(current_);
     std::uint64_t gap = (index_ - rows_.size()) * sizeof(Row);

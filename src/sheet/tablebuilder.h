@@ -42,6 +42,7 @@ private:
     std::size_t index_ = 0;  ///< the current row's index
     std::size_t next_ = 0;   ///< the index of the row after the last one ended
     std::size_t column_ = 0; ///< the column after the last cell set
+    std::size_t width_ = 0;  ///< cells of the last row with text
     std::uint64_t bytes_ = 0;
     ReadError error_ = ReadError::None;
 };

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <charconv>
 #include <unordered_map>
 
@@ -157,45 +158,69 @@ Workbook loadWorkbook(const ZipArchive& zip) {
 }
 
 /// "_x000D_" and the like stand for characters XML cannot carry as they are.
-void unescape(QString& text) {
-    if (!text.contains(u"_x")) return;
-    QString out;
+void unescape(std::string& text) {
+    if (text.find("_x") == std::string::npos) return;
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : -1;
+    };
+    std::string out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
-            bool ok = false;
-            ushort code = QStringView(text).mid(i + 2, 4).toUShort(&ok, 16);
-            if (ok) {
-                out += QChar(code);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
+            int a = hex(text[i + 2]), b = hex(text[i + 3]), c = hex(text[i + 4]),
+                d = hex(text[i + 5]);
+            if (a >= 0 && b >= 0 && c >= 0 && d >= 0) {
+                unsigned code = static_cast<unsigned>((a << 12) | (b << 8) | (c << 4) | d);
+                if (code < 0x80) {
+                    out += static_cast<char>(code);
+                } else if (code < 0x800) {
+                    out += static_cast<char>(0xC0 | (code >> 6));
+                    out += static_cast<char>(0x80 | (code & 0x3F));
+                } else {
+                    out += static_cast<char>(0xE0 | (code >> 12));
+                    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+                    out += static_cast<char>(0x80 | (code & 0x3F));
+                }
                 i += 6;
                 continue;
             }
         }
         out += text[i];
     }
-    text = out;
+    text = std::move(out);
+}
+
+/// The element's name without its prefix: the sheet is read without
+/// namespace processing (faster), and some writers prefix every element
+/// ("x:row").
+QStringView localName(const QXmlStreamReader& xml) {
+    QStringView name = xml.name();
+    qsizetype colon = name.lastIndexOf(u':');
+    return colon < 0 ? name : name.mid(colon + 1);
 }
 
 /// The text of a string item: its <t> runs, without phonetic guides.
 QString readStringItem(QXmlStreamReader& xml) {
     QString text;
     int phonetic = 0;
-    const QString end = xml.name().toString();
+    const QString end = localName(xml).toString();
     while (!xml.atEnd()) {
         auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
-            if (xml.name() == u"rPh")
+            if (localName(xml) == u"rPh")
                 ++phonetic;
-            else if (xml.name() == u"t" && phonetic == 0)
+            else if (localName(xml) == u"t" && phonetic == 0)
                 text += xml.readElementText(QXmlStreamReader::SkipChildElements);
         } else if (token == QXmlStreamReader::EndElement) {
-            if (xml.name() == u"rPh")
+            if (localName(xml) == u"rPh")
                 --phonetic;
-            else if (xml.name() == end)
+            else if (localName(xml) == end)
                 break;
         }
     }
-    unescape(text);
     return text;
 }
 
@@ -207,8 +232,11 @@ ReadError readSharedStrings(const ZipArchive& zip, const std::string& part,
     if (device.status() != ReadError::None) return device.status();
     QXmlStreamReader xml(&device);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
-            out.push_back(readStringItem(xml).toUtf8().toStdString());
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si") {
+            std::string text = readStringItem(xml).toUtf8().toStdString();
+            unescape(text);
+            out.push_back(std::move(text));
+        }
     }
     return xml.hasError() ? xmlError(xml, device.status()) : ReadError::None;
 }
@@ -258,6 +286,24 @@ long long columnOf(QStringView ref) {
     return i == 0 ? -1 : col - 1;
 }
 
+/// Appends the text as UTF-8; numbers and references are ASCII and skip
+/// the conversion.
+void appendUtf8(std::string& out, QStringView text) {
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && p[i] < 0x80)
+        ++i;
+    if (i == n) {
+        out.reserve(out.size() + static_cast<std::size_t>(n));
+        for (qsizetype k = 0; k < n; ++k)
+            out += static_cast<char>(p[k]);
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    out.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
 class SheetReader {
 public:
     SheetReader(const Workbook& book, std::vector<std::string>& strings,
@@ -270,19 +316,34 @@ public:
         ZipEntryDevice device(zip, *index);
         if (device.status() != ReadError::None) return device.status();
         QXmlStreamReader xml(&device);
+        xml.setNamespaceProcessing(false);
+        // The loop runs a few times per cell of a million-row sheet: the
+        // value's text is taken from the token as it passes, never copied
+        // into a QString first.
         while (!xml.atEnd() && out_.error() == ReadError::None) {
-            auto token = xml.readNext();
-            if (token == QXmlStreamReader::StartElement) {
+            switch (xml.readNext()) {
+            case QXmlStreamReader::StartElement:
                 startElement(xml);
-            } else if (token == QXmlStreamReader::EndElement) {
-                if (xml.name() == u"c" && inCell_) {
+                break;
+            case QXmlStreamReader::Characters:
+                if (inValue_) appendUtf8(value_, xml.text());
+                break;
+            case QXmlStreamReader::EndElement: {
+                QStringView name = localName(xml);
+                if (name == u"v") {
+                    inValue_ = false;
+                } else if (name == u"c" && inCell_) {
                     inCell_ = false;
                     out_.addCell(column_, cellText());
-                } else if (xml.name() == u"row") {
+                } else if (name == u"row") {
                     out_.endRow();
-                } else if (xml.name() == u"sheetData") {
-                    break;
+                } else if (name == u"sheetData") {
+                    return out_.error();
                 }
+                break;
+            }
+            default:
+                break;
             }
         }
         if (out_.error() != ReadError::None) return out_.error();
@@ -291,8 +352,30 @@ public:
 
 private:
     void startElement(QXmlStreamReader& xml) {
-        QStringView name = xml.name();
-        if (name == u"row") {
+        QStringView name = localName(xml);
+        if (name == u"v") {
+            inValue_ = inCell_;
+        } else if (name == u"c") {
+            const QXmlStreamAttributes attrs = xml.attributes();
+            QStringView ref, type, style;
+            for (const QXmlStreamAttribute& a : attrs) {
+                QStringView n = a.name();
+                if (n == u"r")
+                    ref = a.value();
+                else if (n == u"t")
+                    type = a.value();
+                else if (n == u"s")
+                    style = a.value();
+            }
+            long long col = columnOf(ref);
+            column_ = col >= 0 ? static_cast<std::size_t>(col) : nextColumn_;
+            nextColumn_ = column_ + 1;
+            type_ = typeOf(type);
+            style_ = style.isEmpty() ? 0 : style.toInt();
+            value_.clear();
+            inline_.clear();
+            inCell_ = true;
+        } else if (name == u"row") {
             const QXmlStreamAttributes attrs = xml.attributes();
             qlonglong r = attribute(attrs, u"r").toLongLong();
             if (r > 0)
@@ -300,20 +383,9 @@ private:
             else
                 out_.beginRow();
             nextColumn_ = 0;
-        } else if (name == u"c") {
-            const QXmlStreamAttributes attrs = xml.attributes();
-            long long col = columnOf(attribute(attrs, u"r"));
-            column_ = col >= 0 ? static_cast<std::size_t>(col) : nextColumn_;
-            nextColumn_ = column_ + 1;
-            type_ = typeOf(attribute(attrs, u"t"));
-            style_ = attribute(attrs, u"s").toInt();
-            value_.clear();
-            inline_.clear();
-            inCell_ = true;
-        } else if (name == u"v" && inCell_) {
-            value_ = xml.readElementText(QXmlStreamReader::SkipChildElements);
         } else if (name == u"is" && inCell_) {
-            inline_ = readStringItem(xml);
+            inline_ = readStringItem(xml).toUtf8().toStdString();
+            unescape(inline_);
         }
     }
 
@@ -330,10 +402,10 @@ private:
     std::string cellText() {
         switch (type_) {
         case Type::Shared: {
-            bool ok = false;
-            qulonglong i = value_.toULongLong(&ok);
-            if (!ok && value_.isEmpty()) return {};
-            if (!ok || i >= strings_.size()) {
+            if (value_.empty()) return {};
+            std::size_t i = 0;
+            auto [end, ec] = std::from_chars(value_.data(), value_.data() + value_.size(), i);
+            if (ec != std::errc() || end != value_.data() + value_.size() || i >= strings_.size()) {
                 out_.fail(ReadError::Damaged);
                 return {};
             }
@@ -341,22 +413,28 @@ private:
         }
         case Type::Inline:
             // A writer may also put an inline string's text in <v>.
-            return (inline_.isEmpty() ? value_ : inline_).toUtf8().toStdString();
+            return inline_.empty() ? std::move(value_) : std::move(inline_);
         case Type::Bool:
-            if (value_.isEmpty()) return {};
-            return value_ == u"0" ? "FALSE" : "TRUE";
+            if (value_.empty()) return {};
+            return value_ == "0" ? "FALSE" : "TRUE";
         case Type::Text:
             unescape(value_);
-            return value_.toUtf8().toStdString();
+            return std::move(value_);
         case Type::Number:
             break;
         }
-        if (value_.isEmpty()) return {};
-        std::string raw = value_.toStdString();
-        const std::string* code = style_ >= 0 && static_cast<std::size_t>(style_) < codes_.size()
-                                      ? &codes_[style_]
-                                      : nullptr;
-        return formatNumber(raw, code ? *code : std::string(), book_.date1904);
+        if (value_.empty()) return {};
+        if (style_ < 0 || static_cast<std::size_t>(style_) >= codes_.size() ||
+            codes_[static_cast<std::size_t>(style_)].empty()) {
+            // The general form, by far the most common: a whole number is
+            // shown as it is stored.
+            bool digits = std::all_of(value_.begin(), value_.end(),
+                                      [](char c) { return c >= '0' && c <= '9'; });
+            if (digits && value_.size() > 0 && (value_.size() == 1 || value_[0] != '0'))
+                return std::move(value_);
+            return formatNumber(value_, {}, book_.date1904);
+        }
+        return formatNumber(value_, codes_[static_cast<std::size_t>(style_)], book_.date1904);
     }
 
     const Workbook& book_;
@@ -366,8 +444,8 @@ private:
     std::size_t column_ = 0, nextColumn_ = 0;
     Type type_ = Type::Number;
     int style_ = 0;
-    bool inCell_ = false;
-    QString value_, inline_;
+    bool inCell_ = false, inValue_ = false;
+    std::string value_, inline_;
 };
 
 } // namespace

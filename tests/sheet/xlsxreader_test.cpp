@@ -145,6 +145,19 @@ TEST_F(XlsxReader, SeveralSheetsInWorkbookOrder) {
     EXPECT_EQ(readSheet(path, 3).error, ReadError::NotSpreadsheet);
 }
 
+TEST_F(XlsxReader, PrefixedElementsReadAlike) {
+    // Some generators qualify every element with a prefix.
+    std::string path = write(xlsxParts(
+        {{"S",
+          {"", "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+               "<x:sheetData><x:row r=\"1\"><x:c r=\"A1\"><x:v>7</x:v></x:c>"
+               "<x:c r=\"B1\" t=\"inlineStr\"><x:is><x:t>张三</x:t></x:is></x:c></x:row>"
+               "</x:sheetData></x:worksheet>"}}}));
+    Table t = readSheet(path, 0);
+    ASSERT_EQ(t.error, ReadError::None);
+    EXPECT_EQ(t.rows, (std::vector<Row>{{"7", "张三"}}));
+}
+
 TEST_F(XlsxReader, ExtensionIsMatchedWithoutCase) {
     std::string path =
         write(xlsxParts({{"S", {"", sheetXml("<row><c><v>5</v></c></row>")}}}), "BOOK.XLSX");
