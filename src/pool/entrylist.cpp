@@ -130,6 +130,10 @@ EntryList buildEntries(const std::vector<std::vector<std::string>>& rows,
         }
         if (seen.count(entry)) {
             ++list.duplicates;
+            auto& examples = list.duplicateExamples;
+            if (examples.size() < EntryList::kDuplicateExamples &&
+                std::find(examples.begin(), examples.end(), entry) == examples.end())
+                examples.push_back(entry);
             if (recipe.dropDuplicates) continue;
             list.entries.push_back(entry);
         } else {

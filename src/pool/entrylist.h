@@ -31,6 +31,9 @@ struct EntryList {
     std::size_t emptyRows = 0;
     /// Entries equal to an earlier one: dropped or kept as the recipe says.
     std::size_t duplicates = 0;
+    /// The first few entries that come more than once, to show the operator.
+    std::vector<std::string> duplicateExamples;
+    static constexpr std::size_t kDuplicateExamples = 3;
     /// More entries than a pool may hold.
     bool tooMany() const;
 };

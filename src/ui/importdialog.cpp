@@ -182,9 +182,14 @@ QString ImportDialog::countsText(const EntryList& list, bool dropDuplicates) {
                        .arg(list.entries.size())
                        .arg(list.emptyRows)
                        .arg(list.duplicates);
-    if (list.duplicates > 0)
+    if (list.duplicates > 0) {
         text += dropDuplicates ? QStringLiteral("（已去掉）")
                                : QStringLiteral("（保留，各有一次机会）");
+        QStringList examples;
+        for (const std::string& e : list.duplicateExamples)
+            examples << shortCell(e);
+        text += QStringLiteral("，如：") + examples.join(QStringLiteral("、"));
+    }
     if (list.tooMany())
         text += QStringLiteral("。超过了抽奖号码库的上限 %1 条！").arg(Pool::kLimit);
     return text;

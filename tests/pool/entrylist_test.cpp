@@ -64,9 +64,16 @@ TEST(EntryList, DuplicatesCountedThenKeptOrDropped) {
     // Spaces around a cell do not make a different person.
     EXPECT_EQ(kept.entries, (V{"张三", "李四", "张三", "张三", "张三", "王五", "李四"}));
     EXPECT_EQ(kept.duplicates, 4u);
+    EXPECT_EQ(kept.duplicateExamples, (V{"张三", "李四"}));
     const EntryList dropped = buildEntries(rows, recipe({0}, false, " ", true));
     EXPECT_EQ(dropped.entries, (V{"张三", "李四", "王五"}));
     EXPECT_EQ(dropped.duplicates, 4u);
+    EXPECT_EQ(dropped.duplicateExamples, kept.duplicateExamples);
+    // A few examples, each once, in the order they repeat.
+    Rows many;
+    for (const char* name : {"a", "b", "c", "d", "a", "a", "d", "c", "b"})
+        many.push_back({name});
+    EXPECT_EQ(buildEntries(many, recipe({0})).duplicateExamples, (V{"a", "d", "c"}));
     // Equal only as a whole entry: the same name with another number is no duplicate.
     const Rows twoNames = {{"1", "张三"}, {"2", "张三"}, {"1", "张三"}};
     EXPECT_EQ(buildEntries(twoNames, recipe({0, 1}, false, " ", true)).entries,

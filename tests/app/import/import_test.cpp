@@ -174,13 +174,14 @@ TEST_F(Import, PreviewCountsAndTheWrittenPool) {
         EXPECT_EQ(previewTexts(d),
                   (QStringList{u("00123 张三"), u("1002 李四"), u("1004 王 五"), u("1002 李四"),
                                u("1006 \xF0\xA0\x80\x80明"), u("赵六")}));
-        EXPECT_EQ(d.countsLabel()->text(),
-                  u("共 6 条名单；跳过空行 2 行；重复的名单 1 条（保留，各有一次机会）"));
+        EXPECT_EQ(
+            d.countsLabel()->text(),
+            u("共 6 条名单；跳过空行 2 行；重复的名单 1 条（保留，各有一次机会），如：1002 李四"));
         EXPECT_TRUE(d.okButton()->isEnabled());
 
         d.dropDuplicatesBox()->setChecked(true);
         EXPECT_EQ(d.countsLabel()->text(),
-                  u("共 5 条名单；跳过空行 2 行；重复的名单 1 条（已去掉）"));
+                  u("共 5 条名单；跳过空行 2 行；重复的名单 1 条（已去掉），如：1002 李四"));
         EXPECT_EQ(previewTexts(d).size(), 5);
         d.okButton()->click();
     });
