@@ -79,7 +79,12 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     form->addRow(QStringLiteral("工作表："), sheet_);
     form->addRow(QString(), header_);
     form->addRow(QStringLiteral("名单由这些列组成："), partsRow);
-    form->addRow(QStringLiteral("列与列之间加上："), joiner_);
+    // A space cannot be seen in the field: say what it holds at first.
+    auto* joinerRow = new QHBoxLayout;
+    joinerRow->addWidget(joiner_);
+    joinerRow->addWidget(new QLabel(QStringLiteral("（开始是一个空格，也可以不加）"), this));
+    joinerRow->addStretch();
+    form->addRow(QStringLiteral("列与列之间加上："), joinerRow);
     form->addRow(QString(), drop_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
