@@ -77,7 +77,7 @@ std::vector<Token> tokenize(std::string_view code) {
                 (lower(inner[0]) == 'h' || lower(inner[0]) == 'm' || lower(inner[0]) == 's') &&
                 std::all_of(inner.begin(), inner.end(),
                             [&](char x) { return lower(x) == lower(inner[0]); })) {
-                out.push_back({Kind::Date, "[" + std::string(1, lower(inner[0])) + "]"});
+                out.push_back({Kind::Date, std::string{'[', lower(inner[0]), ']'}});
             } else if (!inner.empty() && inner[0] == '$') {
                 // A currency or locale tag: "[$¥-804]" shows "¥".
                 std::string_view symbol = inner.substr(1);

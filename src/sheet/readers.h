@@ -17,6 +17,9 @@ Table readOds(const std::string& path, std::size_t index, const ReadLimits& limi
 /// A text file of rows: separator ',' with double-quote quoting (.csv) or
 /// '\t' without quoting (.txt).
 Table readDelimited(const std::string& path, char separator, const ReadLimits& limits);
+/// The one sheet of a text file, named after the file, once it opens and is
+/// within the size limit.
+SheetList listDelimited(const std::string& path, const ReadLimits& limits);
 
 /// The value of the attribute with this local name; empty when missing.
 QStringView attribute(const QXmlStreamAttributes& attributes, QStringView name);

@@ -1,6 +1,7 @@
 #include "sheet/tablebuilder.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace luckdial::sheet {
 
@@ -40,10 +41,11 @@ std::uint64_t TableBuilder::cost(const Row& row) const {
 
 bool TableBuilder::endRow(std::size_t repeat) {
     if (error_ != ReadError::None) return false;
-    next_ = index_ + repeat;
+    // A repeat count comes from the file: saturate rather than wrap.
+    next_ = repeat > SIZE_MAX - index_ ? SIZE_MAX : index_ + repeat;
     if (current_.empty() || repeat == 0) return true;
     // Rows up to the last one with text must fit the row limit.
-    if (next_ > limits_.maxRows || next_ < index_) {
+    if (next_ > limits_.maxRows) {
         fail(ReadError::TooManyRows);
         return false;
     }

@@ -85,7 +85,8 @@ ZipEntryDevice::ZipEntryDevice(const ZipArchive& archive, std::uint64_t index)
         status_ = ReadError::Damaged;
         return;
     }
-    open(QIODevice::ReadOnly);
+    // QXmlStreamReader reads in blocks of its own: no second buffer.
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 ZipEntryDevice::~ZipEntryDevice() {
