@@ -262,6 +262,42 @@ TEST_F(Import, AnotherSheetOfTheWorkbook) {
     expectRestart();
 }
 
+TEST_F(Import, TextListsAndOpenDocumentSheets) {
+    using namespace sheet::test;
+    auto cell = [](const std::string& text) {
+        return "<table:table-cell office:value-type=\"string\"><text:p>" + text +
+               "</text:p></table:table-cell>";
+    };
+    const std::string ods = lists.path() + "/list.ods";
+    ASSERT_TRUE(
+        writeZip(ods, odsParts("<table:table table:name=\"名单\"><table:table-column/>"
+                               "<table:table-row>" +
+                               cell("工号") + cell("姓名") + "</table:table-row><table:table-row>" +
+                               cell("3001") + cell("钱七") + "</table:table-row></table:table>")));
+    // UTF-8 with quoting and a line break inside quotes; GBK separated by tabs.
+    const std::string csv = lists.path() + "/list.csv";
+    writeBytes(csv, "工号,姓名\r\n1001,张三\r\n\"1002\",\"李\n四\"\r\n");
+    const std::string txt = lists.path() + "/list.txt";
+    writeBytes(txt, gbk("工号\t姓名\r\n2001\t王五\r\n"));
+
+    for (const auto& [file, pool] :
+         std::vector<std::pair<std::string, std::string>>{{ods, "3001 钱七\r\n"},
+                                                          {csv, "1001 张三\r\n1002 李 四\r\n"},
+                                                          {txt, "2001 王五\r\n"}}) {
+        host().ended = false;
+        host().programsRun.clear();
+        chooseFile(file);
+        onDialog([](ImportDialog& d) {
+            EXPECT_TRUE(d.headerBox()->isChecked());
+            d.okButton()->click();
+        });
+        host().expectMessage(std::nullopt, IdOk);
+        trigger();
+        EXPECT_EQ(read("抽奖号码库.txt"), gbk(pool)) << file;
+        expectRestart();
+    }
+}
+
 TEST_F(Import, ANewEventKeepsProgressResultsAndEarlierCopies) {
     write("进度.txt", "002\r\n");
     write("进度_新.txt", "002\r\n");
@@ -358,8 +394,14 @@ TEST_F(Import, UnreadableFilesAreToldAndChangeNothing) {
     const std::string other = lists.path() + "/list.doc";
     writeBytes(other, "001\r\n");
 
+    // A gigabyte that takes no disk: refused before anything is read.
+    const std::string huge = lists.path() + "/huge.xlsx";
+    writeBytes(huge, "PK");
+    fs::resize_file(huge, 1ull << 30);
+
     const std::vector<std::pair<std::string, sheet::ReadError>> cases = {
         {cut, sheet::ReadError::Damaged},
+        {huge, sheet::ReadError::TooLarge},
         {other, sheet::ReadError::NotSpreadsheet},
         {lists.path() + "/gone.xlsx", sheet::ReadError::CannotOpen},
     };
