@@ -500,6 +500,16 @@ TEST_F(ResultsControllerTest, SpreadsheetCancelledOrFailedWritesNothing) {
                        MbOk | MbIconWarning);
     controller.exportSpreadsheet();
 
+    // A write-protected earlier export is neither replaced nor opened as if new.
+    const std::string earlier = dir.path() + "/earlier.xlsx";
+    writeBytes(earlier, "an earlier export");
+    std::filesystem::permissions(earlier, std::filesystem::perms(0444));
+    host.expectSaveFile(earlier);
+    host.expectMessage(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), IdOk, gbk("提示"),
+                       MbOk | MbIconWarning);
+    controller.exportSpreadsheet();
+    EXPECT_EQ(readBytes(earlier), "an earlier export");
+
     EXPECT_TRUE(host.shellOpened.empty());
     EXPECT_EQ(host.pendingAnswers(), 0u);
 }
