@@ -45,7 +45,9 @@ std::size_t repeatOf(const QXmlStreamAttributes& attrs, QStringView name) {
 ReadError openContent(const ZipArchive& zip, std::uint64_t& content) {
     if (auto mime = zip.find("mimetype")) {
         std::string type;
-        if (ReadError e = zip.readAll(*mime, type); e != ReadError::None) return e;
+        // The type name is a line of text; anything longer is not one.
+        if (ReadError e = zip.readAll(*mime, type, 4096); e != ReadError::None)
+            return e == ReadError::TooLarge ? ReadError::NotSpreadsheet : e;
         // A text document or a presentation is not a list of rows.
         if (type.rfind("application/vnd.oasis.opendocument.spreadsheet", 0) != 0)
             return ReadError::NotSpreadsheet;
@@ -177,6 +179,12 @@ SheetList listOds(const std::string& path, const ReadLimits& limits) {
     while (!xml.atEnd()) {
         auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement && is(xml, kTableNs, u"table")) {
+            // More tables than any spreadsheet program makes: a hostile file.
+            if (list.names.size() >= 100'000) {
+                list.error = ReadError::Damaged;
+                list.names.clear();
+                return list;
+            }
             const QXmlStreamAttributes attrs = xml.attributes();
             list.names.push_back(valueOf(attrs, kTableNs, u"name").toUtf8().toStdString());
             xml.skipCurrentElement();

@@ -18,6 +18,10 @@ namespace luckdial::sheet {
 
 namespace {
 
+/// Relationships, sheets, number formats and cell styles a workbook may
+/// have; a spreadsheet program allows far fewer, a hostile file far more.
+constexpr std::size_t kMaxEntries = 100'000;
+
 struct SheetRef {
     std::string name;
     std::string part;
@@ -77,19 +81,19 @@ ReadError readRelationships(const ZipArchive& zip, const std::string& part,
     std::string relsName = folder + "_rels/" + part.substr(folder.size()) + ".rels";
     auto index = zip.find(relsName);
     if (!index) return ReadError::None;
-    std::string bytes;
-    if (ReadError e = zip.readAll(*index, bytes); e != ReadError::None) return e;
-    QXmlStreamReader xml(
-        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    ZipEntryDevice device(zip, *index);
+    if (device.status() != ReadError::None) return device.status();
+    QXmlStreamReader xml(&device);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"Relationship") {
+            if (out.size() >= kMaxEntries) return ReadError::Damaged;
             const QXmlStreamAttributes attrs = xml.attributes();
             if (attribute(attrs, u"TargetMode") == u"External") continue;
             out.push_back({toStd(attribute(attrs, u"Id")), toStd(attribute(attrs, u"Type")),
                            resolve(folder, toStd(attribute(attrs, u"Target")))});
         }
     }
-    return xml.hasError() ? ReadError::Damaged : ReadError::None;
+    return xmlError(xml, device.status());
 }
 
 Workbook loadWorkbook(const ZipArchive& zip) {
@@ -120,13 +124,12 @@ Workbook loadWorkbook(const ZipArchive& zip) {
         if (endsWith(r.type, "/styles")) book.styles = r.target;
     }
 
-    std::string bytes;
-    if (ReadError e = zip.readAll(*index, bytes); e != ReadError::None) {
-        book.error = e;
+    ZipEntryDevice device(zip, *index);
+    if (device.status() != ReadError::None) {
+        book.error = device.status();
         return book;
     }
-    QXmlStreamReader xml(
-        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    QXmlStreamReader xml(&device);
     bool root = true;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
@@ -142,6 +145,10 @@ Workbook loadWorkbook(const ZipArchive& zip) {
             QStringView v = attribute(attrs, u"date1904");
             book.date1904 = v == u"1" || v == u"true";
         } else if (xml.name() == u"sheet") {
+            if (book.sheets.size() >= kMaxEntries) {
+                book.error = ReadError::Damaged;
+                return book;
+            }
             const QXmlStreamAttributes attrs = xml.attributes();
             // The relationship id is the one "id" attribute in a namespace.
             std::string id;
@@ -152,8 +159,10 @@ Workbook loadWorkbook(const ZipArchive& zip) {
                                    target == targets.end() ? std::string() : target->second});
         }
     }
-    if (xml.hasError()) book.error = ReadError::Damaged;
-    if (root) book.error = ReadError::NotSpreadsheet;
+    if (xml.hasError())
+        book.error = xmlError(xml, device.status());
+    else if (root)
+        book.error = ReadError::NotSpreadsheet;
     return book;
 }
 
@@ -226,6 +235,9 @@ QString readStringItem(QXmlStreamReader& xml) {
 
 ReadError readSharedStrings(const ZipArchive& zip, const std::string& part,
                             std::vector<std::string>& out) {
+    // The strings stay in memory for the whole read: they count against the
+    // memory the rows may take, or a part of tiny items would multiply.
+    std::uint64_t bytes = 0;
     auto index = zip.find(part);
     if (!index) return ReadError::None;
     ZipEntryDevice device(zip, *index);
@@ -235,6 +247,8 @@ ReadError readSharedStrings(const ZipArchive& zip, const std::string& part,
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si") {
             std::string text = readStringItem(xml).toUtf8().toStdString();
             unescape(text);
+            bytes += sizeof(std::string) + (text.size() > 15 ? text.size() + 1 : 0);
+            if (bytes > zip.limits().maxTableBytes) return ReadError::TooLarge;
             out.push_back(std::move(text));
         }
     }
@@ -246,16 +260,18 @@ ReadError readStyles(const ZipArchive& zip, const std::string& part,
                      std::vector<std::string>& codes) {
     auto index = zip.find(part);
     if (!index) return ReadError::None;
-    std::string bytes;
-    if (ReadError e = zip.readAll(*index, bytes); e != ReadError::None) return e;
-    QXmlStreamReader xml(
-        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    ZipEntryDevice device(zip, *index);
+    if (device.status() != ReadError::None) return device.status();
+    QXmlStreamReader xml(&device);
     std::unordered_map<int, std::string> custom;
     bool inCellXfs = false;
     while (!xml.atEnd()) {
         auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             const QXmlStreamAttributes attrs = xml.attributes();
+            if ((xml.name() == u"numFmt" || xml.name() == u"xf") &&
+                custom.size() + codes.size() >= kMaxEntries)
+                return ReadError::Damaged;
             if (xml.name() == u"numFmt") {
                 custom[attribute(attrs, u"numFmtId").toInt()] =
                     toStd(attribute(attrs, u"formatCode"));
@@ -270,7 +286,7 @@ ReadError readStyles(const ZipArchive& zip, const std::string& part,
             inCellXfs = false;
         }
     }
-    return xml.hasError() ? ReadError::Damaged : ReadError::None;
+    return xmlError(xml, device.status());
 }
 
 /// "BC12" -> column 54 (0-based); -1 when the reference has no letters.

@@ -52,7 +52,7 @@ std::optional<std::uint64_t> ZipArchive::find(const std::string& name) const {
     return static_cast<std::uint64_t>(i);
 }
 
-ReadError ZipArchive::readAll(std::uint64_t index, std::string& out) const {
+ReadError ZipArchive::readAll(std::uint64_t index, std::string& out, std::uint64_t maxBytes) const {
     out.clear();
     ZipEntryDevice device(*this, index);
     if (device.status() != ReadError::None) return device.status();
@@ -62,6 +62,7 @@ ReadError ZipArchive::readAll(std::uint64_t index, std::string& out) const {
         if (n < 0) return device.status() == ReadError::None ? ReadError::Damaged : device.status();
         if (n == 0) break;
         out.append(buffer, static_cast<std::size_t>(n));
+        if (out.size() > maxBytes) return ReadError::TooLarge;
     }
     return device.status();
 }

@@ -31,8 +31,8 @@ public:
 
     /// The entry's index: the exact name, or else one differing in case only.
     std::optional<std::uint64_t> find(const std::string& name) const;
-    /// A small part read whole (relationships, the workbook, styles).
-    ReadError readAll(std::uint64_t index, std::string& out) const;
+    /// A small part read whole, TooLarge past maxBytes.
+    ReadError readAll(std::uint64_t index, std::string& out, std::uint64_t maxBytes) const;
 
     zip* handle() const { return zip_; }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
@@ -31,6 +32,28 @@ void expectRefused(const std::string& path, ReadError why, const ReadLimits& lim
     Table t = readSheet(path, 0, limits);
     EXPECT_EQ(t.error, why) << path;
     EXPECT_TRUE(t.rows.empty());
+}
+
+void put32(std::string& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+/// Rewrites the uncompressed size a zip declares for the entry, in its local
+/// header and in the central directory.
+bool declareSize(std::string& zip, const std::string& name, std::uint32_t size) {
+    int patched = 0;
+    for (std::size_t at = 0; (at = zip.find("PK", at)) != std::string::npos; ++at) {
+        if (zip.compare(at, 4, "PK\x03\x04") == 0 && zip.compare(at + 30, name.size(), name) == 0) {
+            put32(zip, at + 22, size);
+            ++patched;
+        } else if (zip.compare(at, 4, "PK\x01\x02") == 0 &&
+                   zip.compare(at + 46, name.size(), name) == 0) {
+            put32(zip, at + 24, size);
+            ++patched;
+        }
+    }
+    return patched == 2;
 }
 
 long peakKilobytes() {
@@ -126,12 +149,42 @@ TEST(SheetBadInput, PartsOverTheByteLimitAreRefused) {
     limits.maxUnzippedBytes = 100'000; // the sheet is about 800 KB inflated
     EXPECT_EQ(readSheet(path, 0, limits).error, ReadError::TooLarge);
 
-    // The same sheet streamed, so that the zip declares no size up front
-    // until it is written: the count while inflating must catch it as well.
-    std::string streamed = dir.path() + "/streamed.xlsx";
-    ASSERT_TRUE(writeZip(streamed, xlsxParts({{"S", {"", "", generatedSheet(20000, numberRow)}}})));
-    EXPECT_EQ(readSheet(streamed, 0, limits).error, ReadError::TooLarge);
-    EXPECT_EQ(readSheet(streamed, 0).error, ReadError::None);
+    // A zip whose directory says the sheet is small: the count while
+    // inflating must catch it.
+    std::string lying = dir.path() + "/lying.xlsx";
+    std::string bytes = readBytes(path);
+    ASSERT_TRUE(declareSize(bytes, "xl/worksheets/sheet1.xml", 50'000));
+    writeBytes(lying, bytes);
+    EXPECT_EQ(readSheet(lying, 0, limits).error, ReadError::TooLarge);
+}
+
+TEST(SheetBadInput, WorkbookPartsCannotMultiplyInMemory) {
+    TempDir dir;
+    // Tiny shared strings, each costing far more in memory than in the file.
+    std::string shared = "<sst>";
+    for (int i = 0; i < 20000; ++i)
+        shared += "<si><t>a</t></si>";
+    shared += "</sst>";
+    std::string strings = dir.path() + "/strings.xlsx";
+    ASSERT_TRUE(writeZip(strings, xlsxParts({{"S", {"", sheetXml(numberRow(1))}}}, shared)));
+    ReadLimits limits;
+    limits.maxTableBytes = 200'000;
+    EXPECT_EQ(readSheet(strings, 0, limits).error, ReadError::TooLarge);
+    EXPECT_EQ(readSheet(strings, 0).error, ReadError::None);
+
+    // More sheets than any spreadsheet program makes.
+    std::vector<std::pair<std::string, Part>> sheets(100'001, {"S", {"", "<worksheet/>"}});
+    std::vector<Part> parts = xlsxParts(sheets);
+    // One sheet part is enough to make the point; the workbook names them all.
+    parts.erase(std::remove_if(parts.begin(), parts.end(),
+                               [](const Part& p) {
+                                   return p.name.rfind("xl/worksheets/", 0) == 0 &&
+                                          p.name != "xl/worksheets/sheet1.xml";
+                               }),
+                parts.end());
+    std::string many = dir.path() + "/many.xlsx";
+    ASSERT_TRUE(writeZip(many, parts));
+    EXPECT_EQ(listSheets(many).error, ReadError::Damaged);
 }
 
 TEST(SheetBadInput, RowsPastTheLimitStopTheRead) {
