@@ -139,6 +139,10 @@ public:
     std::string executablePath() override;
     std::string exePath;
 
+    /// The names of kept copies: the real clock's stamp, or this one when set.
+    std::string timeStamp() override { return stamp.empty() ? HostBase::timeStamp() : stamp; }
+    std::string stamp;
+
     int bindHotKey(int modifiers, int virtualKey, std::function<void()> onPress) override;
     /// Runs the hot key's handler; false for an unknown identifier.
     bool pressHotKey(int id);

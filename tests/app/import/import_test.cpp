@@ -445,6 +445,27 @@ TEST_F(Import, EveryReadErrorHasItsOwnMessage) {
     }
 }
 
+TEST_F(Import, ResultsThatCannotGoAsideBringEverythingBack) {
+    write("进度.txt", "002\r\n");
+    write("抽奖结果.txt", gbk("001  ------  特等奖\r\n"));
+    // Every name a kept copy of the results could take is taken.
+    host().stamp = "20260101-000000";
+    write("抽奖结果_20260101-000000.txt", "taken");
+    for (int n = 2; n <= 100; ++n)
+        write("抽奖结果_20260101-000000-" + std::to_string(n) + ".txt", "taken");
+    const auto before = snapshot(dir_.path());
+    chooseFile(staffBook);
+    onDialog([](ImportDialog& d) { d.okButton()->click(); });
+    host().expectMessage(newEventQuestion(), IdOk);
+    host().expectMessage(writeFailed(), IdOk, gbk("提示"), MbOk | MbIconWarning);
+    trigger();
+    // The progress went aside first and came back; the old pool is back.
+    auto after = snapshot(dir_.path());
+    EXPECT_EQ(after.erase("抽奖号码库_bak.txt"), 1u);
+    EXPECT_EQ(after, before);
+    expectNoRestart();
+}
+
 TEST_F(Import, APoolThatCannotBeWrittenLeavesTheOldOne) {
     // A directory in the pool's place: the copy and the replace both fail.
     (void)host().deleteFile(path("抽奖号码库.txt"));
