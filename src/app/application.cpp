@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/importcommand.h"
 #include "app/progress.h"
 #include "app/recovery.h"
 #include "app/reset.h"
@@ -29,6 +30,7 @@ Application::Application(Host& host)
       startup_(std::make_unique<StartupSequence>(host, *window_, state_, *settings_, *layout_)),
       appearance_(std::make_unique<AppearanceController>(host, *window_, &titleFilePath)),
       reset_(std::make_unique<ResetCommand>(host, *window_)),
+      import_(std::make_unique<ImportCommand>(host, *window_)),
       update_(std::make_unique<UpdateCheck>(host, *window_)),
       results_(std::make_unique<ResultsController>(host, *window_)),
       styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)) {
@@ -37,6 +39,7 @@ Application::Application(Host& host)
     settings_->connectHandlers();
     appearance_->connectHandlers();
     reset_->connectHandlers();
+    import_->connectHandlers();
     update_->connectHandlers();
     results_->connectHandlers();
     styles_->connectHandlers();

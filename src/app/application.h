@@ -17,6 +17,7 @@ class LayoutController;
 class StartupSequence;
 class AppearanceController;
 class ResetCommand;
+class ImportCommand;
 class UpdateCheck;
 class ResultsController;
 class TextStyleController;
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<StartupSequence> startup_;
     std::unique_ptr<AppearanceController> appearance_;
     std::unique_ptr<ResetCommand> reset_;
+    std::unique_ptr<ImportCommand> import_;
     std::unique_ptr<UpdateCheck> update_;
     std::unique_ptr<ResultsController> results_;
     std::unique_ptr<TextStyleController> styles_;

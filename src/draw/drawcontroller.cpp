@@ -1,5 +1,6 @@
 #include "draw/drawcontroller.h"
 
+#include "draw/core/resultrows.h"
 #include "host/host.h"
 #include "host/qtext.h"
 #include "pool/pool.h"
@@ -139,8 +140,7 @@ void DrawController::startDraw() {
 
     Pool& pool = window_.pool();
     if (pool.count() > Pool::kLimit) {
-        host_.messageBox(gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！"),
-                         MbOk);
+        host_.messageBox(names::poolTooLargeMessage(), MbOk);
         host_.endProgram();
         return;
     }
@@ -362,7 +362,7 @@ void DrawController::forfeitWinner() {
         state_.exhaustedMark(*row) = w - 1;
         --state_.counter(*row);
     }
-    window_.results() += gbk("（") + *who + gbk("---放弃领奖）") + "\r\n";
+    window_.results() += forfeitLine(*who);
     Q_EMIT outcomeRecorded();
     // A failed write keeps the whole text in memory; the next write retries it.
     (void)writeResultsFile();

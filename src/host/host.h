@@ -175,6 +175,10 @@ public:
     /// filter as "描述|*.jpg|..."; the chosen path (GBK) or nothing.
     virtual std::optional<std::string> openFileDialog(const std::string& filter,
                                                       const std::string& initial) = 0;
+    /// A file to write: filter as above, initial the proposed path (GBK). The
+    /// dialog asks before an existing file is chosen; the path or nothing.
+    virtual std::optional<std::string> saveFileDialog(const std::string& filter,
+                                                      const std::string& initial) = 0;
     virtual std::optional<FontChoice> fontDialog(const FontChoice& initial) = 0;
     virtual std::optional<int> colourDialog(int initial) = 0;
     /// Shows the menu at the mouse cursor (modal until dismissed).

@@ -29,7 +29,9 @@ struct MenuActions {
     QAction* changeSubTitle = nullptr;   ///< 更换副标题
     QAction* prizeSettings = nullptr;    ///< 奖项设置
     QAction* viewResults = nullptr;      ///< 查看抽奖结果
+    QAction* importList = nullptr;       ///< 导入抽奖名单... (a list from a spreadsheet)
     QAction* exportResults = nullptr;    ///< 导出抽奖结果
+    QAction* exportSheet = nullptr;      ///< 导出为Excel... (the winners as a spreadsheet)
     QAction* changeBackground = nullptr; ///< 背景图控制/更换背景图
     QAction* removeBackground = nullptr; ///< 背景图控制/取消背景图
     QAction* solidBackground = nullptr;  ///< 背景图控制/选择纯色背景

@@ -319,7 +319,9 @@ void MainWindow::buildMenu() {
     m.changeSubTitle = item(m.menu, "更换副标题");
     m.prizeSettings = item(m.menu, "奖项设置");
     m.viewResults = item(m.menu, "查看抽奖结果");
+    m.importList = item(m.menu, "导入抽奖名单...");
     m.exportResults = item(m.menu, "导出抽奖结果");
+    m.exportSheet = item(m.menu, "导出为Excel...");
     QMenu* background = sub("背景图控制");
     m.changeBackground = item(background, "更换背景图");
     m.removeBackground = item(background, "取消背景图");

@@ -1,9 +1,12 @@
 #include "ui/resultswindow.h"
 
+#include "draw/core/resultrows.h"
 #include "host/core/displaytext.h"
+#include "host/core/hostbase.h"
 #include "host/core/text.h"
 #include "host/qtext.h"
 #include "settings/core/names.h"
+#include "sheet/sheet.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/textstyles.h"
@@ -365,6 +368,7 @@ void ResultsController::connectHandlers() {
     const MenuActions& m = window_.elements().menu;
     QObject::connect(m.viewResults, &QAction::triggered, &window_, [this] { showResults(); });
     QObject::connect(m.exportResults, &QAction::triggered, &window_, [this] { exportResults(); });
+    QObject::connect(m.exportSheet, &QAction::triggered, &window_, [this] { exportSpreadsheet(); });
 }
 
 void ResultsController::showResults() {
@@ -390,14 +394,40 @@ void ResultsController::exportResults() {
                          gbk("提示"));
         return;
     }
-    if (!host_.openWithShell(path)) {
-        // Written but not shown: say where the file is so the operator can open it.
-        std::string where = path;
-        std::replace(where.begin(), where.end(), '\\', '/');
-        host_.messageBox(gbk("抽奖结果已导出到文件：\r\n") + where +
-                             gbk("\r\n\r\n本机没有能打开此文件的程序，请到该位置打开它。"),
-                         MbOk | MbIconInformation, gbk("提示"));
+    openOrSayWhere(path);
+}
+
+void ResultsController::exportSpreadsheet() {
+    const std::optional<std::string> chosen = host_.saveFileDialog(
+        gbk("Excel 工作簿(*.xlsx)|*.xlsx"), host_.path(names::resultsWorkbookFile()));
+    if (!chosen) return;
+    // A name typed without the extension would give a file no program opens as a workbook.
+    std::string path = *chosen;
+    const std::string extension = ".xlsx";
+    std::string tail = path.size() >= extension.size() ? path.substr(path.size() - extension.size())
+                                                       : std::string();
+    for (char& c : tail)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (tail != extension) path += extension;
+
+    if (!sheet::writeXlsx(HostBase::nativePath(path), "抽奖结果", resultColumns(),
+                          resultRows(window_.results()))) {
+        // As the text export: the file is not opened, so nothing older passes for the export.
+        host_.messageBox(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,
+                         gbk("提示"));
+        return;
     }
+    openOrSayWhere(path);
+}
+
+void ResultsController::openOrSayWhere(const std::string& path) {
+    if (host_.openWithShell(path)) return;
+    // Written but not shown: say where the file is so the operator can open it.
+    std::string where = path;
+    std::replace(where.begin(), where.end(), '\\', '/');
+    host_.messageBox(gbk("抽奖结果已导出到文件：\r\n") + where +
+                         gbk("\r\n\r\n本机没有能打开此文件的程序，请到该位置打开它。"),
+                     MbOk | MbIconInformation, gbk("提示"));
 }
 
 void ResultsController::onF1HotKey() {

@@ -108,14 +108,14 @@ private:
     std::string shownResults_;
 };
 
-/// The main window's side of the results: the menu items 查看抽奖结果 and
-/// 导出抽奖结果 and the two hot keys.
+/// The main window's side of the results: the menu items 查看抽奖结果,
+/// 导出抽奖结果 and 导出为Excel... and the two hot keys.
 class ResultsController {
 public:
     ResultsController(Host& host, MainWindow& window);
     ~ResultsController();
 
-    /// Connects 查看抽奖结果 and 导出抽奖结果.
+    /// Connects 查看抽奖结果, 导出抽奖结果 and 导出为Excel....
     void connectHandlers();
 
     /// Opens the results window modally; returns when it closes. Does nothing
@@ -128,6 +128,10 @@ public:
 
     /// Writes the results text to 抽奖结果.txt and opens the file.
     void exportResults();
+    /// Asks where (抽奖结果.xlsx in the program directory first), writes the
+    /// results as a spreadsheet of 序号, 中奖者 and 奖项, one row per results
+    /// line, and opens it.
+    void exportSpreadsheet();
 
     /// F1: opens the window when it is closed, closes it when it is open
     /// (the second press arrives inside the first one's modal wait).
@@ -136,6 +140,9 @@ public:
     void onSwitchHotKey();
 
 private:
+    /// Opens an exported file; when nothing can show it, says where it is.
+    void openOrSayWhere(const std::string& path);
+
     Host& host_;
     MainWindow& window_;
     ResultsWindow* open_ = nullptr;

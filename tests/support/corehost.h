@@ -26,6 +26,9 @@ public:
     std::optional<std::string> openFileDialog(const std::string&, const std::string&) override {
         return std::nullopt;
     }
+    std::optional<std::string> saveFileDialog(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
     std::optional<FontChoice> fontDialog(const FontChoice&) override { return std::nullopt; }
     std::optional<int> colourDialog(int) override { return std::nullopt; }
     void popUpMenu(QMenu*) override {}

@@ -49,6 +49,8 @@ const char* kindName(DialogRecord::Kind kind) {
         return "input box";
     case DialogRecord::File:
         return "file dialog";
+    case DialogRecord::SaveFile:
+        return "save dialog";
     case DialogRecord::Font:
         return "font dialog";
     case DialogRecord::Colour:
@@ -230,6 +232,13 @@ void FakeHost::expectFile(std::optional<std::string> path) {
     queue_.push_back(std::move(e));
 }
 
+void FakeHost::expectSaveFile(std::optional<std::string> path) {
+    Expectation e;
+    e.kind = DialogRecord::SaveFile;
+    e.textAnswer = std::move(path);
+    queue_.push_back(std::move(e));
+}
+
 void FakeHost::expectFont(std::optional<FontChoice> choice) {
     Expectation e;
     e.kind = DialogRecord::Font;
@@ -323,6 +332,13 @@ std::optional<std::string> FakeHost::openFileDialog(const std::string& filter,
                                                     const std::string& initial) {
     log.push_back({DialogRecord::File, filter, 0, {}, initial});
     const auto e = take(DialogRecord::File, "\"" + utf8(filter) + "\"");
+    return e ? e->textAnswer : std::nullopt;
+}
+
+std::optional<std::string> FakeHost::saveFileDialog(const std::string& filter,
+                                                    const std::string& initial) {
+    log.push_back({DialogRecord::SaveFile, filter, 0, {}, initial});
+    const auto e = take(DialogRecord::SaveFile, "\"" + utf8(filter) + "\"");
     return e ? e->textAnswer : std::nullopt;
 }
 

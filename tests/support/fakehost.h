@@ -24,7 +24,7 @@ class FakeTimer;
 
 /// One dialog or menu as it was shown.
 struct DialogRecord {
-    enum Kind { Message, Input, File, Font, Colour, Menu };
+    enum Kind { Message, Input, File, SaveFile, Font, Colour, Menu };
     Kind kind = Message;
     /// Message text, input prompt, file filter, font face or menu objectName.
     std::string text;
@@ -83,6 +83,7 @@ public:
     /// prompt empty: any prompt. answer nullopt: the box is cancelled.
     void expectInput(std::string prompt, std::optional<std::string> answer);
     void expectFile(std::optional<std::string> path);
+    void expectSaveFile(std::optional<std::string> path);
     void expectFont(std::optional<FontChoice> choice);
     void expectColour(std::optional<int> colour);
     /// The next pop-up menu triggers the action (searched through submenus)
@@ -103,6 +104,8 @@ public:
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& caption,
                                         const std::string& initial) override;
     std::optional<std::string> openFileDialog(const std::string& filter,
+                                              const std::string& initial) override;
+    std::optional<std::string> saveFileDialog(const std::string& filter,
                                               const std::string& initial) override;
     std::optional<FontChoice> fontDialog(const FontChoice& initial) override;
     std::optional<int> colourDialog(int initial) override;
@@ -135,6 +138,10 @@ public:
     std::string clipboard;
     std::string executablePath() override;
     std::string exePath;
+
+    /// The names of kept copies: the real clock's stamp, or this one when set.
+    std::string timeStamp() override { return stamp.empty() ? HostBase::timeStamp() : stamp; }
+    std::string stamp;
 
     int bindHotKey(int modifiers, int virtualKey, std::function<void()> onPress) override;
     /// Runs the hot key's handler; false for an unknown identifier.

@@ -268,11 +268,12 @@ TEST(MainWindow, PopUpMenuTreeInOrder) {
     ASSERT_NE(m.menu, nullptr);
     EXPECT_EQ(m.menu->objectName(), u("更换"));
     EXPECT_FALSE(m.menu->menuAction()->isVisible());
+    // The spreadsheet commands follow the results commands they belong with.
     const QStringList top{
-        u("更换主标题"),   u("更换副标题"), u("奖项设置"),         u("查看抽奖结果"),
-        u("导出抽奖结果"), u("背景图控制"), u("背景音乐控制"),     u("字体颜色设置"),
-        u("最小化界面"),   u("界面大小"),   u("当前某中奖人放弃"), u("软件初始化"),
-        u("新版本下载"),   u("退出")};
+        u("更换主标题"),       u("更换副标题"),   u("奖项设置"),       u("查看抽奖结果"),
+        u("导入抽奖名单..."),  u("导出抽奖结果"), u("导出为Excel..."), u("背景图控制"),
+        u("背景音乐控制"),     u("字体颜色设置"), u("最小化界面"),     u("界面大小"),
+        u("当前某中奖人放弃"), u("软件初始化"),   u("新版本下载"),     u("退出")};
     EXPECT_EQ(actionNames(m.menu), top);
     auto subMenu = [&](const char* name) {
         for (QAction* a : m.menu->actions())
@@ -297,7 +298,8 @@ TEST(MainWindow, PopUpMenuTreeInOrder) {
         }
     for (QAction* a : {m.musicOn, m.musicOff, m.windowMode, m.fullScreen})
         EXPECT_TRUE(a->isCheckable());
-    for (QAction* a : {m.changeMainTitle, m.exit, m.reset, m.forfeit, m.fontWinners})
+    for (QAction* a : {m.changeMainTitle, m.exit, m.reset, m.forfeit, m.fontWinners, m.importList,
+                       m.exportSheet})
         EXPECT_FALSE(a->isCheckable());
     EXPECT_EQ(m.fontCongrats->text(), u("恭喜提示"));
     EXPECT_EQ(m.solidBackground->text(), u("选择纯色背景"));

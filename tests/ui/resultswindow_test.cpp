@@ -1,5 +1,7 @@
+#include "host/core/hostbase.h"
 #include "host/core/text.h"
 #include "host/qtext.h"
+#include "sheet/sheet.h"
 #include "support/fakehost.h"
 #include "support/tempdir.h"
 #include "ui/mainwindow.h"
@@ -508,6 +510,102 @@ TEST_F(ResultsControllerTest, ExportWithNoViewerSaysWhereTheFileIs) {
     std::string shown = path;
     std::replace(shown.begin(), shown.end(), '\\', '/');
     EXPECT_NE(host.messages()[0].find(shown), std::string::npos);
+}
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+/// Two draw runs, a forfeit between them and one of an empty text.
+std::string drawnResults() {
+    return gbk("0815  ------  二等奖\r\n1207 张三  ------  二等奖\r\n（1207 张三---放弃领奖）\r\n"
+               "0342  ------  一等奖\r\n（---放弃领奖）\r\n");
+}
+
+sheet::Table readBack(const std::string& gbkPath) {
+    return sheet::readSheet(HostBase::nativePath(gbkPath), 0);
+}
+
+} // namespace
+
+TEST_F(ResultsControllerTest, SpreadsheetHasARowPerResultsLine) {
+    main.results() = drawnResults();
+    const std::string proposed = host.path(gbk("抽奖结果.xlsx"));
+    host.expectSaveFile(proposed);
+    main.elements().menu.exportSheet->trigger();
+
+    ASSERT_EQ(host.log.size(), 1u);
+    EXPECT_EQ(host.log[0].kind, DialogRecord::SaveFile);
+    EXPECT_EQ(host.log[0].initial, proposed);
+    const sheet::Table table = readBack(proposed);
+    ASSERT_EQ(table.error, sheet::ReadError::None);
+    EXPECT_EQ(sheet::listSheets(HostBase::nativePath(proposed)).names,
+              std::vector<std::string>{"抽奖结果"});
+    EXPECT_EQ(table.rows, (Rows{{"序号", "中奖者", "奖项"},
+                                {"1", "0815", "二等奖"},
+                                {"2", "1207 张三", "二等奖"},
+                                {"3", "1207 张三", "放弃领奖"},
+                                {"4", "0342", "一等奖"},
+                                {"5", "", "放弃领奖"}}));
+    EXPECT_EQ(host.shellOpened, std::vector<std::string>{proposed});
+}
+
+TEST_F(ResultsControllerTest, SpreadsheetNameGetsItsExtensionAndNothingDrawnGivesTheHeader) {
+    // Another folder, a name typed without its extension; a character outside GBK.
+    const std::string folder = dir.path() + "/导出";
+    std::filesystem::create_directory(folder);
+    main.results() = gbk("\xF0\xA0\x80\x80  ------  特等奖\r\n");
+    host.expectSaveFile(gbk(folder + "/年会中奖名单"));
+    controller.exportSpreadsheet();
+    const std::string written = gbk(folder + "/年会中奖名单.xlsx");
+    EXPECT_EQ(readBack(written).rows,
+              (Rows{{"序号", "中奖者", "奖项"}, {"1", "\xF0\xA0\x80\x80", "特等奖"}}));
+    EXPECT_EQ(host.shellOpened, std::vector<std::string>{written});
+
+    // An upper-case extension is kept as typed.
+    main.results().clear();
+    host.expectSaveFile(gbk(folder + "/空.XLSX"));
+    controller.exportSpreadsheet();
+    EXPECT_EQ(readBack(gbk(folder + "/空.XLSX")).rows, (Rows{{"序号", "中奖者", "奖项"}}));
+}
+
+TEST_F(ResultsControllerTest, SpreadsheetWithNoViewerSaysWhereTheFileIs) {
+    main.results() = drawnResults();
+    const std::string proposed = host.path(gbk("抽奖结果.xlsx"));
+    host.expectSaveFile(proposed);
+    host.shellResult = false;
+    host.expectMessage(std::nullopt, IdOk, gbk("提示"));
+    controller.exportSpreadsheet();
+    EXPECT_EQ(readBack(proposed).rows.size(), 6u);
+    ASSERT_EQ(host.messages().size(), 1u);
+    std::string shown = proposed;
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+    EXPECT_NE(host.messages()[0].find(shown), std::string::npos);
+}
+
+TEST_F(ResultsControllerTest, SpreadsheetCancelledOrFailedWritesNothing) {
+    main.results() = drawnResults();
+    host.expectSaveFile(std::nullopt);
+    controller.exportSpreadsheet();
+
+    // A folder that is not there: told as the text export is, nothing opened.
+    host.expectSaveFile(gbk(dir.path() + "/不存在/抽奖结果.xlsx"));
+    host.expectMessage(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), IdOk, gbk("提示"),
+                       MbOk | MbIconWarning);
+    controller.exportSpreadsheet();
+
+    // A write-protected earlier export is neither replaced nor opened as if new.
+    const std::string earlier = dir.path() + "/earlier.xlsx";
+    writeBytes(earlier, "an earlier export");
+    std::filesystem::permissions(earlier, std::filesystem::perms(0444));
+    host.expectSaveFile(earlier);
+    host.expectMessage(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), IdOk, gbk("提示"),
+                       MbOk | MbIconWarning);
+    controller.exportSpreadsheet();
+    EXPECT_EQ(readBytes(earlier), "an earlier export");
+
+    EXPECT_TRUE(host.shellOpened.empty());
+    EXPECT_EQ(host.pendingAnswers(), 0u);
 }
 
 TEST_F(ResultsControllerTest, MenuOpensTheWindowModally) {

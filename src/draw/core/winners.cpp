@@ -1,5 +1,7 @@
 #include "draw/core/winners.h"
 
+#include "draw/core/resultrows.h"
+
 #include "host/core/displaytext.h"
 #include "host/core/text.h"
 #include "pool/pool.h"
@@ -116,13 +118,12 @@ std::string buildScrollFrame(const Pool& pool, DrawGenerator& gen, std::int32_t 
 }
 
 void appendResultsLine(std::string& results, std::string_view entry, std::string_view levelName) {
-    constexpr std::string_view kDashes = "  ------  ";
     // One allocation for a huge entry instead of a copy at every append, while
     // short lines keep the geometric growth.
-    const std::size_t needed =
-        results.size() + entry.size() + kDashes.size() + levelName.size() + kLineEnd.size();
+    const std::size_t needed = results.size() + entry.size() + kWinnerSeparator.size() +
+                               levelName.size() + kLineEnd.size();
     if (needed > results.capacity()) results.reserve(std::max(needed, 2 * results.capacity()));
-    results.append(entry).append(kDashes).append(levelName).append(kLineEnd);
+    results.append(entry).append(kWinnerSeparator).append(levelName).append(kLineEnd);
 }
 
 DrawOutcome

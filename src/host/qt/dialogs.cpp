@@ -185,6 +185,16 @@ std::optional<std::string> showOpenFileDialog(QWidget* parent, const std::string
     return gbkOf(chosen);
 }
 
+std::optional<std::string> showSaveFileDialog(QWidget* parent, const std::string& filter,
+                                              const std::string& initial) {
+    const QString start =
+        initial.empty() ? QString() : QString::fromUtf8(HostBase::nativePath(initial));
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent, QStringLiteral("另存为"), start, qtFileFilter(filter));
+    if (chosen.isEmpty()) return std::nullopt;
+    return gbkOf(chosen);
+}
+
 std::optional<FontChoice> showFontDialog(QWidget* parent, const FontChoice& initial) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("字体"));

@@ -27,6 +27,10 @@ QString qtFileFilter(const std::string& filter);
 std::optional<std::string> showOpenFileDialog(QWidget* parent, const std::string& filter,
                                               const std::string& initial);
 
+/// Asks before an existing file is replaced.
+std::optional<std::string> showSaveFileDialog(QWidget* parent, const std::string& filter,
+                                              const std::string& initial);
+
 /// A font dialog with a text colour button; the angle is kept from initial.
 std::optional<FontChoice> showFontDialog(QWidget* parent, const FontChoice& initial);
 

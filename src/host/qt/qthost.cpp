@@ -151,6 +151,12 @@ std::optional<std::string> QtHost::openFileDialog(const std::string& filter,
     return showOpenFileDialog(dialogParent(), filter, initial);
 }
 
+std::optional<std::string> QtHost::saveFileDialog(const std::string& filter,
+                                                  const std::string& initial) {
+    const KeepActiveWindow keep;
+    return showSaveFileDialog(dialogParent(), filter, initial);
+}
+
 std::optional<FontChoice> QtHost::fontDialog(const FontChoice& initial) {
     const KeepActiveWindow keep;
     return showFontDialog(dialogParent(), initial);

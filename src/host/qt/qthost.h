@@ -35,6 +35,8 @@ public:
     int messageBox(const std::string& text, int style, const std::string& caption = {}) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& caption,
                                         const std::string& initial) override;
+    std::optional<std::string> saveFileDialog(const std::string& filter,
+                                              const std::string& initial) override;
     std::optional<std::string> openFileDialog(const std::string& filter,
                                               const std::string& initial) override;
     std::optional<FontChoice> fontDialog(const FontChoice& initial) override;

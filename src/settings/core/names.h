@@ -17,6 +17,10 @@ inline constexpr const char* kConfigFile = "peizhi.a";
 inline std::string resultsFile() {
     return gbk("抽奖结果.txt");
 }
+/// Where the winners spreadsheet is proposed.
+inline std::string resultsWorkbookFile() {
+    return gbk("抽奖结果.xlsx");
+}
 inline std::string progressFile() {
     return gbk("进度.txt");
 }
@@ -25,6 +29,10 @@ inline std::string poolFile() {
 }
 inline std::string backgroundFile() {
     return gbk("底图.jpg");
+}
+/// Where an imported list keeps the pool it replaces.
+inline std::string poolBackupFile() {
+    return gbk("抽奖号码库_bak.txt");
 }
 /// Where a reset keeps the background picture.
 inline std::string backgroundBackupFile() {
@@ -103,6 +111,11 @@ inline std::string defaultTitle() {
 /// The main title when the title file is empty.
 inline std::string emptyTitleFileTitle() {
     return gbk("请在这里写入公司名称");
+}
+/// Shown when a pool holds more entries than Pool::kLimit (the number in
+/// the text is the one the operator has always seen, not the limit).
+inline std::string poolTooLargeMessage() {
+    return gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！");
 }
 
 } // namespace luckdial::names

@@ -198,6 +198,7 @@ TEST_F(FakeHostTest, QueuedAnswersAreTakenInOrderAndByKind) {
     host.expectInput(gbk("请输入密码"), gbk("123"));
     host.expectInput({}, std::nullopt);
     host.expectFile(gbk("/tmp/底图.jpg"));
+    host.expectSaveFile(gbk("/tmp/结果.xlsx"));
     host.expectFont(FontChoice{FontValue{gbk("黑体"), 36, true}, 255});
     host.expectColour(0x00FF00);
     host.expectColour(std::nullopt);
@@ -205,6 +206,8 @@ TEST_F(FakeHostTest, QueuedAnswersAreTakenInOrderAndByKind) {
     EXPECT_EQ(host.inputBox(gbk("请输入密码"), gbk("密码"), {}), gbk("123"));
     EXPECT_EQ(host.inputBox(gbk("别的提示"), {}, gbk("初值")), std::nullopt);
     EXPECT_EQ(host.openFileDialog(gbk("图形文件(*.jpg)|*.jpg"), {}), gbk("/tmp/底图.jpg"));
+    EXPECT_EQ(host.saveFileDialog(gbk("表格|*.xlsx"), gbk("/tmp/抽奖结果.xlsx")),
+              gbk("/tmp/结果.xlsx"));
     const auto font = host.fontDialog(FontChoice{FontValue{gbk("宋体"), 9}, 0});
     ASSERT_TRUE(font);
     EXPECT_EQ(font->font, (FontValue{gbk("黑体"), 36, true}));
@@ -217,6 +220,8 @@ TEST_F(FakeHostTest, QueuedAnswersAreTakenInOrderAndByKind) {
     EXPECT_EQ(host.pendingAnswers(), 0u);
     EXPECT_EQ(host.log[1].initial, gbk("初值"));
     EXPECT_EQ(host.log[2].text, gbk("图形文件(*.jpg)|*.jpg"));
+    EXPECT_EQ(host.log[3].kind, DialogRecord::SaveFile);
+    EXPECT_EQ(host.log[3].initial, gbk("/tmp/抽奖结果.xlsx"));
 
     host.expectInput(gbk("请输入密码"), gbk("1"));
     EXPECT_NONFATAL_FAILURE(host.inputBox(gbk("请输入新密码"), {}, {}), "请输入新密码");
@@ -226,6 +231,11 @@ TEST_F(FakeHostTest, QueuedAnswersAreTakenInOrderAndByKind) {
     EXPECT_NONFATAL_FAILURE(host.colourDialog(0), "the next queued answer is for a message box");
     EXPECT_EQ(host.pendingAnswers(), 1u);
     EXPECT_EQ(host.messageBox(gbk("完成"), MbOk), IdOk);
+    // An answer for the open dialog is none for the save dialog.
+    host.expectFile(gbk("/tmp/a.txt"));
+    EXPECT_NONFATAL_FAILURE(host.saveFileDialog({}, {}),
+                            "the next queued answer is for a file dialog");
+    EXPECT_EQ(host.openFileDialog({}, {}), gbk("/tmp/a.txt"));
 }
 
 TEST_F(FakeHostTest, LeftOverAnswersFailVerification) {

@@ -13,6 +13,7 @@
 #include <QCursor>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -376,6 +377,29 @@ TEST_F(QtHostTest, ColourDialogUsesColourValues) {
     });
     EXPECT_EQ(host.colourDialog(0xFF + 0x80 * 256), 0x10 + 0x20 * 256 + 0x30 * 65536);
     EXPECT_EQ(shown, QColor(0xFF, 0x80, 0));
+}
+
+TEST_F(QtHostTest, SaveDialogProposesThePathAndReturnsTheChoice) {
+    // GBK in, GBK out; the dialog shows the proposed name in its folder.
+    const std::string proposed = host.path(gbk("抽奖结果.xlsx"));
+    QStringList shown;
+    QString shownFilter;
+    whenShown<QFileDialog>([&](QFileDialog* d) {
+        shown = d->selectedFiles();
+        shownFilter = d->selectedNameFilter();
+        // accept() is protected in QFileDialog; the base class's slot is the button's.
+        static_cast<QDialog*>(d)->accept();
+    });
+    const std::optional<std::string> chosen =
+        host.saveFileDialog(gbk("Excel 工作簿|*.xlsx"), proposed);
+    ASSERT_TRUE(chosen);
+    // The dialog gives "/" where the program's path had "\\".
+    EXPECT_EQ(HostBase::nativePath(*chosen), HostBase::nativePath(proposed));
+    EXPECT_EQ(shown, QStringList{QString::fromUtf8(HostBase::nativePath(proposed))});
+    EXPECT_EQ(shownFilter, QStringLiteral("Excel 工作簿 (*.xlsx)"));
+
+    whenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    EXPECT_EQ(host.saveFileDialog({}, proposed), std::nullopt);
 }
 
 /// A one-connection HTTP server answering every request with response, or

@@ -1,0 +1,190 @@
+#include "app/importcommand.h"
+
+#include "app/recovery.h"
+#include "app/reset.h"
+#include "host/core/hostbase.h"
+#include "host/core/text.h"
+#include "host/host.h"
+#include "pool/entrylist.h"
+#include "settings/core/names.h"
+#include "ui/elements.h"
+#include "ui/importdialog.h"
+#include "ui/mainwindow.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <optional>
+#include <utility>
+
+namespace luckdial {
+
+namespace {
+
+constexpr const char* kListFilter =
+    "名单表格(*.xlsx;*.ods;*.csv;*.txt)|*.xlsx;*.ods;*.csv;*.txt|所有文件(*.*)|*.*";
+
+/// Reading a big workbook takes seconds with nothing else to show for it.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+std::string countText(std::size_t n) {
+    return toText(static_cast<long long>(n));
+}
+
+} // namespace
+
+ImportCommand::ImportCommand(Host& host, MainWindow& window) : host_(host), window_(window) {}
+
+void ImportCommand::connectHandlers() {
+    QObject::connect(window_.elements().menu.importList, &QAction::triggered, &window_,
+                     [this] { run(); });
+}
+
+std::string ImportCommand::readErrorMessage(sheet::ReadError error) {
+    switch (error) {
+    case sheet::ReadError::None:
+        return {};
+    case sheet::ReadError::CannotOpen:
+        return gbk("无法打开这个文件，请检查文件是否还在、是否正被其他程序占用！");
+    case sheet::ReadError::NotSpreadsheet:
+        return gbk("这个文件不是可以导入的名单（可以导入 .xlsx、.ods、.csv 和 .txt 文件）！");
+    case sheet::ReadError::Damaged:
+        return gbk("这个文件已损坏或不完整，无法读取！请用表格软件打开并重新保存后再导入。");
+    case sheet::ReadError::TooLarge:
+        return gbk("这个文件太大，无法导入！");
+    case sheet::ReadError::TooManyRows:
+        // More rows than a pool may hold entries: the pool's own words.
+        return names::poolTooLargeMessage();
+    }
+    return {};
+}
+
+bool ImportCommand::readOk(sheet::ReadError error) {
+    if (error == sheet::ReadError::None) return true;
+    if (error == sheet::ReadError::TooManyRows)
+        host_.messageBox(readErrorMessage(error), MbOk);
+    else
+        host_.messageBox(readErrorMessage(error), MbOk | MbIconWarning, gbk("提示"));
+    return false;
+}
+
+bool ImportCommand::eventUnderWay() {
+    return host_.fileExists(host_.path(names::progressFile())) ||
+           !host_.readFile(host_.path(names::resultsFile())).empty() || !window_.results().empty();
+}
+
+bool ImportCommand::replacePool(const std::vector<std::string>& entries) {
+    const std::string pool = host_.path(names::poolFile());
+    const std::string backup = host_.path(names::poolBackupFile());
+    auto fail = [this] {
+        host_.messageBox(gbk("抽奖号码库写入失败，请检查磁盘或文件权限！\r\n"
+                             "原来的名单、抽奖进度和抽奖结果都没有改动。"),
+                         MbOk | MbIconWarning, gbk("提示"));
+        return false;
+    };
+
+    const bool hadPool = host_.fileExists(pool);
+    if (hadPool) {
+        // The copy an earlier import made goes aside rather than being replaced.
+        if (host_.fileExists(backup) && host_.keepAside(backup, true).empty()) return fail();
+        if (!host_.copyFile(pool, backup)) return fail();
+    }
+    if (!host_.writeFile(pool, poolFileText(entries))) return fail();
+
+    // The event on the old list ends: its progress, results and the record
+    // of its run would otherwise be offered, or overwritten, at the next start.
+    std::vector<std::pair<std::string, std::string>> moved;
+    std::vector<std::string> aside = {names::progressFile(), pendingProgressName(),
+                                      recoveryRecordName()};
+    if (!host_.readFile(host_.path(names::resultsFile())).empty())
+        aside.push_back(names::resultsFile());
+    for (const std::string& name : aside) {
+        const std::string path = host_.path(name);
+        if (!host_.fileExists(path)) continue;
+        std::string kept = host_.keepAside(path, true);
+        if (kept.empty()) {
+            // Back to the old event as it was: files to their names, the old pool.
+            for (const auto& [from, to] : moved)
+                (void)host_.moveFile(to, from); // each target was free a moment ago
+            if (hadPool)
+                (void)host_.copyFile(backup, pool); // the copy made above
+            else
+                (void)host_.deleteFile(pool);
+            return fail();
+        }
+        moved.emplace_back(path, std::move(kept));
+    }
+    return true;
+}
+
+void ImportCommand::run() {
+    const std::optional<std::string> chosen =
+        host_.openFileDialog(gbk(kListFilter), host_.programDir());
+    if (!chosen) return;
+    const std::string native = HostBase::nativePath(*chosen);
+
+    sheet::SheetList sheets;
+    sheet::Table table;
+    {
+        const WaitCursor wait;
+        sheets = sheet::listSheets(native);
+        if (sheets.error == sheet::ReadError::None && sheets.names.empty())
+            sheets.error = sheet::ReadError::NotSpreadsheet;
+        if (sheets.error == sheet::ReadError::None) table = sheet::readSheet(native, 0);
+    }
+    if (!readOk(sheets.error) || !readOk(table.error)) return;
+
+    ImportDialog dialog(sheets.names, QFileInfo(QString::fromStdString(native)).fileName(),
+                        &window_);
+    dialog.setRows(std::move(table.rows));
+    int shownSheet = 0;
+    QObject::connect(&dialog, &ImportDialog::sheetChosen, &dialog, [&](int index) {
+        sheet::Table other;
+        {
+            const WaitCursor wait;
+            other = sheet::readSheet(native, static_cast<std::size_t>(index));
+        }
+        if (!readOk(other.error)) {
+            dialog.showSheet(shownSheet);
+            return;
+        }
+        shownSheet = index;
+        dialog.setRows(std::move(other.rows));
+    });
+    if (dialog.exec() != QDialog::Accepted) return;
+
+    const EntryList& list = dialog.entries();
+    if (list.tooMany()) {
+        host_.messageBox(names::poolTooLargeMessage(), MbOk);
+        return;
+    }
+    if (list.entries.empty()) return;
+    const bool hadPool = host_.fileExists(host_.path(names::poolFile()));
+    if (eventUnderWay()) {
+        const int answer =
+            host_.messageBox(gbk("导入新名单将开始一次新的抽奖：现在的抽奖进度和抽奖结果将改名保存"
+                                 "（不会删除），不再继续。\r\n\r\n确定导入吗？"),
+                             MbOkCancel | MbIconQuestion, gbk("确定导入新名单？"));
+        if (answer != IdOk) return;
+    }
+    if (!replacePool(list.entries)) return;
+
+    host_.messageBox(
+        gbk("新的抽奖名单已导入，共") + countText(list.entries.size()) + gbk("条；") +
+            (hadPool ? gbk("原来的名单已保存为“抽奖号码库_bak.txt”。\r\n") : std::string()) +
+            gbk("抽奖系统将重新启动！"),
+        MbOk);
+    // As after a reset: the close sequence must not save the old event's
+    // progress over the new one.
+    host_.runProgram(quotedCommand(host_.executablePath()), false);
+    host_.endProgram(0);
+}
+
+} // namespace luckdial

@@ -1,0 +1,215 @@
+#include "ui/importdialog.h"
+
+#include "pool/pool.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace luckdial {
+
+namespace {
+
+QString u(const std::string& utf8Text) {
+    return QString::fromUtf8(utf8Text.data(), static_cast<qsizetype>(utf8Text.size()));
+}
+
+/// A cell in a column label: one line, not wider than a combo box.
+QString shortCell(const std::string& cell) {
+    QString text = u(oneLine(cell));
+    constexpr qsizetype kMax = 16;
+    if (text.size() > kMax) text = text.left(kMax) + QStringLiteral("…");
+    return text;
+}
+
+} // namespace
+
+ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString& fileName,
+                           QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("导入抽奖名单"));
+    setWindowTitle(QStringLiteral("导入抽奖名单 - ") + fileName);
+
+    sheet_ = new QComboBox(this);
+    sheet_->setObjectName(QStringLiteral("组合框_工作表"));
+    for (const std::string& name : sheets)
+        sheet_->addItem(u(name));
+    header_ = new QCheckBox(QStringLiteral("第一行是标题（列名），不是名单"), this);
+    header_->setObjectName(QStringLiteral("选择框_标题行"));
+
+    auto* partsRow = new QHBoxLayout;
+    for (int i = 0; i < kParts; ++i) {
+        parts_[i] = new QComboBox(this);
+        parts_[i]->setObjectName(QStringLiteral("组合框_列") + QString::number(i + 1));
+        parts_[i]->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        if (i > 0) partsRow->addWidget(new QLabel(QStringLiteral("+"), this));
+        partsRow->addWidget(parts_[i]);
+    }
+    partsRow->addStretch();
+    joiner_ = new QLineEdit(QStringLiteral(" "), this);
+    joiner_->setObjectName(QStringLiteral("编辑框_连接符"));
+    joiner_->setMaximumWidth(80);
+    drop_ = new QCheckBox(QStringLiteral("去掉重复的名单（只留第一次出现的）"), this);
+    drop_->setObjectName(QStringLiteral("选择框_去掉重复"));
+
+    preview_ = new QListWidget(this);
+    preview_->setObjectName(QStringLiteral("列表框_预览"));
+    preview_->setSelectionMode(QAbstractItemView::NoSelection);
+    counts_ = new QLabel(this);
+    counts_->setObjectName(QStringLiteral("标签_统计"));
+    counts_->setWordWrap(true);
+
+    ok_ = new QPushButton(QStringLiteral("确定"), this);
+    ok_->setObjectName(QStringLiteral("按钮_确定"));
+    ok_->setDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("取消"), this);
+    cancel_->setObjectName(QStringLiteral("按钮_取消"));
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("工作表："), sheet_);
+    form->addRow(QString(), header_);
+    form->addRow(QStringLiteral("名单由这些列组成："), partsRow);
+    // A space cannot be seen in the field: say what it holds at first.
+    auto* joinerRow = new QHBoxLayout;
+    joinerRow->addWidget(joiner_);
+    joinerRow->addWidget(new QLabel(QStringLiteral("（开始是一个空格，也可以不加）"), this));
+    joinerRow->addStretch();
+    form->addRow(QStringLiteral("列与列之间加上："), joinerRow);
+    form->addRow(QString(), drop_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(new QLabel(QStringLiteral("预览（前%1条）：").arg(kPreviewEntries), this));
+    layout->addWidget(preview_);
+    layout->addWidget(counts_);
+    layout->addLayout(buttons);
+    resize(520, 480);
+
+    connect(sheet_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!quiet_) Q_EMIT sheetChosen(index);
+    });
+    connect(header_, &QCheckBox::toggled, this, [this] {
+        labelColumns();
+        rebuild();
+    });
+    for (QComboBox* part : parts_)
+        connect(part, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
+    connect(joiner_, &QLineEdit::textChanged, this, [this] { rebuild(); });
+    connect(drop_, &QCheckBox::toggled, this, [this] { rebuild(); });
+    rebuild();
+}
+
+QComboBox* ImportDialog::columnBox(int part) const {
+    return part >= 0 && part < kParts ? parts_[static_cast<std::size_t>(part)] : nullptr;
+}
+
+void ImportDialog::showSheet(int index) {
+    quiet_ = true;
+    sheet_->setCurrentIndex(index);
+    quiet_ = false;
+}
+
+void ImportDialog::setRows(std::vector<std::vector<std::string>> rows) {
+    rows_ = std::move(rows);
+    columnCount_ = 1;
+    for (const auto& row : rows_)
+        columnCount_ = std::max(columnCount_, row.size());
+    const bool header = likelyHeader(rows_);
+    const std::vector<std::size_t> columns =
+        header ? suggestedColumns(rows_.front()) : std::vector<std::size_t>{0};
+
+    quiet_ = true;
+    header_->blockSignals(true);
+    header_->setChecked(header);
+    header_->blockSignals(false);
+    for (int i = 0; i < kParts; ++i) {
+        QComboBox* part = parts_[static_cast<std::size_t>(i)];
+        part->blockSignals(true);
+        part->clear();
+        part->addItem(QStringLiteral("（不用）"), -1);
+        for (std::size_t c = 0; c < columnCount_; ++c)
+            part->addItem(QString(), static_cast<int>(c));
+        const auto chosen = static_cast<std::size_t>(i);
+        part->setCurrentIndex(chosen < columns.size() ? static_cast<int>(columns[chosen]) + 1 : 0);
+        part->blockSignals(false);
+    }
+    quiet_ = false;
+    labelColumns();
+    rebuild();
+}
+
+void ImportDialog::labelColumns() {
+    const bool header = header_->isChecked();
+    for (QComboBox* part : parts_) {
+        for (int item = 1; item < part->count(); ++item) {
+            const auto c = static_cast<std::size_t>(part->itemData(item).toInt());
+            QString text = QString::fromStdString(columnLetters(c)) + QStringLiteral("列");
+            // The column's name, or without a header what its first row holds.
+            if (!rows_.empty() && c < rows_.front().size() && !oneLine(rows_.front()[c]).empty()) {
+                const QString cell = shortCell(rows_.front()[c]);
+                text += header ? QStringLiteral("：") + cell
+                               : QStringLiteral("（如 ") + cell + QStringLiteral("）");
+            }
+            part->setItemText(item, text);
+        }
+    }
+}
+
+EntryRecipe ImportDialog::recipe() const {
+    EntryRecipe r;
+    r.headerRow = header_->isChecked();
+    r.columns.clear();
+    for (QComboBox* part : parts_) {
+        const int column = part->currentData().isValid() ? part->currentData().toInt() : -1;
+        if (column >= 0) r.columns.push_back(static_cast<std::size_t>(column));
+    }
+    const QByteArray joiner = joiner_->text().toUtf8();
+    r.joiner.assign(joiner.constData(), static_cast<std::size_t>(joiner.size()));
+    r.dropDuplicates = drop_->isChecked();
+    return r;
+}
+
+QString ImportDialog::countsText(const EntryList& list, bool dropDuplicates) {
+    QString text = QStringLiteral("共 %1 条名单；跳过空行 %2 行；重复的名单 %3 条")
+                       .arg(list.entries.size())
+                       .arg(list.emptyRows)
+                       .arg(list.duplicates);
+    if (list.duplicates > 0) {
+        text += dropDuplicates ? QStringLiteral("（已去掉）")
+                               : QStringLiteral("（保留，各有一次机会）");
+        QStringList examples;
+        for (const std::string& e : list.duplicateExamples)
+            examples << shortCell(e);
+        text += QStringLiteral("，如：") + examples.join(QStringLiteral("、"));
+    }
+    if (list.tooMany())
+        text += QStringLiteral("。超过了抽奖号码库的上限 %1 条！").arg(Pool::kLimit);
+    return text;
+}
+
+void ImportDialog::rebuild() {
+    if (quiet_) return;
+    list_ = buildEntries(rows_, recipe());
+    preview_->clear();
+    const std::size_t shown = std::min<std::size_t>(list_.entries.size(), kPreviewEntries);
+    for (std::size_t i = 0; i < shown; ++i)
+        preview_->addItem(u(list_.entries[i]));
+    if (list_.entries.size() > shown) preview_->addItem(QStringLiteral("……"));
+    counts_->setText(countsText(list_, drop_->isChecked()));
+    ok_->setEnabled(!list_.entries.empty());
+}
+
+} // namespace luckdial
