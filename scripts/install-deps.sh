@@ -9,7 +9,7 @@ PKGS=(
   libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-libav gstreamer1.0-alsa
   libqt6opengl6-dev libgl-dev libxkbcommon-dev libxcb1-dev
-  libjpeg62-turbo-dev libzip-dev libxlsxwriter-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libjpeg62-turbo-dev libzip-dev libxlsxwriter-dev libexpat1-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   fonts-noto-cjk fonts-wqy-microhei fonts-wqy-zenhei
   dpkg-dev file desktop-file-utils appstream librsvg2-bin

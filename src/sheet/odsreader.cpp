@@ -9,6 +9,7 @@
 #include "sheet/ziparchive.h"
 
 #include <QByteArray>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 
@@ -21,6 +22,13 @@ constexpr QStringView kOfficeNs = u"urn:oasis:names:tc:opendocument:xmlns:office
 constexpr QStringView kTextNs = u"urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 /// One text:s element stands for at most this many spaces.
 constexpr qlonglong kMaxSpaceRun = 65535;
+
+/// Damaged for a document that does not parse, or the device's own reason
+/// when reading it stopped first.
+ReadError xmlError(const QXmlStreamReader& xml, ReadError deviceStatus) {
+    if (deviceStatus != ReadError::None) return deviceStatus;
+    return xml.hasError() ? ReadError::Damaged : ReadError::None;
+}
 
 /// The attribute's value by namespace and local name; empty when missing.
 QStringView valueOf(const QXmlStreamAttributes& attrs, QStringView ns, QStringView name) {

@@ -3,9 +3,6 @@
 
 #include "sheet/sheet.h"
 
-#include <QStringView>
-#include <QXmlStreamReader>
-
 namespace luckdial::sheet {
 
 SheetList listXlsx(const std::string& path, const ReadLimits& limits);
@@ -20,12 +17,5 @@ Table readDelimited(const std::string& path, char separator, const ReadLimits& l
 /// The one sheet of a text file, named after the file, once it opens and is
 /// within the size limit.
 SheetList listDelimited(const std::string& path, const ReadLimits& limits);
-
-/// The value of the attribute with this local name; empty when missing.
-QStringView attribute(const QXmlStreamAttributes& attributes, QStringView name);
-
-/// Damaged for a document that does not parse, or the device's own reason
-/// when reading it stopped first.
-ReadError xmlError(const QXmlStreamReader& xml, ReadError deviceStatus);
 
 } // namespace luckdial::sheet

@@ -1,18 +1,17 @@
 // Office Open XML workbooks. The package's relationships lead from the root to
 // the workbook, and from the workbook to its sheets, shared strings and
-// styles; the sheet itself is streamed row by row and never held whole.
+// styles; every part is streamed through expat, and the sheet is read row by
+// row and never held whole.
 
 #include "sheet/numberformat.h"
 #include "sheet/readers.h"
 #include "sheet/tablebuilder.h"
+#include "sheet/xmlparser.h"
 #include "sheet/ziparchive.h"
-
-#include <QByteArray>
-#include <QString>
 
 #include <algorithm>
 #include <charconv>
-#include <optional>
+#include <string_view>
 #include <unordered_map>
 
 namespace luckdial::sheet {
@@ -40,17 +39,27 @@ struct Relationship {
     std::string id, type, target;
 };
 
-std::string toStd(QStringView s) {
-    return s.toUtf8().toStdString();
-}
-
 bool endsWith(const std::string& s, std::string_view tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+/// A whole number as an attribute holds it; 0 when it is not one, as for a
+/// missing attribute.
+long long toNumber(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    long long n = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    return ec == std::errc() && end == text.data() + text.size() ? n : 0;
+}
+
 /// A relationship target relative to the folder of the part that names it.
-std::string resolve(const std::string& folder, const std::string& target) {
-    std::string joined = !target.empty() && target[0] == '/' ? target.substr(1) : folder + target;
+std::string resolve(const std::string& folder, std::string_view target) {
+    std::string joined = !target.empty() && target[0] == '/' ? std::string(target.substr(1))
+                                                             : folder + std::string(target);
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= joined.size()) {
@@ -75,6 +84,25 @@ std::string folderOf(const std::string& part) {
     return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
 }
 
+class RelationshipsHandler : public XmlHandler {
+public:
+    RelationshipsHandler(std::string folder, std::vector<Relationship>& out)
+        : folder_(std::move(folder)), out_(out) {}
+
+    void startElement(std::string_view name, const XmlAttributes& attrs) override {
+        if (name != "Relationship") return;
+        if (out_.size() >= kMaxEntries) return stop(ReadError::Damaged);
+        if (attrs.value("TargetMode") == "External") return;
+        out_.push_back({std::string(attrs.value("Id")), std::string(attrs.value("Type")),
+                        resolve(folder_, attrs.value("Target"))});
+    }
+    void endElement(std::string_view) override {}
+
+private:
+    std::string folder_;
+    std::vector<Relationship>& out_;
+};
+
 /// The relationships of a part ("xl/workbook.xml" -> "xl/_rels/workbook.xml.rels").
 ReadError readRelationships(const ZipArchive& zip, const std::string& part,
                             std::vector<Relationship>& out) {
@@ -82,20 +110,44 @@ ReadError readRelationships(const ZipArchive& zip, const std::string& part,
     std::string relsName = folder + "_rels/" + part.substr(folder.size()) + ".rels";
     auto index = zip.find(relsName);
     if (!index) return ReadError::None;
-    ZipEntryDevice device(zip, *index);
-    if (device.status() != ReadError::None) return device.status();
-    QXmlStreamReader xml(&device);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"Relationship") {
-            if (out.size() >= kMaxEntries) return ReadError::Damaged;
-            const QXmlStreamAttributes attrs = xml.attributes();
-            if (attribute(attrs, u"TargetMode") == u"External") continue;
-            out.push_back({toStd(attribute(attrs, u"Id")), toStd(attribute(attrs, u"Type")),
-                           resolve(folder, toStd(attribute(attrs, u"Target")))});
+    RelationshipsHandler handler(folder, out);
+    return parseXml(zip, *index, handler);
+}
+
+class WorkbookHandler : public XmlHandler {
+public:
+    WorkbookHandler(Workbook& book, const std::unordered_map<std::string, std::string>& targets)
+        : book_(book), targets_(targets) {}
+
+    void startElement(std::string_view name, const XmlAttributes& attrs) override {
+        if (!sawRoot_) {
+            sawRoot_ = true;
+            // An office package of another kind (a document, a presentation).
+            if (name != "workbook") stop(ReadError::NotSpreadsheet);
+        } else if (name == "workbookPr") {
+            std::string_view v = attrs.value("date1904");
+            book_.date1904 = v == "1" || v == "true";
+        } else if (name == "sheet") {
+            if (book_.sheets.size() >= kMaxEntries) return stop(ReadError::Damaged);
+            // The relationship id is the one "id" attribute with a prefix.
+            std::string id;
+            attrs.forEach([&](std::string_view n, std::string_view v) {
+                if (n != "id" && localName(n) == "id") id = v;
+            });
+            auto target = targets_.find(id);
+            book_.sheets.push_back({std::string(attrs.value("name")),
+                                    target == targets_.end() ? std::string() : target->second});
         }
     }
-    return xmlError(xml, device.status());
-}
+    void endElement(std::string_view) override {}
+
+    bool sawRoot() const { return sawRoot_; }
+
+private:
+    Workbook& book_;
+    const std::unordered_map<std::string, std::string>& targets_;
+    bool sawRoot_ = false;
+};
 
 Workbook loadWorkbook(const ZipArchive& zip) {
     Workbook book;
@@ -125,45 +177,9 @@ Workbook loadWorkbook(const ZipArchive& zip) {
         if (endsWith(r.type, "/styles")) book.styles = r.target;
     }
 
-    ZipEntryDevice device(zip, *index);
-    if (device.status() != ReadError::None) {
-        book.error = device.status();
-        return book;
-    }
-    QXmlStreamReader xml(&device);
-    bool root = true;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-        if (root) {
-            // An office package of another kind (a document, a presentation).
-            if (xml.name() != u"workbook") {
-                book.error = ReadError::NotSpreadsheet;
-                return book;
-            }
-            root = false;
-        } else if (xml.name() == u"workbookPr") {
-            const QXmlStreamAttributes attrs = xml.attributes();
-            QStringView v = attribute(attrs, u"date1904");
-            book.date1904 = v == u"1" || v == u"true";
-        } else if (xml.name() == u"sheet") {
-            if (book.sheets.size() >= kMaxEntries) {
-                book.error = ReadError::Damaged;
-                return book;
-            }
-            const QXmlStreamAttributes attrs = xml.attributes();
-            // The relationship id is the one "id" attribute in a namespace.
-            std::string id;
-            for (const QXmlStreamAttribute& a : attrs)
-                if (a.name() == u"id" && !a.namespaceUri().isEmpty()) id = toStd(a.value());
-            auto target = targets.find(id);
-            book.sheets.push_back({toStd(attribute(attrs, u"name")),
-                                   target == targets.end() ? std::string() : target->second});
-        }
-    }
-    if (xml.hasError())
-        book.error = xmlError(xml, device.status());
-    else if (root)
-        book.error = ReadError::NotSpreadsheet;
+    WorkbookHandler handler(book, targets);
+    book.error = parseXml(zip, *index, handler);
+    if (book.error == ReadError::None && !handler.sawRoot()) book.error = ReadError::NotSpreadsheet;
     return book;
 }
 
@@ -203,231 +219,210 @@ void unescape(std::string& text) {
     text = std::move(out);
 }
 
-/// The element's name without its prefix: the sheet is read without
-/// namespace processing (faster), and some writers prefix every element
-/// ("x:row").
-QStringView localName(const QXmlStreamReader& xml) {
-    QStringView name = xml.name();
-    qsizetype colon = name.lastIndexOf(u':');
-    return colon < 0 ? name : name.mid(colon + 1);
-}
-
-/// The text of a string item: its <t> runs, without phonetic guides.
-QString readStringItem(QXmlStreamReader& xml) {
-    QString text;
-    int phonetic = 0;
-    const QString end = localName(xml).toString();
-    while (!xml.atEnd()) {
-        auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            if (localName(xml) == u"rPh")
-                ++phonetic;
-            else if (localName(xml) == u"t" && phonetic == 0)
-                text += xml.readElementText(QXmlStreamReader::SkipChildElements);
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (localName(xml) == u"rPh")
-                --phonetic;
-            else if (localName(xml) == end)
-                break;
-        }
+/// The text of a string item (<si> in the shared strings, <is> in a cell):
+/// the text directly in its <t> runs, without phonetic guides. Fed the
+/// elements and text inside the item once begin() saw its start.
+class StringItem {
+public:
+    void begin() {
+        text_.clear();
+        depth_ = 1;
+        phonetic_ = 0;
+        run_ = 0;
     }
-    return text;
-}
+    bool active() const { return depth_ > 0; }
+
+    void start(std::string_view name) {
+        ++depth_;
+        if (name == "rPh")
+            ++phonetic_;
+        else if (name == "t" && phonetic_ == 0 && run_ == 0)
+            run_ = depth_;
+    }
+    /// True when this ends the item itself.
+    bool end(std::string_view name) {
+        if (run_ == depth_) run_ = 0;
+        if (name == "rPh" && phonetic_ > 0) --phonetic_;
+        return --depth_ == 0;
+    }
+    void characters(std::string_view text) {
+        if (run_ != 0 && run_ == depth_) text_.append(text);
+    }
+    std::string take() {
+        unescape(text_);
+        return std::move(text_);
+    }
+
+private:
+    std::string text_;
+    int depth_ = 0;    ///< elements open, the item's own included
+    int phonetic_ = 0; ///< phonetic guides open
+    int run_ = 0;      ///< the depth of the <t> being read, 0 outside one
+};
+
+class SharedStringsHandler : public XmlHandler {
+public:
+    SharedStringsHandler(std::vector<std::string>& out, std::uint64_t maxBytes)
+        : out_(out), maxBytes_(maxBytes) {}
+
+    void startElement(std::string_view name, const XmlAttributes&) override {
+        if (item_.active())
+            item_.start(name);
+        else if (name == "si")
+            item_.begin();
+    }
+    void endElement(std::string_view name) override {
+        if (!item_.active() || !item_.end(name)) return;
+        std::string text = item_.take();
+        // The strings stay in memory for the whole read: they count against
+        // the memory the rows may take, or a part of tiny items would multiply.
+        bytes_ += sizeof(std::string) + (text.size() > 15 ? text.size() + 1 : 0);
+        if (bytes_ > maxBytes_) return stop(ReadError::TooLarge);
+        out_.push_back(std::move(text));
+    }
+    void characters(std::string_view text) override { item_.characters(text); }
+
+private:
+    std::vector<std::string>& out_;
+    std::uint64_t maxBytes_;
+    std::uint64_t bytes_ = 0;
+    StringItem item_;
+};
 
 ReadError readSharedStrings(const ZipArchive& zip, const std::string& part,
                             std::vector<std::string>& out) {
-    // The strings stay in memory for the whole read: they count against the
-    // memory the rows may take, or a part of tiny items would multiply.
-    std::uint64_t bytes = 0;
     auto index = zip.find(part);
     if (!index) return ReadError::None;
-    ZipEntryDevice device(zip, *index);
-    if (device.status() != ReadError::None) return device.status();
-    QXmlStreamReader xml(&device);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si") {
-            std::string text = readStringItem(xml).toUtf8().toStdString();
-            unescape(text);
-            bytes += sizeof(std::string) + (text.size() > 15 ? text.size() + 1 : 0);
-            if (bytes > zip.limits().maxTableBytes) return ReadError::TooLarge;
-            out.push_back(std::move(text));
-        }
-    }
-    return xml.hasError() ? xmlError(xml, device.status()) : ReadError::None;
+    SharedStringsHandler handler(out, zip.limits().maxTableBytes);
+    return parseXml(zip, *index, handler);
 }
 
 /// The number format code of every cell style, in style order.
+class StylesHandler : public XmlHandler {
+public:
+    explicit StylesHandler(std::vector<std::string>& codes) : codes_(codes) {}
+
+    void startElement(std::string_view name, const XmlAttributes& attrs) override {
+        if ((name == "numFmt" || name == "xf") && custom_.size() + codes_.size() >= kMaxEntries)
+            return stop(ReadError::Damaged);
+        if (name == "numFmt") {
+            custom_[static_cast<int>(toNumber(attrs.value("numFmtId")))] =
+                std::string(attrs.value("formatCode"));
+        } else if (name == "cellXfs") {
+            inCellXfs_ = true;
+        } else if (name == "xf" && inCellXfs_) {
+            int id = static_cast<int>(toNumber(attrs.value("numFmtId")));
+            auto c = custom_.find(id);
+            codes_.push_back(c != custom_.end() ? c->second : builtinFormatCode(id));
+        }
+    }
+    void endElement(std::string_view name) override {
+        if (name == "cellXfs") inCellXfs_ = false;
+    }
+
+private:
+    std::vector<std::string>& codes_;
+    std::unordered_map<int, std::string> custom_;
+    bool inCellXfs_ = false;
+};
+
 ReadError readStyles(const ZipArchive& zip, const std::string& part,
                      std::vector<std::string>& codes) {
     auto index = zip.find(part);
     if (!index) return ReadError::None;
-    ZipEntryDevice device(zip, *index);
-    if (device.status() != ReadError::None) return device.status();
-    QXmlStreamReader xml(&device);
-    std::unordered_map<int, std::string> custom;
-    bool inCellXfs = false;
-    while (!xml.atEnd()) {
-        auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            const QXmlStreamAttributes attrs = xml.attributes();
-            if ((xml.name() == u"numFmt" || xml.name() == u"xf") &&
-                custom.size() + codes.size() >= kMaxEntries)
-                return ReadError::Damaged;
-            if (xml.name() == u"numFmt") {
-                custom[attribute(attrs, u"numFmtId").toInt()] =
-                    toStd(attribute(attrs, u"formatCode"));
-            } else if (xml.name() == u"cellXfs") {
-                inCellXfs = true;
-            } else if (xml.name() == u"xf" && inCellXfs) {
-                int id = attribute(attrs, u"numFmtId").toInt();
-                auto c = custom.find(id);
-                codes.push_back(c != custom.end() ? c->second : builtinFormatCode(id));
-            }
-        } else if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs") {
-            inCellXfs = false;
-        }
-    }
-    return xmlError(xml, device.status());
+    StylesHandler handler(codes);
+    return parseXml(zip, *index, handler);
 }
 
 /// "BC12" -> column 54 (0-based); -1 when the reference has no letters.
-long long columnOf(QStringView ref) {
+long long columnOf(std::string_view ref) {
     long long col = 0;
-    qsizetype i = 0;
+    std::size_t i = 0;
     for (; i < ref.size() && i < 4; ++i) {
-        char16_t c = ref[i].unicode();
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-        if (c < u'A' || c > u'Z') break;
-        col = col * 26 + (c - u'A' + 1);
+        char c = ref[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c < 'A' || c > 'Z') break;
+        col = col * 26 + (c - 'A' + 1);
     }
     return i == 0 ? -1 : col - 1;
 }
 
-/// Appends the text as UTF-8; numbers and references are ASCII and skip
-/// the conversion.
-void appendUtf8(std::string& out, QStringView text) {
-    const char16_t* p = text.utf16();
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n && p[i] < 0x80)
-        ++i;
-    if (i == n) {
-        out.reserve(out.size() + static_cast<std::size_t>(n));
-        for (qsizetype k = 0; k < n; ++k)
-            out += static_cast<char>(p[k]);
-        return;
-    }
-    const QByteArray utf8 = text.toUtf8();
-    out.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}
-
-class SheetReader {
+/// The sheet's cells into the table. Called a few times per cell of a
+/// million-row sheet: a value's text goes from the parser's buffer straight
+/// into the cell's string.
+class SheetHandler : public XmlHandler {
 public:
-    SheetReader(const Workbook& book, std::vector<std::string>& strings,
-                std::vector<std::string>& codes, TableBuilder& builder)
+    SheetHandler(const Workbook& book, const std::vector<std::string>& strings,
+                 const std::vector<std::string>& codes, TableBuilder& builder)
         : book_(book), strings_(strings), codes_(codes), out_(builder) {}
 
-    ReadError read(const ZipArchive& zip, const std::string& part) {
-        auto index = zip.find(part);
-        if (!index) return ReadError::Damaged;
-        ZipEntryDevice device(zip, *index);
-        if (device.status() != ReadError::None) return device.status();
-        QXmlStreamReader xml(&device);
-        xml.setNamespaceProcessing(false);
-        // The loop runs a few times per cell of a million-row sheet: the
-        // value's text is taken from the token as it passes, never copied
-        // into a QString first.
-        while (!xml.atEnd() && out_.error() == ReadError::None) {
-            switch (xml.readNext()) {
-            case QXmlStreamReader::StartElement:
-                startElement(xml);
-                break;
-            case QXmlStreamReader::Characters:
-                if (inValue_) appendUtf8(value_, xml.text());
-                break;
-            case QXmlStreamReader::EndElement: {
-                QStringView name = elementName(xml);
-                if (isChar(name, u'v')) {
-                    inValue_ = false;
-                } else if (isChar(name, u'c') && inCell_) {
-                    inCell_ = false;
-                    out_.addCell(column_, cellText());
-                } else if (name == u"row") {
-                    out_.endRow();
-                } else if (name == u"sheetData") {
-                    return out_.error();
-                }
-                break;
-            }
-            default:
-                break;
-            }
-        }
-        if (out_.error() != ReadError::None) return out_.error();
-        return xml.hasError() ? xmlError(xml, device.status()) : ReadError::None;
-    }
-
-private:
-    /// The element's name without the prefix the sheet's root carries: the
-    /// sheet is read without namespace processing, which is faster, and some
-    /// writers prefix every element ("x:row").
-    QStringView elementName(const QXmlStreamReader& xml) {
-        QStringView name = xml.name();
-        if (!prefix_) {
-            qsizetype colon = name.indexOf(u':');
-            prefix_ = colon < 0 ? QString() : name.left(colon + 1).toString();
-        }
-        if (!prefix_->isEmpty() && name.startsWith(*prefix_)) return name.mid(prefix_->size());
-        return name;
-    }
-
-    static bool isChar(QStringView name, char16_t c) { return name.size() == 1 && name[0] == c; }
-
-    void startElement(QXmlStreamReader& xml) {
-        QStringView name = elementName(xml);
-        if (isChar(name, u'v')) {
+    void startElement(std::string_view name, const XmlAttributes& attrs) override {
+        if (item_.active()) {
+            item_.start(name);
+        } else if (name == "v") {
             inValue_ = inCell_;
-        } else if (isChar(name, u'c')) {
-            const QXmlStreamAttributes attrs = xml.attributes();
-            QStringView ref, type, style;
-            for (const QXmlStreamAttribute& a : attrs) {
-                QStringView n = a.name();
-                if (n == u"r")
-                    ref = a.value();
-                else if (n == u"t")
-                    type = a.value();
-                else if (n == u"s")
-                    style = a.value();
-            }
+        } else if (name == "c") {
+            std::string_view ref, type, style;
+            attrs.forEach([&](std::string_view n, std::string_view v) {
+                if (n == "r")
+                    ref = v;
+                else if (n == "t")
+                    type = v;
+                else if (n == "s")
+                    style = v;
+            });
             long long col = columnOf(ref);
             column_ = col >= 0 ? static_cast<std::size_t>(col) : nextColumn_;
             nextColumn_ = column_ + 1;
             type_ = typeOf(type);
-            style_ = style.isEmpty() ? 0 : style.toInt();
+            style_ = style.empty() ? 0 : static_cast<int>(toNumber(style));
             value_.clear();
             inline_.clear();
             inCell_ = true;
-        } else if (name == u"row") {
-            const QXmlStreamAttributes attrs = xml.attributes();
-            qlonglong r = attribute(attrs, u"r").toLongLong();
+        } else if (name == "row") {
+            long long r = toNumber(attrs.value("r"));
             if (r > 0)
                 out_.beginRow(static_cast<std::size_t>(r - 1));
             else
                 out_.beginRow();
             nextColumn_ = 0;
-        } else if (name == u"is" && inCell_) {
-            inline_ = readStringItem(xml).toUtf8().toStdString();
-            unescape(inline_);
+        } else if (name == "is" && inCell_) {
+            item_.begin();
         }
     }
 
+    void endElement(std::string_view name) override {
+        if (item_.active()) {
+            if (item_.end(name)) inline_ = item_.take();
+        } else if (name == "v") {
+            inValue_ = false;
+        } else if (name == "c" && inCell_) {
+            inCell_ = false;
+            out_.addCell(column_, cellText());
+        } else if (name == "row") {
+            out_.endRow();
+        } else if (name == "sheetData") {
+            // What follows the rows (merged cells, page setup) is not read.
+            return stop(out_.error());
+        }
+        if (out_.error() != ReadError::None) stop(out_.error());
+    }
+
+    void characters(std::string_view text) override {
+        if (item_.active())
+            item_.characters(text);
+        else if (inValue_)
+            value_.append(text);
+    }
+
+private:
     enum class Type { Number, Shared, Inline, Text, Bool };
 
-    static Type typeOf(QStringView t) {
-        if (t.isEmpty() || t == u"n") return Type::Number;
-        if (t == u"s") return Type::Shared;
-        if (t == u"inlineStr") return Type::Inline;
-        if (t == u"b") return Type::Bool;
+    static Type typeOf(std::string_view t) {
+        if (t.empty() || t == "n") return Type::Number;
+        if (t == "s") return Type::Shared;
+        if (t == "inlineStr") return Type::Inline;
+        if (t == "b") return Type::Bool;
         return Type::Text; // a formula's text, an error value, an ISO date
     }
 
@@ -462,24 +457,29 @@ private:
             // shown as it is stored.
             bool digits = std::all_of(value_.begin(), value_.end(),
                                       [](char c) { return c >= '0' && c <= '9'; });
-            if (digits && value_.size() > 0 && (value_.size() == 1 || value_[0] != '0'))
-                return std::move(value_);
+            if (digits && (value_.size() == 1 || value_[0] != '0')) return std::move(value_);
             return formatNumber(value_, {}, book_.date1904);
         }
         return formatNumber(value_, codes_[static_cast<std::size_t>(style_)], book_.date1904);
     }
 
     const Workbook& book_;
-    std::vector<std::string>& strings_;
-    std::vector<std::string>& codes_;
+    const std::vector<std::string>& strings_;
+    const std::vector<std::string>& codes_;
     TableBuilder& out_;
     std::size_t column_ = 0, nextColumn_ = 0;
     Type type_ = Type::Number;
     int style_ = 0;
     bool inCell_ = false, inValue_ = false;
     std::string value_, inline_;
-    std::optional<QString> prefix_; ///< set at the root element
+    StringItem item_; ///< an inline string being read
 };
+
+ReadError readRows(const ZipArchive& zip, const std::string& part, SheetHandler& handler) {
+    auto index = zip.find(part);
+    if (!index) return ReadError::Damaged;
+    return parseXml(zip, *index, handler);
+}
 
 } // namespace
 
@@ -518,8 +518,8 @@ Table readXlsx(const std::string& path, std::size_t index, const ReadLimits& lim
     if (e == ReadError::None) e = readStyles(zip, book.styles, codes);
     if (e == ReadError::None) {
         TableBuilder builder(table.rows, limits);
-        SheetReader reader(book, strings, codes, builder);
-        e = reader.read(zip, book.sheets[index].part);
+        SheetHandler handler(book, strings, codes, builder);
+        e = readRows(zip, book.sheets[index].part, handler);
     }
     if (e != ReadError::None) {
         table.error = e;
@@ -527,17 +527,6 @@ Table readXlsx(const std::string& path, std::size_t index, const ReadLimits& lim
         table.rows.shrink_to_fit();
     }
     return table;
-}
-
-QStringView attribute(const QXmlStreamAttributes& attributes, QStringView name) {
-    for (const QXmlStreamAttribute& a : attributes)
-        if (a.name() == name) return a.value();
-    return {};
-}
-
-ReadError xmlError(const QXmlStreamReader& xml, ReadError deviceStatus) {
-    if (deviceStatus != ReadError::None) return deviceStatus;
-    return xml.hasError() ? ReadError::Damaged : ReadError::None;
 }
 
 } // namespace luckdial::sheet

@@ -54,20 +54,19 @@ std::optional<std::uint64_t> ZipArchive::find(const std::string& name) const {
 
 ReadError ZipArchive::readAll(std::uint64_t index, std::string& out, std::uint64_t maxBytes) const {
     out.clear();
-    ZipEntryDevice device(*this, index);
-    if (device.status() != ReadError::None) return device.status();
+    ZipEntryStream stream(*this, index);
     char buffer[65536];
     for (;;) {
-        qint64 n = device.read(buffer, sizeof buffer);
-        if (n < 0) return device.status() == ReadError::None ? ReadError::Damaged : device.status();
+        std::int64_t n = stream.read(buffer, sizeof buffer);
+        if (n < 0) return stream.status();
         if (n == 0) break;
         out.append(buffer, static_cast<std::size_t>(n));
         if (out.size() > maxBytes) return ReadError::TooLarge;
     }
-    return device.status();
+    return ReadError::None;
 }
 
-ZipEntryDevice::ZipEntryDevice(const ZipArchive& archive, std::uint64_t index)
+ZipEntryStream::ZipEntryStream(const ZipArchive& archive, std::uint64_t index)
     : limit_(archive.limits().maxUnzippedBytes) {
     zip_stat_t st;
     zip_stat_init(&st);
@@ -76,27 +75,22 @@ ZipEntryDevice::ZipEntryDevice(const ZipArchive& archive, std::uint64_t index)
         return;
     }
     // The declared size first: it refuses most oversized parts before any
-    // inflating. The count in readData catches a size that lies.
+    // inflating. The count in read() catches a size that lies.
     if ((st.valid & ZIP_STAT_SIZE) && st.size > limit_) {
         status_ = ReadError::TooLarge;
         return;
     }
     file_ = zip_fopen_index(archive.handle(), index, 0);
-    if (!file_) {
-        status_ = ReadError::Damaged;
-        return;
-    }
-    // QXmlStreamReader reads in blocks of its own: no second buffer.
-    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    if (!file_) status_ = ReadError::Damaged;
 }
 
-ZipEntryDevice::~ZipEntryDevice() {
+ZipEntryStream::~ZipEntryStream() {
     if (file_) zip_fclose(file_);
 }
 
-qint64 ZipEntryDevice::readData(char* data, qint64 maxSize) {
+std::int64_t ZipEntryStream::read(char* data, std::size_t size) {
     if (!file_ || status_ != ReadError::None) return -1;
-    zip_int64_t n = zip_fread(file_, data, static_cast<zip_uint64_t>(maxSize));
+    zip_int64_t n = zip_fread(file_, data, size);
     if (n < 0) {
         // A bad checksum or a broken deflate stream.
         status_ = ReadError::Damaged;
@@ -108,6 +102,16 @@ qint64 ZipEntryDevice::readData(char* data, qint64 maxSize) {
         return -1;
     }
     return n;
+}
+
+ZipEntryDevice::ZipEntryDevice(const ZipArchive& archive, std::uint64_t index)
+    : stream_(archive, index) {
+    // QXmlStreamReader reads in blocks of its own: no second buffer.
+    if (stream_.status() == ReadError::None) open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+qint64 ZipEntryDevice::readData(char* data, qint64 maxSize) {
+    return stream_.read(data, static_cast<std::size_t>(maxSize));
 }
 
 } // namespace luckdial::sheet

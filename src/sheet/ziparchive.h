@@ -42,16 +42,36 @@ private:
     ReadLimits limits_;
 };
 
-/// One part of the archive as a sequential device for QXmlStreamReader.
-/// Reading stops with an error at the byte limit or on a broken stream; the
-/// reader then sees the document end early and status() tells why.
-class ZipEntryDevice : public QIODevice {
+/// One part of the archive, inflated in order. Reading stops with an error
+/// at the byte limit (maxUnzippedBytes) or on a broken stream, and status()
+/// tells why.
+class ZipEntryStream {
 public:
-    ZipEntryDevice(const ZipArchive& archive, std::uint64_t index);
-    ~ZipEntryDevice() override;
+    ZipEntryStream(const ZipArchive& archive, std::uint64_t index);
+    ~ZipEntryStream();
+    ZipEntryStream(const ZipEntryStream&) = delete;
+    ZipEntryStream& operator=(const ZipEntryStream&) = delete;
 
     /// None while the part reads well; TooLarge or Damaged once it did not.
     ReadError status() const { return status_; }
+    /// Up to size bytes into data: the count read, 0 at the end, -1 once
+    /// status() is not None.
+    std::int64_t read(char* data, std::size_t size);
+
+private:
+    zip_file* file_ = nullptr;
+    std::uint64_t read_ = 0;
+    std::uint64_t limit_ = 0;
+    ReadError status_ = ReadError::None;
+};
+
+/// The same as a sequential device for QXmlStreamReader: when the stream
+/// fails, the reader sees the document end early and status() tells why.
+class ZipEntryDevice : public QIODevice {
+public:
+    ZipEntryDevice(const ZipArchive& archive, std::uint64_t index);
+
+    ReadError status() const { return stream_.status(); }
     bool isSequential() const override { return true; }
 
 protected:
@@ -59,10 +79,7 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    zip_file* file_ = nullptr;
-    std::uint64_t read_ = 0;
-    std::uint64_t limit_ = 0;
-    ReadError status_ = ReadError::None;
+    ZipEntryStream stream_;
 };
 
 } // namespace luckdial::sheet

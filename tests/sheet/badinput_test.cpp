@@ -236,3 +236,77 @@ TEST(SheetBadInput, FiveMillionRowsAreRefusedWithBoundedMemory) {
     std::printf("five million rows: made in %.1f s, refused in %.1f s, peak +%ld MB\n", made, read,
                 grown / 1024);
 }
+
+TEST(SheetBadInput, DocumentTypeDeclarationsAreRefused) {
+    TempDir dir;
+    // No workbook part carries one; with one, a few hundred bytes of
+    // entities could expand to gigabytes.
+    const std::string laughs =
+        "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY a \"aaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c "
+        "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+        "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e "
+        "\"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+        "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g "
+        "\"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
+        "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i "
+        "\"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]>";
+    std::string sheet = dir.path() + "/laughs.xlsx";
+    ASSERT_TRUE(writeZip(
+        sheet, xlsxParts({{"S",
+                           {"", laughs + "<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>&i;"
+                                         "</t></is></c></row></sheetData></worksheet>"}}})));
+    auto start = Clock::now();
+    Table t = readSheet(sheet, 0);
+    EXPECT_EQ(t.error, ReadError::Damaged);
+    EXPECT_TRUE(t.rows.empty());
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 1.0);
+    EXPECT_EQ(listSheets(sheet).error, ReadError::None); // the workbook itself is sound
+
+    // Even a harmless declaration, in any part.
+    const std::string doctype = "<!DOCTYPE x>";
+    std::string strings = dir.path() + "/strings.xlsx";
+    ASSERT_TRUE(writeZip(strings, xlsxParts({{"S", {"", sheetXml(numberRow(1))}}},
+                                            doctype + "<sst><si><t>a</t></si></sst>")));
+    EXPECT_EQ(readSheet(strings, 0).error, ReadError::Damaged);
+    std::string styles = dir.path() + "/styles.xlsx";
+    ASSERT_TRUE(writeZip(
+        styles, xlsxParts({{"S", {"", sheetXml(numberRow(1))}}}, {}, doctype + "<styleSheet/>")));
+    EXPECT_EQ(readSheet(styles, 0).error, ReadError::Damaged);
+    std::vector<Part> parts = xlsxParts({{"S", {"", sheetXml(numberRow(1))}}});
+    for (Part& p : parts)
+        if (p.name == "xl/workbook.xml") p.content.insert(p.content.find("<workbook"), doctype);
+    std::string workbook = dir.path() + "/workbook.xlsx";
+    ASSERT_TRUE(writeZip(workbook, parts));
+    expectRefused(workbook, ReadError::Damaged);
+}
+
+TEST(SheetBadInput, MalformedWorkbookPartsAreDamaged) {
+    TempDir dir;
+    const std::string sheet = sheetXml(numberRow(1));
+    int made = 0;
+    auto withPart = [&](const std::string& name, const std::string& content) {
+        std::vector<Part> parts = xlsxParts({{"S", {"", sheet}}}, "<sst/>", "<styleSheet/>");
+        for (Part& p : parts)
+            if (p.name == name) p.content = content;
+        std::string path = dir.path() + "/" + std::to_string(++made) + ".xlsx";
+        EXPECT_TRUE(writeZip(path, parts));
+        return path;
+    };
+    std::string path = withPart("xl/sharedStrings.xml", "<sst><si><t>a</si></sst>");
+    EXPECT_EQ(readSheet(path, 0).error, ReadError::Damaged);
+    path = withPart("xl/styles.xml", "<styleSheet><cellXfs><xf numFmtId=\"1\"></cellXfs>");
+    EXPECT_EQ(readSheet(path, 0).error, ReadError::Damaged);
+    path = withPart("xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"rId1\"");
+    expectRefused(path, ReadError::Damaged);
+    path = withPart("_rels/.rels", "<Relationships>&nbsp;</Relationships>"); // an unknown entity
+    expectRefused(path, ReadError::Damaged);
+    path = withPart("xl/workbook.xml", "");
+    expectRefused(path, ReadError::Damaged);
+    // A sheet that breaks after some rows keeps none of them.
+    path = withPart("xl/worksheets/sheet1.xml",
+                    "<worksheet><sheetData>" + numberRow(1) + numberRow(2) + "<row><c><v>3</c>");
+    Table t = readSheet(path, 0);
+    EXPECT_EQ(t.error, ReadError::Damaged);
+    EXPECT_TRUE(t.rows.empty());
+}

@@ -52,6 +52,9 @@ bool writeZip(const std::string& path, const std::vector<Part>& parts) {
         zip_source_t* src = nullptr;
         if (p.produce) {
             src = zip_source_function(z, streamedCallback, new Streamed{p.produce});
+        } else if (p.content.empty()) {
+            // libzip neither reads nor frees the buffer of an empty source.
+            src = zip_source_buffer(z, nullptr, 0, 0);
         } else {
             // libzip reads the buffer at zip_close; keep a copy alive until then.
             char* copy = static_cast<char*>(std::malloc(p.content.size() + 1));

@@ -182,3 +182,74 @@ TEST_F(XlsxReader, HundredThousandRows) {
     EXPECT_EQ(t.rows[49999], (Row{"50000", "名50000"}));
     EXPECT_EQ(t.rows.back(), (Row{"100000", "名100000"}));
 }
+
+TEST_F(XlsxReader, PrefixesAreIgnoredInEveryPart) {
+    // The package and workbook parts of some generators carry prefixes too,
+    // and not always the ones another writer picks.
+    const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const std::string pkg = "http://schemas.openxmlformats.org/package/2006/relationships";
+    std::vector<Part> parts = {
+        {"_rels/.rels", "<p:Relationships xmlns:p=\"" + pkg +
+                            "\"><p:Relationship Id=\"rId1\" Type=\"" + rel +
+                            "/officeDocument\" Target=\"xl/workbook.xml\"/></p:Relationships>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<p:Relationships xmlns:p=\"" + pkg + "\"><p:Relationship Id=\"a\" Type=\"" + rel +
+             "/worksheet\" Target=\"worksheets/s.xml\"/><p:Relationship Id=\"b\" Type=\"" + rel +
+             "/sharedStrings\" Target=\"strings.xml\"/><p:Relationship Id=\"c\" Type=\"" + rel +
+             "/styles\" Target=\"styles.xml\"/></p:Relationships>"},
+        {"xl/workbook.xml", "<m:workbook xmlns:m=\"" + main + "\" xmlns:rel=\"" + rel +
+                                "\"><m:sheets><m:sheet name=\"名单\" sheetId=\"1\" rel:id=\"a\"/>"
+                                "</m:sheets></m:workbook>"},
+        {"xl/strings.xml", "<s:sst xmlns:s=\"" + main +
+                               "\"><s:si><s:r><s:t>王</s:t></s:r><s:r><s:t>五</s:t></s:r>"
+                               "<s:rPh><s:t>wang</s:t></s:rPh></s:si></s:sst>"},
+        {"xl/styles.xml",
+         "<y:styleSheet xmlns:y=\"" + main +
+             "\"><y:numFmts><y:numFmt numFmtId=\"170\" formatCode=\"000000\"/>"
+             "</y:numFmts><y:cellXfs><y:xf numFmtId=\"0\"/><y:xf numFmtId=\"170\"/>"
+             "</y:cellXfs></y:styleSheet>"},
+        {"xl/worksheets/s.xml",
+         "<q:worksheet xmlns:q=\"" + main +
+             "\"><q:sheetData><q:row r=\"1\"><q:c r=\"A1\" s=\"1\"><q:v>1001</q:v></q:c>"
+             "<q:c r=\"B1\" t=\"s\"><q:v>0</q:v></q:c></q:row></q:sheetData></q:worksheet>"}};
+    std::string path = write(parts);
+    SheetList list = listSheets(path);
+    ASSERT_EQ(list.error, ReadError::None);
+    EXPECT_EQ(list.names, (std::vector<std::string>{"名单"}));
+    Table t = readSheet(path, 0);
+    ASSERT_EQ(t.error, ReadError::None);
+    EXPECT_EQ(t.rows, (std::vector<Row>{{"001001", "王五"}}));
+}
+
+TEST_F(XlsxReader, TextAcrossTheParsersChunksReadsWhole) {
+    // The part reaches the parser a few hundred kilobytes at a time, and
+    // text arrives in pieces: a long cell, a long shared string and every
+    // row of a sheet several chunks long must come out whole.
+    std::string longText;
+    for (int i = 0; i < 60000; ++i)
+        longText += "名" + std::to_string(i % 10); // 4 bytes each, 240 KB
+    std::string shared = kSharedHead + "<si><t>" + longText + "x</t></si></sst>";
+    constexpr std::size_t kRows = 30000;
+    auto row = [&](std::size_t r) {
+        std::string n = std::to_string(r);
+        std::string cells = "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n +
+                            "</v></c><c r=\"B" + n + "\" t=\"inlineStr\"><is><t>张&amp;" + n +
+                            "</t></is></c>";
+        if (r == 2) cells += "<c r=\"C2\" t=\"s\"><v>0</v></c>";
+        if (r == 3) cells += "<c r=\"C3\" t=\"inlineStr\"><is><t>" + longText + "y</t></is></c>";
+        return cells + "</row>";
+    };
+    std::string path = write(xlsxParts({{"S", {"", "", generatedSheet(kRows, row)}}}, shared));
+    Table t = readSheet(path, 0);
+    ASSERT_EQ(t.error, ReadError::None);
+    ASSERT_EQ(t.rows.size(), kRows);
+    std::size_t wrong = 0;
+    for (std::size_t r = 1; r <= kRows; ++r) {
+        Row want = {std::to_string(r), "张&" + std::to_string(r)};
+        if (r == 2) want.push_back(longText + "x");
+        if (r == 3) want.push_back(longText + "y");
+        if (t.rows[r - 1] != want) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0u);
+}
