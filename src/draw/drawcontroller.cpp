@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 
@@ -204,13 +205,21 @@ void DrawController::startDraw() {
             break;
         }
         if (!state_.drawRunning) break;
-        gen_.reseed(host_.tickCount());
+        const std::uint32_t frameStart = host_.tickCount();
+        gen_.reseed(frameStart);
         e_.winners->setCaption(
             buildScrollFrame(pool, gen_, state_.perDrawCount, count, in.columns, frame_));
         e_.winners->show();
         host_.processEvents();
         e_.stopButton->setFocus();
-        host_.delay(state_.scrollDelayMs);
+        // The period runs from frame to frame: the time this frame took to
+        // build and paint comes out of the wait, so a large screen does not
+        // slow the scroll or make its pace uneven. A frame slower than the
+        // period waits not at all.
+        const std::int64_t spent = static_cast<std::uint32_t>(host_.tickCount() - frameStart);
+        host_.delay(static_cast<int>(
+            std::max<std::int64_t>(std::int64_t{state_.scrollDelayMs} - spent,
+                                    std::numeric_limits<std::int32_t>::min())));
     }
     frame_.clear();
 

@@ -95,6 +95,32 @@ TEST_F(DrawRun, AutoStopAfterThreeSecondsAndHalfASecond) {
     EXPECT_EQ(state.winnerNumber, 5);
 }
 
+TEST_F(DrawRun, AFramesOwnWorkComesOutOfTheScrollPeriod) {
+    fillPool(numbered(50));
+    setRow(3, "二等奖", "10", "2", "2");
+    select("二等奖");
+    e.panel.autoStop->setText(QStringLiteral("1"));
+
+    // Each frame takes 12 ms to paint: the wait after it is the rest of the 30.
+    host.onProcessEvents = [&] { host.advance(12); };
+    const std::uint64_t start = host.now();
+    draw.startDraw();
+    ASSERT_FALSE(host.delays.empty());
+    for (int wait : host.delays) EXPECT_EQ(wait, 18);
+    EXPECT_LE(host.now() - start, 1030u);
+    EXPECT_EQ(lines(window.results()).size(), 2u);
+
+    // A frame slower than the period does not wait at all, and the auto-stop
+    // still ends the run.
+    host.delays.clear();
+    host.onProcessEvents = [&] { host.advance(45); };
+    draw.startDraw();
+    EXPECT_TRUE(host.delays.empty());
+    EXPECT_FALSE(state.drawRunning);
+    EXPECT_EQ(lines(window.results()).size(), 4u);
+    host.onProcessEvents = nullptr;
+}
+
 TEST_F(DrawRun, ZeroLeavesTheAutoStopTimerAlone) {
     fillPool(numbered(10));
     setRow(1, "特等奖", "5", "1");
