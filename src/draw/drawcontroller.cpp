@@ -217,9 +217,8 @@ void DrawController::startDraw() {
         // slow the scroll or make its pace uneven. A frame slower than the
         // period waits not at all.
         const std::int64_t spent = static_cast<std::uint32_t>(host_.tickCount() - frameStart);
-        host_.delay(static_cast<int>(
-            std::max<std::int64_t>(std::int64_t{state_.scrollDelayMs} - spent,
-                                    std::numeric_limits<std::int32_t>::min())));
+        host_.delay(static_cast<int>(std::max<std::int64_t>(
+            std::int64_t{state_.scrollDelayMs} - spent, std::numeric_limits<std::int32_t>::min())));
     }
     frame_.clear();
 

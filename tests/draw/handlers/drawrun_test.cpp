@@ -106,7 +106,8 @@ TEST_F(DrawRun, AFramesOwnWorkComesOutOfTheScrollPeriod) {
     const std::uint64_t start = host.now();
     draw.startDraw();
     ASSERT_FALSE(host.delays.empty());
-    for (int wait : host.delays) EXPECT_EQ(wait, 18);
+    for (int wait : host.delays)
+        EXPECT_EQ(wait, 18);
     EXPECT_LE(host.now() - start, 1030u);
     EXPECT_EQ(lines(window.results()).size(), 2u);
 
