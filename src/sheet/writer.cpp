@@ -4,6 +4,8 @@
 
 #include "sheet/sheet.h"
 
+#include "host/core/replacement.h"
+
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -71,31 +73,10 @@ double displayWidth(const std::string& text) {
     return std::max(widest, line);
 }
 
-mode_t processUmask() {
-    mode_t mask = 022;
-    if (FILE* f = std::fopen("/proc/self/status", "re")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f))
-            if (std::strncmp(line, "Umask:", 6) == 0)
-                mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
-        std::fclose(f);
-    }
-    return mask;
-}
-
 bool fail(std::string* error, const std::string& why) {
     if (error) *error = why;
     return false;
 }
-
-/// Removes the temporary file unless it was renamed into place.
-struct TempFile {
-    std::string path;
-    bool keep = false;
-    ~TempFile() {
-        if (!keep && !path.empty()) ::unlink(path.c_str());
-    }
-};
 
 struct WorkbookGuard {
     lxw_workbook* book = nullptr;
@@ -112,35 +93,9 @@ bool writeXlsx(const std::string& path, const std::string& sheetName, const Row&
                const std::vector<Row>& rows, std::string* error) {
     if (path.empty() || path.back() == '/') return fail(error, "no file name");
     if (rows.size() + 1 > LXW_ROW_MAX) return fail(error, "too many rows for a sheet");
-    std::string target = path;
-    struct stat st {};
-    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        // Keep the link and replace what it points to.
-        if (char* real = realpath(target.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    bool existed = stat(target.c_str(), &st) == 0;
-    if (existed && !S_ISREG(st.st_mode)) return fail(error, "not a regular file");
-    // A file its owner protected is not replaced, as a direct write would not.
-    if (existed && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
-        return fail(error, "the file is write-protected");
-
-    std::size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    TempFile temp{dir + "/." + base + ".XXXXXX"};
-    int fd = mkostemp(temp.path.data(), O_CLOEXEC);
-    if (fd < 0) {
-        temp.path.clear();
-        return fail(error, std::string("cannot create a file beside it: ") + std::strerror(errno));
-    }
-    mode_t mode = existed ? (st.st_mode & 07777) : (0666 & ~processUmask());
-    bool owned = !existed || fchown(fd, st.st_uid, st.st_gid) == 0 || errno == EPERM;
-    bool modeSet = fchmod(fd, mode) == 0;
-    ::close(fd);
-    if (!owned || !modeSet) return fail(error, "cannot set the file's owner or mode");
+    FileReplacement replacement(path);
+    // libxlsxwriter writes the temporary by name.
+    if (!replacement.ok() || !replacement.closeTemporary()) return fail(error, replacement.why());
 
     // Widths from the text before any row is written: in constant-memory mode
     // rows go to disk as they come.
@@ -157,7 +112,7 @@ bool writeXlsx(const std::string& path, const std::string& sheetName, const Row&
 
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    WorkbookGuard guard{workbook_new_opt(temp.path.c_str(), &options)};
+    WorkbookGuard guard{workbook_new_opt(replacement.temporaryPath().c_str(), &options)};
     if (!guard.book) return fail(error, "cannot start the workbook");
     if (lxw_error e = workbook_validate_sheet_name(guard.book, sheetName.c_str());
         e != LXW_NO_ERROR)
@@ -191,20 +146,7 @@ bool writeXlsx(const std::string& path, const std::string& sheetName, const Row&
     guard.book = nullptr;
     if (closed != LXW_NO_ERROR) return fail(error, lxw_strerror(closed));
 
-    fd = ::open(temp.path.c_str(), O_RDONLY | O_CLOEXEC);
-    bool synced = fd >= 0 && fsync(fd) == 0;
-    if (fd >= 0) ::close(fd);
-    if (!synced) return fail(error, std::string("cannot sync the file: ") + std::strerror(errno));
-    if (::rename(temp.path.c_str(), target.c_str()) != 0)
-        return fail(error, std::string("cannot rename into place: ") + std::strerror(errno));
-    temp.keep = true;
-    // The rename itself should reach the disk; best effort on file systems
-    // that cannot sync a directory.
-    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        ::close(dirFd);
-    }
+    if (!replacement.commit()) return fail(error, replacement.why());
     return true;
 }
 

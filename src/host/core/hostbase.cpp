@@ -2,6 +2,7 @@
 
 #include "host/core/linereader.h"
 #include "host/core/profile.h"
+#include "host/core/replacement.h"
 #include "host/core/text.h"
 
 #include <algorithm>
@@ -84,81 +85,14 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
-mode_t processUmask() {
-    static const mode_t mask = [] {
-        // Reading the mask without changing it: /proc shows it; umask() would
-        // have to set it for a moment.
-        mode_t m = 022;
-        if (FILE* f = std::fopen("/proc/self/status", "re")) {
-            char line[256];
-            while (std::fgets(line, sizeof line, f)) {
-                unsigned v;
-                if (std::sscanf(line, "Umask: %o", &v) == 1) {
-                    m = static_cast<mode_t>(v);
-                    break;
-                }
-            }
-            std::fclose(f);
-        }
-        return m;
-    }();
-    return mask;
-}
-
 /// Replaces the file so that a crash or a full disk leaves either the old
-/// content or the new one, never a truncated file: the data goes to a
-/// temporary file in the same directory, reaches the disk, and is then
-/// renamed over the old name.
+/// content or the new one, never a truncated file (see FileReplacement).
 bool replaceFile(const std::string& native, const std::vector<std::string_view>& parts) {
-    if (native.empty() || native.back() == '/') return false;
-    std::string target = native;
-    struct stat st {};
-    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        // Keep the link and replace what it points to.
-        if (char* real = realpath(target.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    bool existed = stat(target.c_str(), &st) == 0;
-    if (existed && !S_ISREG(st.st_mode)) return false;
-    // The rename below would replace a file that its owner protected (a
-    // frozen prize table, a results file kept as is), which a direct write
-    // refuses. The mode bits decide even for root, who passes access().
-    if (existed && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) return false;
-
-    std::size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = dir + "/." + base + ".XXXXXX";
-    Fd fd(mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0) return false;
-
-    bool ok = true;
+    FileReplacement replacement(native);
+    bool ok = replacement.ok();
     for (std::string_view part : parts)
-        ok = ok && writeAll(fd.get(), part);
-    if (ok) {
-        if (existed) {
-            // Only a privileged process can hand the file back to another
-            // owner; everyone else keeps the file as their own.
-            if (fchown(fd.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) ok = false;
-            ok = ok && fchmod(fd.get(), st.st_mode & 07777) == 0;
-        } else {
-            ok = fchmod(fd.get(), 0666 & ~processUmask()) == 0;
-        }
-    }
-    ok = ok && fsync(fd.get()) == 0;
-    ok = fd.close() && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself must reach the disk too; a file system that cannot
-    // sync a directory still holds the new file, so this is best effort.
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0) fsync(dirFd.get());
-    return true;
+        ok = ok && writeAll(replacement.fd(), part);
+    return ok && replacement.commit();
 }
 
 /// A text file loaded whole at opening; changes are written back at once,
