@@ -162,9 +162,11 @@ std::string write(std::string_view fileText, std::string_view section, std::stri
     // lines of its own, so the value stops at the first one.
     value = value.substr(0, value.find_first_of("\r\n"));
     // A value that is itself quoted gets a second pair, which reading takes off.
+    // Reading trims blanks before it looks for quotes, so the test is made on
+    // the trimmed value: "' a'" followed by a blank is quoted too.
     std::string quoted;
-    if (isQuoted(value)) {
-        quoted.append(1, value.front()).append(value).append(1, value.front());
+    if (const std::string_view trimmed = trim(value); isQuoted(trimmed)) {
+        quoted.append(1, trimmed.front()).append(trimmed).append(1, trimmed.front());
         value = quoted;
     }
     std::vector<Line> lines = parse(fileText);

@@ -125,4 +125,12 @@ TEST(Profile, QuotedValuesReadWithoutTheirQuotes) {
         EXPECT_EQ(profile::read(file, "s", "k"), value) << file;
     }
     EXPECT_EQ(profile::write("", "s", "k", "\"x\""), "[s]\r\nk=\"\"x\"\"\r\n");
+    // Blanks around a quoted value are dropped by reading before the quotes
+    // are looked at: such a value reads back as its trimmed self.
+    for (std::string value : {"' \t' \t", " \"a\" ", "\t'' "}) {
+        const std::string file = profile::write("[s]\r\n", "s", "k", value);
+        const std::size_t first = value.find_first_not_of(" \t");
+        const std::size_t last = value.find_last_not_of(" \t");
+        EXPECT_EQ(profile::read(file, "s", "k"), value.substr(first, last - first + 1)) << file;
+    }
 }
