@@ -19,9 +19,7 @@ snapshot=$(mktemp)
 trap 'xvfb_cleanup; rm -rf "$dir" "$snapshot"' EXIT
 
 # --- first run: two draws, then killed while the third one scrolls ----------
-app_start "$dir"
-win=$(wait_window '^Luckdial')
-select_level "$win"
+open_event
 draw_once "$win"
 wait_lines "$results" 4
 draw_once "$win"

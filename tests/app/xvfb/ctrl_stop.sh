@@ -8,10 +8,7 @@ source "$here/../../../scripts/xvfb-lib.sh"
 source "$here/event.sh"
 
 start_event "$EXE"
-app_start "$dir"
-
-win=$(wait_window '^Luckdial')
-select_level "$win"
+open_event
 key_to "$win" space
 sleep 0.8
 [ -f "$dir/抽奖结果.txt" ] && fail "results written before the draw was stopped"

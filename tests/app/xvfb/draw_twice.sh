@@ -8,14 +8,9 @@ source "$here/../../../scripts/xvfb-lib.sh"
 source "$here/event.sh"
 
 start_event "$EXE"
-app_start "$dir"
-
-win=$(wait_window '^Luckdial')
-select_level "$win"
-draw_once "$win"
-wait_lines "$dir/抽奖结果.txt" 2
-draw_once "$win"
-wait_lines "$dir/抽奖结果.txt" 4
+open_event
+draw_and_wait 2
+draw_and_wait 4
 sleep 0.3
 
 mapfile -t winners < <(results_winners "$dir/抽奖结果.txt")

@@ -19,6 +19,20 @@ start_event() {
     xvfb_start
 }
 
+# Starts the program on the event, waits for its window ("$win") and chooses
+# the level.
+open_event() {
+    app_start "$dir"
+    win=$(wait_window '^Luckdial')
+    select_level "$win"
+}
+
+# One draw run, waited for until the results file has N lines.
+draw_and_wait() {
+    draw_once "$win"
+    wait_lines "$dir/抽奖结果.txt" "$1"
+}
+
 # Right-click on the window background and choose the menu's last item, 退出.
 menu_exit() {
     local height

@@ -18,11 +18,8 @@ printf '[zbt]\r\n界面大小=全屏\r\n背景音乐=假\r\n禁用特效=真\r\n
 result_entries() { LC_ALL=C sed -e 's/\r$//' -e 's/  ------  .*$//' "$dir/抽奖结果.txt" | LC_ALL=C sort; }
 raw_lines() { LC_ALL=C sed -e 's/\r$//' "$1" | LC_ALL=C sort; }
 
-app_start "$dir"
-win=$(wait_window '^Luckdial')
-select_level "$win"
-draw_once "$win"
-wait_lines "$dir/抽奖结果.txt" 10
+open_event
+draw_and_wait 10
 sleep 0.3
 exit_saving
 first=$(cat "$dir/抽奖结果.txt" | od -An -tx1)

@@ -8,12 +8,8 @@ source "$here/../../../scripts/xvfb-lib.sh"
 source "$here/event.sh"
 
 start_event "$EXE"
-app_start "$dir"
-
-win=$(wait_window '^Luckdial')
-select_level "$win"
-draw_once "$win"
-wait_lines "$dir/抽奖结果.txt" 2
+open_event
+draw_and_wait 2
 
 key_to "$win" F1
 results=$(wait_window '^抽奖结果$')

@@ -11,11 +11,8 @@ source "$here/event.sh"
 start_event "$EXE"
 
 # --- first run: one draw of two winners, then exit with Yes -------------------
-app_start "$dir"
-win=$(wait_window '^Luckdial')
-select_level "$win"
-draw_once "$win"
-wait_lines "$dir/抽奖结果.txt" 2
+open_event
+draw_and_wait 2
 sleep 0.3
 exit_saving
 
@@ -34,8 +31,7 @@ box=$(wait_window '^提示$')
 key_to "$box" Return
 win=$(wait_window '^Luckdial')
 select_level "$win"
-draw_once "$win"
-wait_lines "$dir/抽奖结果.txt" 4
+draw_and_wait 4
 sleep 0.3
 exit_saving
 

@@ -18,9 +18,7 @@ trap 'xvfb_cleanup; rm -rf "$dir" "$saved"' EXIT
 results="$dir/抽奖结果.txt"
 
 # --- first run: one draw of two, saved at exit -------------------------------
-app_start "$dir"
-win=$(wait_window '^Luckdial')
-select_level "$win"
+open_event
 draw_once "$win"
 wait_lines "$results" 2
 sleep 0.3

@@ -39,9 +39,7 @@ draw_and_save_killed() {
 }
 
 # --- first run: one draw of two, saved at exit -------------------------------
-app_start "$dir"
-win=$(wait_window '^Luckdial')
-select_level "$win"
+open_event
 draw_once "$win"
 wait_lines "$results" 2
 sleep 0.3
