@@ -28,11 +28,14 @@ fail() {
 
 # Starts Xvfb on a display number it picks itself and exports DISPLAY. The
 # server counts as started only when it answers and is still our process.
+# -noreset: by default the server resets whenever its last client leaves (the
+# check below, a program that ended), and a program connecting during that
+# reset is refused; the tests start programs one after another.
 xvfb_start() {
     local fdfile attempt
     for attempt in 1 2 3; do
         fdfile=$(mktemp)
-        Xvfb -displayfd 3 -screen 0 "$XVFB_SCREEN" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+        Xvfb -displayfd 3 -screen 0 "$XVFB_SCREEN" -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 1 100); do
             kill -0 "$XVFB_PID" 2>/dev/null || break
