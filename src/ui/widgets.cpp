@@ -118,7 +118,7 @@ void TransparentLabel::setCaption(const std::string& caption) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text_ = std::move(text);
     updatePressArea();
-    update();
+    repaintOwnText();
     Q_EMIT contentChanged();
 }
 
@@ -126,14 +126,21 @@ void TransparentLabel::setFontValue(const FontValue& font) {
     font_ = font;
     QWidget::setFont(toQFont(font));
     updatePressArea();
-    update();
+    repaintOwnText();
     Q_EMIT contentChanged();
 }
 
 void TransparentLabel::setTextColour(int colour) {
     colour_ = colour;
-    update();
+    repaintOwnText();
     Q_EMIT contentChanged();
+}
+
+void TransparentLabel::repaintOwnText() {
+    // A label whose text another widget draws has nothing of its own to
+    // repaint; an update would repaint the window under its whole area on
+    // every scroll frame.
+    if (!paintedElsewhere_) update();
 }
 
 void TransparentLabel::setPaintedElsewhere(bool elsewhere) {

@@ -92,6 +92,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void repaintOwnText();
     void updatePressArea();
     void watchParent();
     int widestLine(const QFont& font) const;

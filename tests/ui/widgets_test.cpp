@@ -117,6 +117,46 @@ TEST(TransparentLabel, DrawsTextInItsColourOverTheParent) {
     EXPECT_EQ(shot.pixelColor(198, 58), QColor(0, 0, 128));
 }
 
+namespace {
+
+/// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(TransparentLabel, ALabelPaintedElsewhereAsksForNoRepaint) {
+    // Every scroll frame changes the winners caption; a label whose text
+    // another widget draws must not repaint the window under its whole area.
+    QWidget parent;
+    parent.resize(300, 200);
+    auto* label = new TransparentLabel(&parent);
+    label->setGeometry(0, 0, 300, 200);
+    label->setCaption(gbk("1001"));
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    PaintCounter counter;
+    label->installEventFilter(&counter);
+
+    label->setCaption(gbk("1002"));
+    QTRY_COMPARE(counter.paints, 1);
+
+    label->setPaintedElsewhere(true);
+    QTRY_COMPARE(counter.paints, 2);
+    label->setCaption(gbk("1003"));
+    label->setTextColour(255);
+    label->setFontValue(FontValue{});
+    QTest::qWait(50);
+    EXPECT_EQ(counter.paints, 2);
+    EXPECT_EQ(label->caption(), gbk("1003"));
+}
+
 TEST(TransparentLabel, AHugeCaptionIsKeptButDrawnBounded) {
     // Whoever sets a caption of entries bounds it; the label itself still
     // never hands the text layout more than kMaxDisplayTextBytes.
