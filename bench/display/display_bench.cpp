@@ -143,8 +143,12 @@ public:
     /// Paints the part of the window inside `area` as the screen's opaque
     /// backing store would take it, and returns the time taken.
     double paint(const QRect& area) {
-        if (frame_.size() != window().size())
+        if (frame_.size() != window().size()) {
             frame_ = QImage(window().size(), QImage::Format_RGB32);
+            // Touch the new image's pages now: the program's own window
+            // buffer is made once, so first-touch faults are no frame's cost.
+            frame_.fill(Qt::black);
+        }
         const QRegion region(area & window().rect());
         const auto start = std::chrono::steady_clock::now();
         window().render(&frame_, area.topLeft(), region);

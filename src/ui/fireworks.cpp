@@ -201,7 +201,7 @@ void FireworksOverlay::paintEvent(QPaintEvent*) {
         p.setBrush(c.lighter(130));
         p.drawEllipse(r.pos, 2.5, 2.5);
         c.setAlpha(90);
-        QPen trail(c, 2.0, Qt::SolidLine, Qt::RoundCap);
+        QPen trail(c, 2.0, Qt::SolidLine, Qt::FlatCap);
         p.setPen(trail);
         p.drawLine(r.pos, r.pos - r.vel * 3.0);
         p.setPen(Qt::NoPen);
@@ -214,7 +214,7 @@ void FireworksOverlay::paintEvent(QPaintEvent*) {
         c.setAlphaF(std::min(1.0f, life * 1.3f));
         if (variant_ == Willow || life > 0.5f) {
             // A short streak behind the particle shows its motion.
-            QPen streak(c, q.size * (0.5 + life * 0.5), Qt::SolidLine, Qt::RoundCap);
+            QPen streak(c, q.size * (0.5 + life * 0.5), Qt::SolidLine, Qt::FlatCap);
             p.setPen(streak);
             p.drawLine(q.prev - (q.pos - q.prev) * 1.5, q.pos);
             p.setPen(Qt::NoPen);
