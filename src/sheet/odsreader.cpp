@@ -70,7 +70,11 @@ ReadError openContent(const ZipArchive& zip, std::uint64_t& content) {
 /// holds something else.
 ReadError toSpreadsheet(QXmlStreamReader& xml) {
     while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const auto token = xml.readNext();
+        // No spreadsheet carries a document type; with one, a few hundred
+        // bytes of entities could expand to gigabytes of cells.
+        if (token == QXmlStreamReader::DTD) return ReadError::Damaged;
+        if (token != QXmlStreamReader::StartElement) continue;
         if (is(xml, kOfficeNs, u"spreadsheet")) return ReadError::None;
         if (is(xml, kOfficeNs, u"text") || is(xml, kOfficeNs, u"presentation") ||
             is(xml, kOfficeNs, u"drawing"))

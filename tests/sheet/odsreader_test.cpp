@@ -152,4 +152,20 @@ TEST_F(OdsReader, OtherPackagesAndBrokenContent) {
     std::string broken = dir.path() + "/broken.ods";
     ASSERT_TRUE(writeZip(broken, parts));
     EXPECT_EQ(readSheet(broken, 0).error, ReadError::Damaged);
+
+    // A document type declaration, harmless or an entity bomb, is refused.
+    for (const std::string& doctype :
+         {std::string("<!DOCTYPE x>"),
+          std::string(
+              "<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>")}) {
+        std::vector<Part> declared = odsParts(table("S", "<table:table-row><table:table-cell>"
+                                                         "<text:p>1</text:p></table:table-cell>"
+                                                         "</table:table-row>"));
+        std::string& content = declared[2].content;
+        content.insert(content.find("<office:document-content"), doctype);
+        std::string path = dir.path() + "/declared.ods";
+        ASSERT_TRUE(writeZip(path, declared));
+        EXPECT_EQ(listSheets(path).error, ReadError::Damaged) << doctype;
+        EXPECT_EQ(readSheet(path, 0).error, ReadError::Damaged) << doctype;
+    }
 }
