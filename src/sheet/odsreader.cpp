@@ -288,11 +288,7 @@ Table readOds(const std::string& path, std::size_t index, const ReadLimits& limi
     ReadError e = out.error();
     if (e == ReadError::None && xml.hasError()) e = xmlError(xml, device.status());
     if (e == ReadError::None && !found) e = ReadError::NotSpreadsheet;
-    if (e != ReadError::None) {
-        table.error = e;
-        table.rows.clear();
-        table.rows.shrink_to_fit();
-    }
+    failTable(table, e);
     return table;
 }
 

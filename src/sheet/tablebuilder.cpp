@@ -5,6 +5,13 @@
 
 namespace luckdial::sheet {
 
+void failTable(Table& table, ReadError e) {
+    if (e == ReadError::None) return;
+    table.error = e;
+    table.rows.clear();
+    table.rows.shrink_to_fit();
+}
+
 TableBuilder::TableBuilder(std::vector<Row>& rows, const ReadLimits& limits)
     : rows_(rows), limits_(limits) {}
 

@@ -9,6 +9,10 @@
 
 namespace luckdial::sheet {
 
+/// Marks the table failed with e (when e is an error); a failed read keeps no rows
+/// and gives their memory back.
+void failTable(Table& table, ReadError e);
+
 class TableBuilder {
 public:
     /// Columns past this are a broken file, not a wide sheet.

@@ -145,11 +145,7 @@ Table readDelimited(const std::string& path, char separator, const ReadLimits& l
     std::string text = toUtf8Text(std::move(bytes));
     TableBuilder out(table.rows, limits);
     splitRows(text, separator, separator == ',', out);
-    if (out.error() != ReadError::None) {
-        table.error = out.error();
-        table.rows.clear();
-        table.rows.shrink_to_fit();
-    }
+    failTable(table, out.error());
     return table;
 }
 

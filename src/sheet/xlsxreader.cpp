@@ -521,11 +521,7 @@ Table readXlsx(const std::string& path, std::size_t index, const ReadLimits& lim
         SheetHandler handler(book, strings, codes, builder);
         e = readRows(zip, book.sheets[index].part, handler);
     }
-    if (e != ReadError::None) {
-        table.error = e;
-        table.rows.clear();
-        table.rows.shrink_to_fit();
-    }
+    failTable(table, e);
     return table;
 }
 

@@ -99,6 +99,20 @@ int modifierState(Qt::KeyboardModifiers modifiers) {
     return state;
 }
 
+bool isPlacementChange(QEvent::Type type) {
+    switch (type) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // --- TransparentLabel ----------------------------------------------------------
 
 TransparentLabel::TransparentLabel(QWidget* parent) : QWidget(parent) {
@@ -199,20 +213,9 @@ bool TransparentLabel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parentWidget() && event->type() == QEvent::Resize) {
         updatePressArea();
         update();
-    } else if (watched == keepClearOf_) {
-        switch (event->type()) {
-        case QEvent::Move:
-        case QEvent::Resize:
-        case QEvent::Show:
-        case QEvent::Hide:
-        case QEvent::ShowToParent:
-        case QEvent::HideToParent:
-            updatePressArea();
-            update();
-            break;
-        default:
-            break;
-        }
+    } else if (watched == keepClearOf_ && isPlacementChange(event->type())) {
+        updatePressArea();
+        update();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QColor>
+#include <QEvent>
 #include <QFont>
 #include <QFrame>
 #include <QImage>
@@ -42,6 +43,10 @@ struct ButtonPictures {
 };
 
 /// Text drawn without a background over the window's picture or colour.
+/// Events after which a widget stands elsewhere or is shown or hidden: what
+/// watchers of another element's place react to.
+bool isPlacementChange(QEvent::Type type);
+
 class TransparentLabel : public QWidget {
     Q_OBJECT
 public:

@@ -289,18 +289,7 @@ void WinnersView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 bool WinnersView::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::Move:
-    case QEvent::Resize:
-    case QEvent::Show:
-    case QEvent::Hide:
-    case QEvent::ShowToParent:
-    case QEvent::HideToParent:
-        if (watched != this) refresh(false);
-        break;
-    default:
-        break;
-    }
+    if (watched != this && isPlacementChange(event->type())) refresh(false);
     return QWidget::eventFilter(watched, event);
 }
 
