@@ -139,9 +139,11 @@ check_readme() {
     local text
     text=$(iconv -f GBK -t UTF-8 "$1") || fail "$1 is not GBK"
     [ "$(tr -cd '\n' <"$1" | wc -c)" -eq "$(grep -c $'\r$' "$1")" ] || fail "$1 has a line without CR LF"
-    for name in 抽奖号码库.txt peizhi.a 抽奖结果.txt 底图.jpg 奖品图片 wav luckdial; do
+    # The pool file is written by the list import alone: the text says so.
+    for name in 抽奖号码库.txt peizhi.a 抽奖结果.txt 底图.jpg 奖品图片 wav luckdial 导入抽奖名单 抽奖号码库_bak.txt; do
         grep -q "$name" <<<"$text" || fail "$1 does not mention $name"
     done
+    ! grep -q '只读不写' <<<"$text" || fail "$1 says the program never writes the pool"
 }
 # results_files: every results file under the temporary tree.
 results_files() { find "$tmp" -name '抽奖结果*' | sort; }
