@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package without installing it: its control fields and
-# declared dependencies, its file list against the sources, the desktop entry
-# and metadata validators, and then the unpacked launcher under Xvfb with a
+# declared dependencies, its file list against the sources, lintian (no error
+# or warning), the desktop entry, the metadata as a distribution's reviewer
+# reads it (tests/package/metadata-lib.sh: AppStream validated pedantically,
+# changelog, manual page, copyright file), and then the unpacked launcher under Xvfb with a
 # temporary HOME: a new event folder is filled with the demo event, the program
 # runs there and writes its results there only, an empty folder given by a
 # relative path is a second event of its own, and a folder the user cannot
@@ -11,6 +13,7 @@ set -euo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 deb=$(realpath "${1:?usage: check-package.sh luckdial_VERSION_amd64.deb}")
 source "$src/scripts/xvfb-lib.sh"
+source "$src/tests/package/metadata-lib.sh"
 
 tmp=$(mktemp -d)
 trap 'xvfb_cleanup; rm -rf "$tmp"' EXIT
@@ -18,7 +21,7 @@ trap 'xvfb_cleanup; rm -rf "$tmp"' EXIT
 chmod 755 "$tmp"
 APP_LOG=$tmp/program.log
 root=$tmp/root
-id=example.luckdial.Luckdial
+id=$META_ID
 
 # --- control fields and dependencies -------------------------------------
 version=$(sed -n 's/^project(Luckdial VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
@@ -28,6 +31,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = luckdial ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), project $version"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture: $(field Architecture)"
+# The package tools show the description in 80 columns.
+long=$(dpkg-deb -f "$deb" Description | awk 'length > 80')
+[ -z "$long" ] || fail "description lines over 80 columns: $long"
 
 depends=$(field Depends)
 echo "Depends: $depends"
@@ -59,6 +65,10 @@ expected=(
     "./usr/share/applications/$id.desktop"
     "./usr/share/metainfo/$id.metainfo.xml"
     "./usr/share/icons/hicolor/scalable/apps/$id.svg"
+    ./usr/share/man/man1/luckdial.1.gz
+    ./usr/share/doc/luckdial/copyright
+    ./usr/share/doc/luckdial/changelog.gz
+    ./usr/share/lintian/overrides/luckdial
 )
 for s in 16 24 32 48 64 128 256; do expected+=("./usr/share/icons/hicolor/${s}x$s/apps/$id.png"); done
 if git -C "$src" rev-parse --git-dir >/dev/null 2>&1; then
@@ -72,6 +82,18 @@ diff <(printf '%s\n' "${expected[@]}" | sort) \
     <(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort) >"$tmp/list.diff" ||
     { cat "$tmp/list.diff" >&2; fail "the package's files differ from the expected list (< expected, > packaged)"; }
 echo "files: ${#expected[@]}, size $(stat -c %s "$deb") bytes"
+
+# --- lintian ------------------------------------------------------------------
+# No error and no warning; the informational tags are shown (each one has been
+# considered: README, Installing). It warns about running as root, as the
+# tests do here.
+rc=0
+lintian --fail-on error,warning --display-info --pedantic --tag-display-limit 0 "$deb" >"$tmp/lintian.out" \
+    2> >(grep -v 'running with root privileges' >&2) || rc=$?
+cat "$tmp/lintian.out"
+[ "$rc" -eq 0 ] || fail "lintian ended with $rc"
+! grep -E '^[EW]: ' "$tmp/lintian.out" >/dev/null || fail "lintian reports errors or warnings"
+echo "lintian: no errors or warnings, $(grep -c '^[IP]: ' "$tmp/lintian.out" || true) informational tags"
 
 # --- unpacked tree ----------------------------------------------------------
 dpkg-deb -x "$deb" "$root"
@@ -94,8 +116,12 @@ grep -qx "Icon=$id" "$desktop" || fail "the menu entry's icon is not $id"
 grep -qx 'Name=Luckdial' "$desktop" || fail "no English name"
 grep -q '^Name\[zh_CN\]=.*抽奖' "$desktop" || fail "no Chinese name"
 metainfo=$root/usr/share/metainfo/$id.metainfo.xml
-out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
-! grep -E '^[EW]:' <<<"$out" || fail "appstreamcli validate reports errors or warnings"
+check_metainfo "$metainfo" "$version" || fail "the AppStream metadata"
+doc=$root/usr/share/doc/luckdial
+check_changelog "$doc/changelog.gz" "$version" "$metainfo" || fail "the changelog"
+check_copyright "$doc/copyright" || fail "the copyright file"
+check_manpage "$root/usr/share/man/man1/luckdial.1.gz" || fail "the manual page"
+echo "metadata: AppStream (pedantic), changelog, copyright and manual page pass"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
     fail "the metadata does not name the menu entry"
 
