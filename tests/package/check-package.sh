@@ -192,7 +192,10 @@ xvfb_start
 # From the menu: ~/Luckdial does not exist yet and is made with the demo event.
 event=$home/Luckdial
 launch
-wait_window '^LuckdialVer' >/dev/null
+win=$(wait_window '^LuckdialVer')
+# The menu entry claims the program's window, whose class is not the entry's name.
+class=$(xprop -id "$win" WM_CLASS | sed -n 's/.*= "\([^"]*\)", "\([^"]*\)"$/\2/p')
+grep -qx "StartupWMClass=$class" "$desktop" || fail "the window's class '$class' is not the menu entry's StartupWMClass"
 check_demo_event "$event"
 check_readme "$event/说明.txt"
 app_stop
