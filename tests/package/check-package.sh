@@ -261,6 +261,13 @@ timeout 20 "${as_user[@]}" env -u DISPLAY HOME="$tmp/nobody" "$launcher" "$ro/�
 [ "$rc" -eq 1 ] || fail "the launcher ended with $rc on a folder it cannot make"
 grep -q "无法创建活动文件夹“$ro/新活动”" "$tmp/refused.err" || fail "no reason on stderr: $(cat "$tmp/refused.err")"
 
+# The usage text leads to the manual page; a second argument is a usage error.
+help=$(env -u DISPLAY "$launcher" --help) || fail "luckdial --help ended with $?"
+grep -q 'man luckdial' <<<"$help" || fail "luckdial --help does not name the manual page: $help"
+rc=0
+env -u DISPLAY "$launcher" a b >/dev/null 2>&1 || rc=$?
+[ "$rc" -eq 2 ] || fail "luckdial with two arguments ended with $rc"
+
 # A file is not an event folder.
 rc=0
 env -u DISPLAY HOME="$home" "$launcher" "$event/自己的.txt" 2>"$tmp/refused.err" || rc=$?
