@@ -33,6 +33,16 @@ cmp -s "$src/LICENSE" /usr/share/common-licenses/GPL-3 || fail "LICENSE is not t
 grep -q "GPL-3.0-or-later" "$src/README.md" || fail "the README does not name the licence"
 echo "metadata of $version: AppStream, changelog, manual page, copyright and licence pass"
 
+# Once the pictures are published, the metadata names them and stays valid.
+cmake -S "$src" -B "$tmp/published" -G Ninja -DLUCKDIAL_TESTS=OFF -DLUCKDIAL_BENCH=OFF \
+    -DLUCKDIAL_SCREENSHOT_URL=https://pictures.example.org/luckdial/ >/dev/null
+published=$tmp/published/packaging/$META_ID.metainfo.xml
+check_metainfo "$published" "$version" || fail "the metadata with published screenshots"
+[ "$(xmllint --xpath 'string(//screenshot[@type="default"]/image)' "$published")" = \
+    https://pictures.example.org/luckdial/screenshot.png ] || fail "the default screenshot is not the README's first picture"
+[ "$(xmllint --xpath 'count(//screenshot/image)' "$published")" = 2 ] || fail "the metadata does not name both pictures"
+echo "metadata with published screenshots passes"
+
 # --- each check rejects a spoiled copy ------------------------------------------
 spoil=$tmp/spoiled
 mkdir "$spoil"
