@@ -3,11 +3,11 @@
 # declared dependencies, its file list against the sources, lintian (no error
 # or warning), the desktop entry, the metadata as a distribution's reviewer
 # reads it (tests/package/metadata-lib.sh: AppStream validated pedantically,
-# changelog, manual page, copyright file), and then the unpacked launcher under Xvfb with a
-# temporary HOME: a new event folder is filled with the demo event, the program
-# runs there and writes its results there only, an empty folder given by a
-# relative path is a second event of its own, and a folder the user cannot
-# write to is refused in a window and on stderr.
+# changelog, manual page, copyright file), and then the unpacked launcher
+# under Xvfb with a temporary HOME: a new event folder is filled with the
+# demo event, the program runs there and writes its results there only, an
+# empty folder given by a relative path is a second event of its own, and a
+# folder the user cannot write to is refused in a window and on stderr.
 # Usage: tests/package/check-package.sh path/to/luckdial_VERSION_amd64.deb
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
@@ -85,8 +85,8 @@ echo "files: ${#expected[@]}, size $(stat -c %s "$deb") bytes"
 
 # --- lintian ------------------------------------------------------------------
 # No error and no warning; the informational tags are shown (each one has been
-# considered: README, Installing). It warns about running as root, as the
-# tests do here.
+# considered: README, Installing). Its note that it runs as root is dropped:
+# the tests run as root.
 rc=0
 lintian --fail-on error,warning --display-info --pedantic --tag-display-limit 0 "$deb" >"$tmp/lintian.out" \
     2> >(grep -v 'running with root privileges' >&2) || rc=$?
