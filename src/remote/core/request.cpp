@@ -177,18 +177,19 @@ Verdict RequestScreen::feed(std::string_view bytes) {
     const std::size_t room = limits_.headBytes + 1 - buffer_.size();
     const std::size_t before = buffer_.size();
     buffer_.append(bytes.substr(0, room));
+    // Bytes that do not even start a request line (a TLS greeting, noise)
+    // are refused at once. Only the first 16 bytes decide, so that the
+    // verdict does not depend on how the bytes were split.
+    const std::string_view start = std::string_view(buffer_).substr(0, 16);
+    if (start.size() == 16 || start.find('\n') != std::string_view::npos) {
+        const std::size_t sp = start.find(' ');
+        if (sp == std::string_view::npos || !isToken(start.substr(0, sp))) return refuse(400);
+    }
     // The end of the head may straddle two pieces: search from 3 bytes back.
     const std::size_t from = before >= 3 ? before - 3 : 0;
     const std::size_t end = buffer_.find("\r\n\r\n", from);
     if (end == std::string::npos) {
         if (buffer_.size() > limits_.headBytes) return refuse(431);
-        // A request line that is not even the start of one is refused early.
-        if (buffer_.find('\n') != std::string::npos || buffer_.size() >= 16) {
-            const std::size_t sp = buffer_.find(' ');
-            if (sp == std::string::npos || sp == 0 ||
-                !isToken(std::string_view(buffer_).substr(0, sp)))
-                return refuse(400);
-        }
         return verdict_;
     }
     buffer_.resize(end + 4);
