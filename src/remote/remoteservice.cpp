@@ -7,6 +7,9 @@
 #include <QRandomGenerator>
 #include <QThread>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <array>
 #include <utility>
 
@@ -63,6 +66,9 @@ bool RemoteService::switchOn(quint16 port, const QHostAddress& address) {
     QMetaObject::invokeMethod(
         anchor,
         [&] {
+            // The scroll's thread goes first when both want the processor:
+            // a flood makes the remote slower, never the draw.
+            (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 5);
             server = new RemoteServer(limits_);
             listening = server->listen(address, port);
             actual = server->port();
