@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "draw/drawcontroller.h"
 #include "host/host.h"
+#include "remote/remotecontroller.h"
 #include "settings/appearance.h"
 #include "settings/settingscontroller.h"
 #include "settings/update.h"
@@ -33,7 +34,8 @@ Application::Application(Host& host)
       import_(std::make_unique<ImportCommand>(host, *window_)),
       update_(std::make_unique<UpdateCheck>(host, *window_)),
       results_(std::make_unique<ResultsController>(host, *window_)),
-      styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)) {
+      styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)),
+      remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)) {
     QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
                      [this] { draw_->closeFireworks(); });
     settings_->connectHandlers();
@@ -45,6 +47,7 @@ Application::Application(Host& host)
     styles_->connectHandlers();
     draw_->connectHandlers();
     layout_->connectHandlers();
+    remote_->connectHandlers();
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };

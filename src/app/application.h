@@ -21,6 +21,7 @@ class ImportCommand;
 class UpdateCheck;
 class ResultsController;
 class TextStyleController;
+class RemoteController;
 
 class Application {
 public:
@@ -43,6 +44,7 @@ public:
     DrawController& draw() { return *draw_; }
     StartupSequence& startup() { return *startup_; }
     ResultsController& results() { return *results_; }
+    RemoteController& remote() { return *remote_; }
 
 private:
     void wireMenu();
@@ -61,6 +63,7 @@ private:
     std::unique_ptr<UpdateCheck> update_;
     std::unique_ptr<ResultsController> results_;
     std::unique_ptr<TextStyleController> styles_;
+    std::unique_ptr<RemoteController> remote_;
 };
 
 } // namespace luckdial

@@ -49,6 +49,8 @@ struct MenuActions {
     QAction* reset = nullptr;            ///< 软件初始化
     QAction* update = nullptr;           ///< 新版本下载 (hidden)
     QAction* exit = nullptr;             ///< 退出
+    // phone remote
+    QAction* remote = nullptr; ///< 手机遥控... (switches the remote on, opens its panel)
 };
 
 /// The settings panel 外形框1 and everything in it.

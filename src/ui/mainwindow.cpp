@@ -343,6 +343,9 @@ void MainWindow::buildMenu() {
     m.reset = item(m.menu, "软件初始化");
     m.update = item(m.menu, "新版本下载");
     m.update->setVisible(false);
+    // phone remote
+    m.remote = item(m.menu, "手机遥控...");
+    m.menu->insertAction(m.forfeit, m.remote);
     m.exit = item(m.menu, "退出");
 }
 

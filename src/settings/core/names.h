@@ -118,4 +118,11 @@ inline std::string poolTooLargeMessage() {
     return gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！");
 }
 
+// --- phone remote -------------------------------------------------------------------
+/// The port the remote listens on (section kGeneral); the remote itself is
+/// never stored as switched on.
+inline std::string remotePortKey() {
+    return gbk("遥控端口");
+}
+
 } // namespace luckdial::names
