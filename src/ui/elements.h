@@ -77,6 +77,7 @@ struct PanelElements {
     QLineEdit* pictureHeight = nullptr;  ///< 编辑框_奖品图片高
     QLineEdit* autoStop = nullptr;       ///< 编辑框_自动停止
     QLineEdit* fireworksTime = nullptr;  ///< 编辑框_烟花时间
+    QLineEdit* pageTurn = nullptr;       ///< 编辑框_翻页秒数 (seconds a page; 0: by hand)
     QCheckBox* disableEffects = nullptr; ///< 选择框_禁用特效
     QCheckBox* allowRepeat = nullptr;    ///< 选择框_是否允许重复抽奖
     QCheckBox* hideButtons = nullptr;    ///< 选择框_不显示按钮
