@@ -23,7 +23,8 @@ namespace luckdial {
 namespace {
 
 constexpr const char* kListFilter =
-    "名单表格(*.xlsx;*.ods;*.csv;*.txt)|*.xlsx;*.ods;*.csv;*.txt|所有文件(*.*)|*.*";
+    "名单表格(*.xlsx;*.xlsm;*.xls;*.ods;*.csv;*.txt)|*.xlsx;*.xlsm;*.xls;*.ods;*.csv;*.txt|"
+    "所有文件(*.*)|*.*";
 
 /// Reading a big workbook takes seconds with nothing else to show for it.
 class WaitCursor {
@@ -54,7 +55,8 @@ std::string ImportCommand::readErrorMessage(sheet::ReadError error) {
     case sheet::ReadError::CannotOpen:
         return gbk("无法打开这个文件，请检查文件是否还在、是否正被其他程序占用！");
     case sheet::ReadError::NotSpreadsheet:
-        return gbk("这个文件不是可以导入的名单（可以导入 .xlsx、.ods、.csv 和 .txt 文件）！");
+        return gbk("这个文件不是可以导入的名单（可以导入 .xlsx、.xlsm、.xls、.ods、.csv 和 .txt "
+                   "文件）！");
     case sheet::ReadError::Damaged:
         return gbk("这个文件已损坏或不完整，无法读取！请用表格软件打开并重新保存后再导入。");
     case sheet::ReadError::TooLarge:
@@ -62,12 +64,25 @@ std::string ImportCommand::readErrorMessage(sheet::ReadError error) {
     case sheet::ReadError::TooManyRows:
         // More rows than a pool may hold entries: the pool's own words.
         return names::poolTooLargeMessage();
+    case sheet::ReadError::PasswordProtected:
+        return gbk("这个文件有密码保护，无法读取！请用表格软件输入密码打开它，另存一份不设密码的"
+                   "副本，再导入这个副本。");
+    case sheet::ReadError::BinaryWorkbook:
+        return gbk("这个文件是 Excel 二进制工作簿（.xlsb），无法直接导入！请用 Excel 打开它，"
+                   "另存为“Excel 工作簿（*.xlsx）”后再导入。");
+    case sheet::ReadError::OldWorkbook:
+        return gbk("这个 .xls 文件的格式太旧（Excel 95 或更早）或已损坏，无法读取！请用表格软件"
+                   "打开它，另存为 .xlsx 后再导入。");
+    case sheet::ReadError::Cancelled:
+        // The operator stopped the read: nothing to tell.
+        return {};
     }
     return {};
 }
 
 bool ImportCommand::readOk(sheet::ReadError error) {
     if (error == sheet::ReadError::None) return true;
+    if (error == sheet::ReadError::Cancelled) return false;
     if (error == sheet::ReadError::TooManyRows)
         host_.messageBox(readErrorMessage(error), MbOk);
     else

@@ -435,8 +435,15 @@ TEST_F(Import, EveryReadErrorHasItsOwnMessage) {
     // Too many rows is the pool's own size message.
     EXPECT_EQ(ImportCommand::readErrorMessage(E::TooManyRows),
               gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！"));
+    // A cancelled read was the operator's own choice: no message.
+    EXPECT_EQ(ImportCommand::readErrorMessage(E::Cancelled), "");
+    // A password's message says what it is and what to do.
+    EXPECT_EQ(
+        utf8(ImportCommand::readErrorMessage(E::PasswordProtected)).rfind("这个文件有密码保护", 0),
+        0u);
     std::vector<std::string> texts;
-    for (E e : {E::CannotOpen, E::NotSpreadsheet, E::Damaged, E::TooLarge, E::TooManyRows}) {
+    for (E e : {E::CannotOpen, E::NotSpreadsheet, E::Damaged, E::TooLarge, E::TooManyRows,
+                E::PasswordProtected, E::BinaryWorkbook, E::OldWorkbook}) {
         const std::string text = ImportCommand::readErrorMessage(e);
         EXPECT_FALSE(text.empty());
         for (const std::string& earlier : texts)
