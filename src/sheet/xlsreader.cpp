@@ -6,20 +6,84 @@
 // comes out empty. Office keeps an encrypted .xlsx in the same compound
 // container, so a file without a workbook stream is looked at for that.
 
+#include "sheet/compoundfile.h"
 #include "sheet/numberformat.h"
 #include "sheet/readers.h"
 #include "sheet/tablebuilder.h"
 
 #include <freexl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace luckdial::sheet {
 
 namespace {
+
+/// libfreexl allocates every sheet's cells at once, as many as the sheet's
+/// dimensions say (16 bytes each): a few kilobytes claiming 65,536 rows of
+/// 256 columns in each of many sheets would take gigabytes. The sheets
+/// together may claim this many; a real .xls of 65,536 rows by 100 columns
+/// is well within it.
+constexpr std::uint64_t kMaxXlsCells = 10'000'000;
+/// A legacy workbook holds at most 65,536 rows: its files stay far smaller
+/// than the limit of the newer formats, and the library keeps their strings.
+constexpr std::uint64_t kMaxXlsFileBytes = 48ull << 20;
+
+/// The cells the workbook's sheets claim in their dimension records,
+/// counted over the workbook stream's records; nothing when the container
+/// or its stream cannot be read (the library then says what is wrong).
+std::optional<std::uint64_t> claimedCells(const std::string& path) {
+    std::uint64_t cells = 0;
+    std::string head, data; // the record header or the dimension record being gathered
+    std::uint32_t skip = 0, want = 0;
+    bool inDimension = false;
+    const bool read = readCompoundStream(path, {"Workbook", "Book"}, [&](std::string_view piece) {
+        while (!piece.empty()) {
+            if (skip > 0) {
+                const auto n =
+                    static_cast<std::uint32_t>(std::min<std::size_t>(skip, piece.size()));
+                if (inDimension) data.append(piece.substr(0, n));
+                piece.remove_prefix(n);
+                skip -= n;
+                if (skip == 0 && inDimension) {
+                    inDimension = false;
+                    auto byte = [&](std::size_t i) -> std::uint64_t {
+                        return static_cast<unsigned char>(data[i]);
+                    };
+                    // BIFF8: last row + 1 in 32 bits, BIFF5: in 16 bits; then columns.
+                    std::uint64_t rows =
+                        want == 14 ? byte(4) | byte(5) << 8 | byte(6) << 16 | byte(7) << 24
+                                   : byte(2) | byte(3) << 8;
+                    std::uint64_t columns =
+                        want == 14 ? byte(10) | byte(11) << 8 : byte(6) | byte(7) << 8;
+                    cells += rows * columns;
+                    if (cells > kMaxXlsCells) return false;
+                }
+                continue;
+            }
+            const std::size_t n = std::min<std::size_t>(4 - head.size(), piece.size());
+            head.append(piece.substr(0, n));
+            piece.remove_prefix(n);
+            if (head.size() < 4) continue;
+            const unsigned type =
+                static_cast<unsigned char>(head[0]) | static_cast<unsigned char>(head[1]) << 8;
+            skip = static_cast<unsigned char>(head[2]) | static_cast<unsigned char>(head[3]) << 8;
+            head.clear();
+            inDimension = type == 0x0200 && (skip == 14 || skip == 10);
+            want = skip;
+            data.clear();
+        }
+        return true;
+    });
+    if (!read && cells <= kMaxXlsCells) return std::nullopt;
+    return cells;
+}
 
 /// Whether the compound file names the streams of an encrypted package
 /// ("EncryptionInfo", "EncryptedPackage"); names are UTF-16 in the directory.
@@ -69,7 +133,18 @@ ReadError openError(int code, const std::string& path) {
 
 class XlsFile {
 public:
-    explicit XlsFile(const std::string& path) {
+    XlsFile(const std::string& path, const ReadLimits& limits) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && static_cast<std::uint64_t>(st.st_size) >
+                                                  std::min(limits.maxFileBytes, kMaxXlsFileBytes)) {
+            error_ = ReadError::TooLarge;
+            return;
+        }
+        if (std::optional<std::uint64_t> cells = claimedCells(path);
+            cells && *cells > kMaxXlsCells) {
+            error_ = ReadError::TooLarge;
+            return;
+        }
         const void* handle = nullptr;
         int rc = freexl_open(path.c_str(), &handle);
         if (rc != FREEXL_OK) {
@@ -138,9 +213,9 @@ std::string cellText(const FreeXL_CellValue& v) {
 
 } // namespace
 
-SheetList listXls(const std::string& path, const ReadLimits&) {
+SheetList listXls(const std::string& path, const ReadLimits& limits) {
     SheetList list;
-    XlsFile file(path);
+    XlsFile file(path, limits);
     list.error = file.error();
     if (list.error != ReadError::None) return list;
     for (unsigned i = 0; i < file.sheets(); ++i)
@@ -150,7 +225,7 @@ SheetList listXls(const std::string& path, const ReadLimits&) {
 
 Table readXls(const std::string& path, std::size_t index, const ReadLimits& limits) {
     Table table;
-    XlsFile file(path);
+    XlsFile file(path, limits);
     table.error = file.error();
     if (table.error == ReadError::None && index >= file.sheets())
         table.error = ReadError::NotSpreadsheet;
