@@ -2,6 +2,7 @@
 
 #include "app/recovery.h"
 #include "app/reset.h"
+#include "app/sheetloader.h"
 #include "host/core/hostbase.h"
 #include "host/core/text.h"
 #include "host/host.h"
@@ -13,7 +14,6 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QGuiApplication>
 
 #include <optional>
 #include <utility>
@@ -25,15 +25,6 @@ namespace {
 constexpr const char* kListFilter =
     "名单表格(*.xlsx;*.xlsm;*.xls;*.ods;*.csv;*.txt)|*.xlsx;*.xlsm;*.xls;*.ods;*.csv;*.txt|"
     "所有文件(*.*)|*.*";
-
-/// Reading a big workbook takes seconds with nothing else to show for it.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 std::string countText(std::size_t n) {
     return toText(static_cast<long long>(n));
@@ -145,35 +136,36 @@ void ImportCommand::run() {
     if (!chosen) return;
     const std::string native = HostBase::nativePath(*chosen);
 
-    sheet::SheetList sheets;
-    sheet::Table table;
-    {
-        const WaitCursor wait;
-        sheets = sheet::listSheets(native);
-        if (sheets.error == sheet::ReadError::None && sheets.names.empty())
-            sheets.error = sheet::ReadError::NotSpreadsheet;
-        if (sheets.error == sheet::ReadError::None) table = sheet::readSheet(native, 0);
-    }
-    if (!readOk(sheets.error) || !readOk(table.error)) return;
-
-    ImportDialog dialog(sheets.names, QFileInfo(QString::fromStdString(native)).fileName(),
-                        &window_);
-    dialog.setRows(std::move(table.rows));
+    // The window opens at once and the workbook is read behind it: 取消
+    // stops the read, and nothing has been written by then.
+    ImportDialog dialog({}, QFileInfo(QString::fromStdString(native)).fileName(), &window_);
+    SheetLoader loader;
     int shownSheet = 0;
-    QObject::connect(&dialog, &ImportDialog::sheetChosen, &dialog, [&](int index) {
-        sheet::Table other;
-        {
-            const WaitCursor wait;
-            other = sheet::readSheet(native, static_cast<std::size_t>(index));
-        }
-        if (!readOk(other.error)) {
+    QObject::connect(&loader, &SheetLoader::progressed, &dialog, &ImportDialog::setProgress);
+    QObject::connect(&loader, &SheetLoader::finished, &dialog, [&] {
+        SheetLoader::Result read = loader.take();
+        dialog.setReading(false);
+        if (read.listed) {
+            if (!readOk(read.sheets.error) || !readOk(read.table.error)) {
+                dialog.reject();
+                return;
+            }
+            dialog.setSheets(read.sheets.names);
+        } else if (!readOk(read.table.error)) {
             dialog.showSheet(shownSheet);
             return;
         }
-        shownSheet = index;
-        dialog.setRows(std::move(other.rows));
+        shownSheet = read.index;
+        dialog.setRows(std::move(read.table.rows));
     });
+    QObject::connect(&dialog, &ImportDialog::sheetChosen, &dialog, [&](int index) {
+        dialog.setReading(true);
+        loader.start(native, index);
+    });
+    dialog.setReading(true);
+    loader.start(native, -1);
     if (dialog.exec() != QDialog::Accepted) return;
+    loader.cancel();
 
     const EntryList& list = dialog.entries();
     if (list.tooMany()) {
