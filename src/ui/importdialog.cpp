@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -66,6 +67,11 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     counts_ = new QLabel(this);
     counts_->setObjectName(QStringLiteral("标签_统计"));
     counts_->setWordWrap(true);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("进度条_读取"));
+    progress_->setRange(0, 1000);
+    progress_->setFormat(QStringLiteral("正在读取表格…… %p%"));
+    progress_->hide();
 
     ok_ = new QPushButton(QStringLiteral("确定"), this);
     ok_->setObjectName(QStringLiteral("按钮_确定"));
@@ -95,6 +101,7 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     layout->addWidget(new QLabel(QStringLiteral("预览（前%1条）：").arg(kPreviewEntries), this));
     layout->addWidget(preview_);
     layout->addWidget(counts_);
+    layout->addWidget(progress_);
     layout->addLayout(buttons);
     resize(520, 480);
 
@@ -120,6 +127,40 @@ void ImportDialog::showSheet(int index) {
     quiet_ = true;
     sheet_->setCurrentIndex(index);
     quiet_ = false;
+}
+
+void ImportDialog::setSheets(const std::vector<std::string>& sheets) {
+    quiet_ = true;
+    sheet_->clear();
+    for (const std::string& name : sheets)
+        sheet_->addItem(u(name));
+    sheet_->setCurrentIndex(sheets.empty() ? -1 : 0);
+    quiet_ = false;
+}
+
+void ImportDialog::setReading(bool reading) {
+    reading_ = reading;
+    for (QWidget* w : std::initializer_list<QWidget*>{sheet_, header_, joiner_, drop_, preview_})
+        w->setEnabled(!reading);
+    for (QComboBox* part : parts_)
+        part->setEnabled(!reading);
+    progress_->setVisible(reading);
+    if (reading) {
+        setProgress(-1);
+        ok_->setEnabled(false);
+    } else {
+        ok_->setEnabled(!list_.entries.empty());
+    }
+}
+
+void ImportDialog::setProgress(int permille) {
+    // An unknown amount: the bar moves to and fro.
+    if (permille < 0) {
+        progress_->setRange(0, 0);
+        return;
+    }
+    progress_->setRange(0, 1000);
+    progress_->setValue(std::min(permille, 1000));
 }
 
 void ImportDialog::setRows(std::vector<std::vector<std::string>> rows) {
@@ -209,7 +250,7 @@ void ImportDialog::rebuild() {
         preview_->addItem(u(list_.entries[i]));
     if (list_.entries.size() > shown) preview_->addItem(QStringLiteral("……"));
     counts_->setText(countsText(list_, drop_->isChecked()));
-    ok_->setEnabled(!list_.entries.empty());
+    ok_->setEnabled(!reading_ && !list_.entries.empty());
 }
 
 } // namespace luckdial

@@ -30,6 +30,8 @@ key_to "$box" ctrl+a
 xdotool type --delay 10 "$dir/lists/list.csv"
 xdotool key Return
 box=$(wait_window '^导入抽奖名单')
+# The list is read behind the open window; 确定 answers once it is.
+sleep 1
 key_to "$box" Return
 answer_box '^信息' Return
 app_wait_exit 10
