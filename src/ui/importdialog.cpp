@@ -78,6 +78,9 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     ok_->setDefault(true);
     cancel_ = new QPushButton(QStringLiteral("取消"), this);
     cancel_->setObjectName(QStringLiteral("按钮_取消"));
+    // Enter pressed while the list is still read must not cancel the import:
+    // with 确定 disabled, an auto-default 取消 holding the focus would take it.
+    cancel_->setAutoDefault(false);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -150,6 +153,7 @@ void ImportDialog::setReading(bool reading) {
         ok_->setEnabled(false);
     } else {
         ok_->setEnabled(!list_.entries.empty());
+        if (ok_->isEnabled()) ok_->setFocus();
     }
 }
 
