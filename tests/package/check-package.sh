@@ -53,6 +53,9 @@ for g in "${groups[@]}"; do
     for a in "${alts[@]}"; do
         name=$(awk '{print $1}' <<<"$a")
         [ "$(dpkg-query -W -f='${Status}' "$name" 2>/dev/null)" = "install ok installed" ] && ok=1
+        # A virtual package (qt6-websockets-abi) is met by an installed package providing it.
+        dpkg-query -W -f='${Status} ${Provides}\n' 2>/dev/null |
+            grep '^install ok installed ' | grep -qE "(^| |,)$name( |,|$)" && ok=1
     done
     [ "$ok" -eq 1 ] || fail "no package of the dependency '$g' is installed"
 done
