@@ -47,6 +47,7 @@ done
 # Every group names a real package: one of its alternatives is installed here,
 # where the unpacked program runs below.
 IFS=',' read -ra groups <<<"$depends"
+provided=$(dpkg-query -W -f='${Status} ${Provides}\n' 2>/dev/null)
 for g in "${groups[@]}"; do
     ok=0
     IFS='|' read -ra alts <<<"$g"
@@ -54,8 +55,7 @@ for g in "${groups[@]}"; do
         name=$(awk '{print $1}' <<<"$a")
         [ "$(dpkg-query -W -f='${Status}' "$name" 2>/dev/null)" = "install ok installed" ] && ok=1
         # A virtual package (qt6-websockets-abi) is met by an installed package providing it.
-        dpkg-query -W -f='${Status} ${Provides}\n' 2>/dev/null |
-            grep '^install ok installed ' | grep -qE "(^| |,)$name( |,|$)" && ok=1
+        grep -qE "^install ok installed .*(^| |,)$name( |,|$)" <<<"$provided" && ok=1
     done
     [ "$ok" -eq 1 ] || fail "no package of the dependency '$g' is installed"
 done
