@@ -55,7 +55,7 @@ for g in "${groups[@]}"; do
         name=$(awk '{print $1}' <<<"$a")
         [ "$(dpkg-query -W -f='${Status}' "$name" 2>/dev/null)" = "install ok installed" ] && ok=1
         # A virtual package (qt6-websockets-abi) is met by an installed package providing it.
-        grep -qE "^install ok installed .*(^| |,)$name( |,|$)" <<<"$provided" && ok=1
+        grep -qE "^install ok installed (.*[ ,])?$name( |,|$)" <<<"$provided" && ok=1
     done
     [ "$ok" -eq 1 ] || fail "no package of the dependency '$g' is installed"
 done
