@@ -13,6 +13,7 @@
 // counters.
 
 #include "app/application.h"
+#include "demoevent.h"
 #include "draw/drawcontroller.h"
 #include "host/core/text.h"
 #include "host/qt/qthost.h"
@@ -47,25 +48,14 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using luckdial::gbk;
+using luckdial::bench::fail;
+using luckdial::bench::percentile;
 
 namespace {
 
 constexpr int kFrames = 300;
 constexpr int kWarmUpFrames = 10;
 constexpr int kPeriodMs = 30;
-
-[[noreturn]] void fail(const std::string& what) {
-    std::fprintf(stderr, "luckdial_display_bench: %s\n", what.c_str());
-    std::exit(1);
-}
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const auto rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size())));
-    return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
-}
 
 double millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -76,21 +66,9 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
 /// first level drawing 50 entries in 5 columns and the given draw options.
 class Event {
 public:
-    Event(int scrollMs, bool fireworks) {
+    Event(int scrollMs, bool fireworks) : event_("display") {
         const QSize screen = QGuiApplication::primaryScreen()->size();
-        dir_ = fs::temp_directory_path() /
-               ("luckdial-display-" + std::to_string(getpid()) + "-" + std::to_string(++count_));
-        fs::create_directories(dir_);
-        for (const auto& entry : fs::directory_iterator(LUCKDIAL_DEMO_DIR)) {
-            if (entry.path().filename() == "wav") continue;
-            fs::copy(entry.path(), dir_ / entry.path().filename(), fs::copy_options::recursive);
-        }
-        host_ = std::make_unique<luckdial::QtHost>(gbk(dir_.string()));
-        const std::string config = host_->path(luckdial::names::kConfigFile);
-        auto set = [&](const char* key, const std::string& value) {
-            if (!host_->writeItem(config, luckdial::names::kGeneral, gbk(key), gbk(value)))
-                fail("cannot write the configuration");
-        };
+        auto set = [&](const char* key, const std::string& value) { event_.set(key, value); };
         set("特等奖人数", "300");
         set("特等奖一次抽取人数", "50");
         set("列1", "5");
@@ -98,16 +76,9 @@ public:
         set("禁用特效", fireworks ? "假" : "真");
         set("烟花时间", "60");
         set("背景音乐", "假");
-        app_ = std::make_unique<luckdial::Application>(*host_);
-        if (!app_->start()) fail("start-up ended the program");
+        app_ = &event_.start();
         if (app_->window().size() != screen) fail("the window does not fill the screen");
         elements().levelCombo->setEditText(QString::fromUtf8("特等奖"));
-    }
-    ~Event() {
-        app_.reset();
-        host_.reset();
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
     }
 
     luckdial::MainElements& elements() { return app_->window().elements(); }
@@ -156,10 +127,8 @@ public:
     }
 
 private:
-    static inline int count_ = 0;
-    fs::path dir_;
-    std::unique_ptr<luckdial::QtHost> host_;
-    std::unique_ptr<luckdial::Application> app_;
+    luckdial::bench::DemoEvent event_;
+    luckdial::Application* app_ = nullptr;
     QImage frame_;
 };
 
@@ -304,6 +273,7 @@ BENCHMARK(scroll_frame_paint_ms_4k)->Iterations(1)->Unit(benchmark::kMillisecond
 BENCHMARK(scroll_period_jitter_ms)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    luckdial::bench::setProgramName("luckdial_display_bench");
     // One offscreen screen, 3840x2160 pixels at 96 dpi unless --screen=WxH
     // names another (the figures ending in _4k are meant for the default).
     int screenWidth = 3840, screenHeight = 2160;

@@ -15,6 +15,7 @@
 // Printed as "name: value ms (...)" lines.
 
 #include "app/application.h"
+#include "demoevent.h"
 #include "draw/core/drawstate.h"
 #include "draw/drawcontroller.h"
 #include "host/core/text.h"
@@ -23,6 +24,7 @@
 #include "remote/remotepanel.h"
 #include "remote/remoteservice.h"
 #include "settings/core/names.h"
+#include "support/loopbackclient.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
@@ -36,8 +38,6 @@
 #include <QTcpServer>
 #include <QTimer>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -57,8 +57,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using luckdial::gbk;
 using Clock = std::chrono::steady_clock;
+using luckdial::bench::fail;
+using luckdial::bench::percentile;
 
 namespace {
 
@@ -66,18 +67,6 @@ constexpr int kPeriodMs = 30;
 constexpr int kFrames = 300;
 constexpr int kWarmUpFrames = 10;
 constexpr int kPresses = 20;
-
-[[noreturn]] void fail(const std::string& what) {
-    std::fprintf(stderr, "luckdial_remote_bench: %s\n", what.c_str());
-    std::exit(1);
-}
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const auto rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size())));
-    return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
-}
 
 double msBetween(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
@@ -90,49 +79,9 @@ void report(const char* name, const std::vector<double>& v, const char* what) {
 }
 
 /// A plain client socket on 127.0.0.1 with short time-outs.
-class Raw {
+class Raw : public luckdial::testing::LoopbackClient {
 public:
-    explicit Raw(quint16 port) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        timeval tv{1, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ok_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    }
-    ~Raw() { ::close(fd_); }
-    Raw(const Raw&) = delete;
-    Raw& operator=(const Raw&) = delete;
-    bool ok() const { return ok_; }
-    bool send(const std::string& s) {
-        return ::send(fd_, s.data(), s.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(s.size());
-    }
-    std::string readHead() {
-        std::string out;
-        char c;
-        while (out.find("\r\n\r\n") == std::string::npos && ::recv(fd_, &c, 1, 0) == 1)
-            out += c;
-        return out;
-    }
-    std::string readAll() {
-        std::string out;
-        char buf[4096];
-        for (ssize_t n; (n = ::recv(fd_, buf, sizeof buf, 0)) > 0;)
-            out.append(buf, static_cast<std::size_t>(n));
-        return out;
-    }
-    void drain() {
-        char buf[4096];
-        while (::recv(fd_, buf, sizeof buf, MSG_DONTWAIT) > 0) {
-        }
-    }
-
-private:
-    int fd_ = -1;
-    bool ok_ = false;
+    explicit Raw(quint16 port) : LoopbackClient(port, 1000) {}
 };
 
 std::string handshake(quint16 port) {
@@ -154,27 +103,15 @@ std::string textFrame(const std::string& text) {
 /// effects off, and the program with its remote on.
 class Event {
 public:
-    Event() {
-        dir_ = fs::temp_directory_path() / ("luckdial-remote-" + std::to_string(getpid()));
-        fs::create_directories(dir_);
-        for (const auto& entry : fs::directory_iterator(LUCKDIAL_DEMO_DIR)) {
-            if (entry.path().filename() == "wav") continue;
-            fs::copy(entry.path(), dir_ / entry.path().filename(), fs::copy_options::recursive);
-        }
-        host_ = std::make_unique<luckdial::QtHost>(gbk(dir_.string()));
-        const std::string config = host_->path(luckdial::names::kConfigFile);
-        auto set = [&](const char* key, const std::string& value) {
-            if (!host_->writeItem(config, luckdial::names::kGeneral, gbk(key), gbk(value)))
-                fail("cannot write the configuration");
-        };
+    Event() : event_("remote") {
+        auto set = [&](const char* key, const std::string& value) { event_.set(key, value); };
         set("特等奖人数", "100000");
         set("特等奖一次抽取人数", "10");
         set("列1", "5");
         set("滚动速度", std::to_string(kPeriodMs));
         set("禁用特效", "真");
         set("背景音乐", "假");
-        app_ = std::make_unique<luckdial::Application>(*host_);
-        if (!app_->start()) fail("start-up ended the program");
+        app_ = &event_.start();
         app_->window().elements().levelCombo->setEditText(QString::fromUtf8("特等奖"));
         QTcpServer probe;
         if (!probe.listen(QHostAddress::LocalHost, 0)) fail("no free port");
@@ -182,12 +119,6 @@ public:
         probe.close();
         app_->remote().panel().setPort(port_);
         if (!app_->remote().switchOn(QHostAddress::LocalHost)) fail("the remote did not start");
-    }
-    ~Event() {
-        app_.reset();
-        host_.reset();
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
     }
     luckdial::Application& app() { return *app_; }
     quint16 port() const { return port_; }
@@ -212,9 +143,8 @@ public:
     }
 
 private:
-    fs::path dir_;
-    std::unique_ptr<luckdial::QtHost> host_;
-    std::unique_ptr<luckdial::Application> app_;
+    luckdial::bench::DemoEvent event_;
+    luckdial::Application* app_ = nullptr;
     quint16 port_ = 0;
 };
 
@@ -367,6 +297,7 @@ std::vector<double> scrollJitter(Event& event, bool flooded, long* floodRequests
 } // namespace
 
 int main(int argc, char** argv) {
+    luckdial::bench::setProgramName("luckdial_remote_bench");
     const fs::path screens = fs::temp_directory_path() /
                              ("luckdial-remote-screen-" + std::to_string(getpid()) + ".json");
     {

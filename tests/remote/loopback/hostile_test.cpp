@@ -6,14 +6,9 @@
 #include "remote_fixture.h"
 
 #include "draw/core/drawstate.h"
+#include "support/loopbackclient.h"
 
 #include <QLabel>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -24,73 +19,7 @@
 namespace luckdial::testing {
 namespace {
 
-/// A blocking client socket with time-outs, for bytes no browser would send.
-class Raw {
-public:
-    explicit Raw(quint16 port) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        timeval tv{2, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    }
-    ~Raw() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Raw(const Raw&) = delete;
-    Raw& operator=(const Raw&) = delete;
-
-    bool connected() const { return connected_; }
-    bool send(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-            if (n <= 0) return false;
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        }
-        return true;
-    }
-    /// Reads until the server closes (or 2 s pass without a byte).
-    std::string readAll() {
-        std::string out;
-        char buf[4096];
-        for (;;) {
-            const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-            if (n <= 0) break;
-            out.append(buf, static_cast<std::size_t>(n));
-        }
-        return out;
-    }
-    /// Reads up to the end of a response head.
-    std::string readHead() {
-        std::string out;
-        char c;
-        while (out.find("\r\n\r\n") == std::string::npos && ::recv(fd_, &c, 1, 0) == 1)
-            out += c;
-        return out;
-    }
-    /// The server has closed the connection within `ms` (bytes before the
-    /// close, such as a WebSocket close frame, are read and dropped).
-    bool closedWithin(int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0) continue;
-            char buf[512];
-            const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
-            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) return true;
-        }
-        return false;
-    }
-
-private:
-    int fd_ = -1;
-    bool connected_ = false;
-};
+using Raw = LoopbackClient;
 
 std::string maskedFrame(unsigned char first, std::string_view payload) {
     std::string f(1, static_cast<char>(first));

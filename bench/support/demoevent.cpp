@@ -1,0 +1,67 @@
+#include "demoevent.h"
+
+#include "app/application.h"
+#include "host/core/text.h"
+#include "host/qt/qthost.h"
+#include "settings/core/names.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace luckdial::bench {
+namespace {
+const char* programName = "luckdial_bench";
+int events = 0;
+} // namespace
+
+void setProgramName(const char* name) {
+    programName = name;
+}
+
+void fail(const std::string& what) {
+    std::fprintf(stderr, "%s: %s\n", programName, what.c_str());
+    std::exit(1);
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size())));
+    return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
+}
+
+DemoEvent::DemoEvent(const std::string& tag) {
+    dir_ = fs::temp_directory_path() /
+           ("luckdial-" + tag + "-" + std::to_string(getpid()) + "-" + std::to_string(++events));
+    fs::create_directories(dir_);
+    for (const auto& entry : fs::directory_iterator(LUCKDIAL_DEMO_DIR)) {
+        if (entry.path().filename() == "wav") continue;
+        fs::copy(entry.path(), dir_ / entry.path().filename(), fs::copy_options::recursive);
+    }
+    host_ = std::make_unique<QtHost>(gbk(dir_.string()));
+}
+
+DemoEvent::~DemoEvent() {
+    app_.reset();
+    host_.reset();
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+}
+
+void DemoEvent::set(const char* key, const std::string& value) {
+    if (!host_->writeItem(host_->path(names::kConfigFile), names::kGeneral, gbk(key), gbk(value)))
+        fail("cannot write the configuration");
+}
+
+Application& DemoEvent::start() {
+    app_ = std::make_unique<Application>(*host_);
+    if (!app_->start()) fail("start-up ended the program");
+    return *app_;
+}
+
+} // namespace luckdial::bench
