@@ -38,9 +38,11 @@ public:
               header_.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") == 0;
         if (!ok_) return;
         const unsigned shift = u16(header_, 0x1E), miniShift = u16(header_, 0x20);
+        // The shift comes from the file: check it before shifting by it.
         ok_ = (shift == 9 || shift == 12) && miniShift == 6;
+        if (!ok_) return;
         sector_ = 1u << shift;
-        ok_ = ok_ && loadFat();
+        ok_ = loadFat();
     }
     ~Container() {
         if (fd_ >= 0) ::close(fd_);

@@ -134,6 +134,10 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
                            "\"content.xml\"><manifest:encryption-data/></manifest:file-entry>"
                            "</manifest:manifest>";
     const std::string xls = compoundFile({{"Workbook", biffWorkbook({{"S", {{"=7"}}}})}});
+    // A sector size of 2^58668 bytes: the header's shift is checked before use.
+    std::string hugeSectors = xls;
+    hugeSectors[0x1E] = '\x2C';
+    hugeSectors[0x1F] = '\xE5';
     struct Case {
         std::string path;
         ReadError error;
@@ -156,6 +160,7 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
               "sealed.xlsx"),
          ReadError::PasswordProtected,
          {}},
+        {file(hugeSectors, "sectors.xls"), ReadError::Damaged, {}},
         {file(compoundFile({{"WordDocument", "text"}}), "letter.xls"),
          ReadError::NotSpreadsheet,
          {}},
