@@ -38,7 +38,10 @@ constexpr std::uint64_t kMaxXlsFileBytes = 48ull << 20;
 /// The cells the workbook's sheets claim in their dimension records,
 /// counted over the workbook stream's records; nothing when the container
 /// or its stream cannot be read (the library then says what is wrong).
-std::optional<std::uint64_t> claimedCells(const std::string& path) {
+/// encrypted: the stream holds a FILEPASS record, after which every record's
+/// data is encrypted; the count stops there, as it would count noise.
+std::optional<std::uint64_t> claimedCells(const std::string& path, bool& encrypted) {
+    encrypted = false;
     std::uint64_t cells = 0;
     std::string head, data; // the record header or the dimension record being gathered
     std::uint32_t skip = 0, want = 0;
@@ -75,13 +78,17 @@ std::optional<std::uint64_t> claimedCells(const std::string& path) {
                 static_cast<unsigned char>(head[0]) | static_cast<unsigned char>(head[1]) << 8;
             skip = static_cast<unsigned char>(head[2]) | static_cast<unsigned char>(head[3]) << 8;
             head.clear();
+            if (type == 0x002F) {
+                encrypted = true;
+                return false;
+            }
             inDimension = type == 0x0200 && (skip == 14 || skip == 10);
             want = skip;
             data.clear();
         }
         return true;
     });
-    if (!read && cells <= kMaxXlsCells) return std::nullopt;
+    if (!read && cells <= kMaxXlsCells && !encrypted) return std::nullopt;
     return cells;
 }
 
@@ -140,8 +147,13 @@ public:
             error_ = ReadError::TooLarge;
             return;
         }
-        if (std::optional<std::uint64_t> cells = claimedCells(path);
-            cells && *cells > kMaxXlsCells) {
+        bool encrypted = false;
+        const std::optional<std::uint64_t> cells = claimedCells(path, encrypted);
+        if (encrypted) {
+            error_ = ReadError::PasswordProtected;
+            return;
+        }
+        if (cells && *cells > kMaxXlsCells) {
             error_ = ReadError::TooLarge;
             return;
         }

@@ -138,6 +138,13 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
     std::string hugeSectors = xls;
     hugeSectors[0x1E] = '\x2C';
     hugeSectors[0x1F] = '\xE5';
+    // A workbook with a password: every record after FILEPASS is encrypted,
+    // the sheet's dimensions too, which then claim billions of cells.
+    const std::string bof =
+        biffRecord(0x0809, std::string("\x00\x06\x05\x00", 4) + std::string(12, '\0'));
+    const std::string sealedXls =
+        bof + biffRecord(0x002F, std::string("\x01\x00", 2) + std::string(52, '\x5A')) +
+        biffRecord(0x0200, std::string(14, '\xA7'));
     struct Case {
         std::string path;
         ReadError error;
@@ -161,6 +168,9 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
          ReadError::PasswordProtected,
          {}},
         {file(hugeSectors, "sectors.xls"), ReadError::Damaged, {}},
+        {file(compoundFile({{"Workbook", sealedXls}}), "sealed.xls"),
+         ReadError::PasswordProtected,
+         {}},
         {file(compoundFile({{"WordDocument", "text"}}), "letter.xls"),
          ReadError::NotSpreadsheet,
          {}},
