@@ -14,6 +14,7 @@
 #include <freexl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -138,6 +139,40 @@ ReadError openError(int code, const std::string& path) {
     }
 }
 
+/// libfreexl finds the workbook stream by its exact name, "Workbook" (or
+/// "Book"), where a compound file's names are compared in any case, and some
+/// writers spell it "WORKBOOK" or "BOOK". Such a workbook is opened from a
+/// copy whose directory spells the name the library's way; the copy is
+/// removed as soon as the library has opened it. Nothing when the file has
+/// no such stream or the copy cannot be made.
+int openRespelled(const std::string& path, const void** handle) {
+    const std::optional<StreamName> found = findStreamName(path, {"Workbook", "Book"});
+    if (!found || found->name == "Workbook" || found->name == "Book")
+        return FREEXL_BIFF_WORKBOOK_NOT_FOUND;
+    const std::string spelled = found->name.size() == 8 ? "Workbook" : "Book";
+    const char* tmp = std::getenv("TMPDIR");
+    std::string copy = std::string(tmp && *tmp ? tmp : "/tmp") + "/luckdial-xls-XXXXXX";
+    int out = ::mkstemp(copy.data());
+    if (out < 0) return FREEXL_BIFF_WORKBOOK_NOT_FOUND;
+    int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = in >= 0;
+    char buffer[1 << 16];
+    for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;)
+        ok = n > 0 && ::write(out, buffer, static_cast<std::size_t>(n)) == n;
+    if (in >= 0) ::close(in);
+    std::string name;
+    for (char c : spelled) {
+        name += c;
+        name += '\0';
+    }
+    ok = ok && ::pwrite(out, name.data(), name.size(), static_cast<off_t>(found->offset)) ==
+                   static_cast<ssize_t>(name.size());
+    ok = ::close(out) == 0 && ok;
+    const int rc = ok ? freexl_open(copy.c_str(), handle) : FREEXL_BIFF_WORKBOOK_NOT_FOUND;
+    ::unlink(copy.c_str());
+    return rc;
+}
+
 class XlsFile {
 public:
     XlsFile(const std::string& path, const ReadLimits& limits) {
@@ -159,6 +194,11 @@ public:
         }
         const void* handle = nullptr;
         int rc = freexl_open(path.c_str(), &handle);
+        if (rc == FREEXL_BIFF_WORKBOOK_NOT_FOUND) {
+            if (handle) freexl_close(handle);
+            handle = nullptr;
+            rc = openRespelled(path, &handle);
+        }
         if (rc != FREEXL_OK) {
             if (handle) freexl_close(handle);
             error_ = openError(rc, path);

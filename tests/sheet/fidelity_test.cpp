@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <sys/resource.h>
 
 using namespace luckdial;
@@ -187,6 +189,28 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
             EXPECT_EQ(t.rows[0], c.first) << c.path;
         }
     }
+}
+
+TEST_F(Fidelity, LegacyXlsWorkbookStreamNamedInAnyCase) {
+    // Read from a copy with the name respelled, in the temporary folder,
+    // which is left as it was.
+    TempDir tmp;
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    setenv("TMPDIR", tmp.path().c_str(), 1);
+    const std::string book = biffWorkbook({{"员工", {{"=1001", "张三"}}}});
+    for (const char* name : {"Workbook", "WORKBOOK", "wORKbOOK"}) {
+        const std::string path = file(compoundFile({{name, book}}), std::string(name) + ".xls");
+        const Table t = readSheet(path, 0);
+        EXPECT_EQ(t.error, ReadError::None) << name;
+        EXPECT_EQ(t.rows, (std::vector<Row>{{"1001", "张三"}})) << name;
+        EXPECT_EQ(listSheets(path).names, std::vector<std::string>{"员工"}) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+    if (before)
+        setenv("TMPDIR", saved.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 TEST_F(Fidelity, LegacyXlsSheetsNumbersAndChineseText) {
