@@ -38,9 +38,11 @@ public:
               header_.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") == 0;
         if (!ok_) return;
         const unsigned shift = u16(header_, 0x1E), miniShift = u16(header_, 0x20);
+        // The shift comes from the file: check it before shifting by it.
         ok_ = (shift == 9 || shift == 12) && miniShift == 6;
+        if (!ok_) return;
         sector_ = 1u << shift;
-        ok_ = ok_ && loadFat();
+        ok_ = loadFat();
     }
     ~Container() {
         if (fd_ >= 0) ::close(fd_);
@@ -127,23 +129,21 @@ bool sameName(std::u16string_view a, std::string_view b) {
     return true;
 }
 
-} // namespace
+/// One entry of the directory.
+struct Entry {
+    std::u16string name;
+    int type = 0;
+    std::uint32_t start = 0;
+    std::uint64_t size = 0;
+    std::uint64_t offset = 0; ///< where in the file the entry begins
+};
 
-bool readCompoundStream(const std::string& path, std::initializer_list<std::string_view> names,
-                        const std::function<bool(std::string_view)>& sink) {
-    Container file(path);
-    if (!file.ok()) return false;
-    const std::string& header = file.header();
-    // The directory: 128-byte entries in a chain of sectors.
-    struct Entry {
-        std::u16string name;
-        int type = 0;
-        std::uint32_t start = 0;
-        std::uint64_t size = 0;
-    };
+/// The directory: 128-byte entries in a chain of sectors. Empty when the
+/// chain is broken.
+std::vector<Entry> directory(const Container& file) {
     std::vector<Entry> entries;
     std::string block;
-    bool sound = file.chain(file.fat(), u32(header, 0x30), [&](std::uint32_t id) {
+    bool sound = file.chain(file.fat(), u32(file.header(), 0x30), [&](std::uint32_t id) {
         if (!file.readSector(id, block)) return false;
         for (std::size_t at = 0; at + 128 <= block.size(); at += 128) {
             Entry e;
@@ -153,16 +153,49 @@ bool readCompoundStream(const std::string& path, std::initializer_list<std::stri
             e.type = static_cast<unsigned char>(block[at + 66]);
             e.start = u32(block, at + 116);
             e.size = u32(block, at + 120);
+            e.offset = (static_cast<std::uint64_t>(id) + 1) * file.sector() + at;
             entries.push_back(std::move(e));
         }
         return true;
     });
-    if (!sound || entries.empty()) return false;
-    const Entry* stream = nullptr;
+    if (!sound) entries.clear();
+    return entries;
+}
+
+/// The first stream named one of the names, in any case.
+const Entry* findStream(const std::vector<Entry>& entries,
+                        std::initializer_list<std::string_view> names) {
     for (std::string_view wanted : names)
         for (const Entry& e : entries)
-            if (!stream && e.type == 2 && sameName(e.name, wanted)) stream = &e;
+            if (e.type == 2 && sameName(e.name, wanted)) return &e;
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<StreamName> findStreamName(const std::string& path,
+                                         std::initializer_list<std::string_view> names) {
+    Container file(path);
+    if (!file.ok()) return std::nullopt;
+    const std::vector<Entry> entries = directory(file);
+    const Entry* stream = findStream(entries, names);
+    if (!stream) return std::nullopt;
+    std::string ascii;
+    for (char16_t c : stream->name)
+        ascii += static_cast<char>(c); // the same as a wanted name, so ASCII
+    return StreamName{stream->offset, std::move(ascii)};
+}
+
+bool readCompoundStream(const std::string& path, std::initializer_list<std::string_view> names,
+                        const std::function<bool(std::string_view)>& sink) {
+    Container file(path);
+    if (!file.ok()) return false;
+    const std::string& header = file.header();
+    const std::vector<Entry> entries = directory(file);
+    if (entries.empty()) return false;
+    const Entry* stream = findStream(entries, names);
     if (!stream) return false;
+    std::string block;
 
     std::uint64_t left = stream->size;
     if (left >= u32(header, 0x38)) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,16 @@ namespace luckdial::sheet {
 /// when the file is no sound compound file or has no such stream.
 bool readCompoundStream(const std::string& path, std::initializer_list<std::string_view> names,
                         const std::function<bool(std::string_view)>& sink);
+
+/// The stream's name as the directory spells it, and where in the file its
+/// directory entry begins (the name, UTF-16, is its first 64 bytes).
+struct StreamName {
+    std::uint64_t offset = 0;
+    std::string name;
+};
+/// The first stream named one of the names (ASCII, any case); nothing when
+/// the file is no sound compound file or has no such stream.
+std::optional<StreamName> findStreamName(const std::string& path,
+                                         std::initializer_list<std::string_view> names);
 
 } // namespace luckdial::sheet

@@ -51,6 +51,7 @@ std::vector<Token> tokenize(std::string_view code) {
         else
             out.push_back({Kind::Literal, std::string(text)});
     };
+    bool japanese = false;
     std::size_t i = 0;
     while (i < code.size()) {
         char c = code[i];
@@ -83,8 +84,21 @@ std::vector<Token> tokenize(std::string_view code) {
             } else if (!inner.empty() && inner[0] == '$') {
                 // A currency or locale tag: "[$¥-804]" shows "¥".
                 std::string_view symbol = inner.substr(1);
-                symbol = symbol.substr(0, symbol.find('-'));
-                literal(symbol);
+                const std::size_t dash = symbol.find('-');
+                if (dash != std::string_view::npos) {
+                    // Japanese dates count years by era: the locale's low 16
+                    // bits are 0411 ("[$-411]", "[$-ja-JP-x-gannen,411]"), or
+                    // it is named.
+                    std::string_view locale = symbol.substr(dash + 1);
+                    std::string_view number = locale.substr(locale.rfind(',') + 1);
+                    unsigned long id = 0;
+                    auto [end, ec] =
+                        std::from_chars(number.data(), number.data() + number.size(), id, 16);
+                    japanese = locale.substr(0, 3) == "ja-" ||
+                               (ec == std::errc() && end == number.data() + number.size() &&
+                                (id & 0xFFFF) == 0x0411);
+                }
+                literal(symbol.substr(0, dash));
             } // a condition (read with the sections), a colour name or a calendar tag
               // changes nothing in text
             i = end + 1;
@@ -105,6 +119,17 @@ std::vector<Token> tokenize(std::string_view code) {
                    (code[i + 1] == '+' || code[i + 1] == '-')) {
             out.push_back({Kind::Exp, std::string("E") + code[i + 1]});
             i += 2;
+        } else if (lc == 'g' || lc == 'e') {
+            // Era and year of the era: Japanese eras under a Japanese locale;
+            // elsewhere the era is not shown and its year is the year.
+            std::size_t n = 1;
+            while (i + n < code.size() && lower(code[i + n]) == lc)
+                ++n;
+            if (japanese)
+                out.push_back({Kind::Date, std::string(std::min<std::size_t>(n, 3), lc)});
+            else if (lc == 'e')
+                out.push_back({Kind::Date, "yyyy"});
+            i += n;
         } else if (lc == 'y' || lc == 'm' || lc == 'd' || lc == 'h' || lc == 's' || lc == 'a') {
             std::size_t n = 1;
             while (i + n < code.size() && lower(code[i + n]) == lc)
@@ -636,6 +661,28 @@ std::optional<std::string> renderDate(const std::vector<Token>& tokens, double s
         } else if (p[0] == 'a') {
             out += n == 3 ? kCnDays[weekday]
                           : std::string("\xE6\x98\x9F\xE6\x9C\x9F") + kCnDays[weekday]; // 星期
+        } else if (p[0] == 'g' || p[0] == 'e') {
+            // Japanese eras from the first day of each; the serials begin in Meiji.
+            struct Era {
+                int year, month, day;
+                const char* letter;
+                const char* first;
+                const char* name;
+            };
+            static const Era kEras[] = {
+                {1868, 1, 1, "M", "\xE6\x98\x8E", "\xE6\x98\x8E\xE6\xB2\xBB"},   // 明治
+                {1912, 7, 30, "T", "\xE5\xA4\xA7", "\xE5\xA4\xA7\xE6\xAD\xA3"},  // 大正
+                {1926, 12, 25, "S", "\xE6\x98\xAD", "\xE6\x98\xAD\xE5\x92\x8C"}, // 昭和
+                {1989, 1, 8, "H", "\xE5\xB9\xB3", "\xE5\xB9\xB3\xE6\x88\x90"},   // 平成
+                {2019, 5, 1, "R", "\xE4\xBB\xA4", "\xE4\xBB\xA4\xE5\x92\x8C"},   // 令和
+            };
+            const Era* era = &kEras[0];
+            for (const Era& e : kEras)
+                if (std::tie(year, month, day) >= std::tie(e.year, e.month, e.day)) era = &e;
+            if (p[0] == 'e')
+                out += padded(year - era->year + 1, std::min<std::size_t>(n, 2));
+            else
+                out += n == 1 ? era->letter : n == 2 ? era->first : era->name;
         } else if (p[0] == 'h') {
             int h = hour;
             if (twelveHour) h = h % 12 == 0 ? 12 : h % 12;

@@ -14,6 +14,7 @@
 #include <freexl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -38,7 +39,10 @@ constexpr std::uint64_t kMaxXlsFileBytes = 48ull << 20;
 /// The cells the workbook's sheets claim in their dimension records,
 /// counted over the workbook stream's records; nothing when the container
 /// or its stream cannot be read (the library then says what is wrong).
-std::optional<std::uint64_t> claimedCells(const std::string& path) {
+/// encrypted: the stream holds a FILEPASS record, after which every record's
+/// data is encrypted; the count stops there, as it would count noise.
+std::optional<std::uint64_t> claimedCells(const std::string& path, bool& encrypted) {
+    encrypted = false;
     std::uint64_t cells = 0;
     std::string head, data; // the record header or the dimension record being gathered
     std::uint32_t skip = 0, want = 0;
@@ -75,13 +79,17 @@ std::optional<std::uint64_t> claimedCells(const std::string& path) {
                 static_cast<unsigned char>(head[0]) | static_cast<unsigned char>(head[1]) << 8;
             skip = static_cast<unsigned char>(head[2]) | static_cast<unsigned char>(head[3]) << 8;
             head.clear();
+            if (type == 0x002F) {
+                encrypted = true;
+                return false;
+            }
             inDimension = type == 0x0200 && (skip == 14 || skip == 10);
             want = skip;
             data.clear();
         }
         return true;
     });
-    if (!read && cells <= kMaxXlsCells) return std::nullopt;
+    if (!read && cells <= kMaxXlsCells && !encrypted) return std::nullopt;
     return cells;
 }
 
@@ -131,6 +139,40 @@ ReadError openError(int code, const std::string& path) {
     }
 }
 
+/// libfreexl finds the workbook stream by its exact name, "Workbook" (or
+/// "Book"), where a compound file's names are compared in any case, and some
+/// writers spell it "WORKBOOK" or "BOOK". Such a workbook is opened from a
+/// copy whose directory spells the name the library's way; the copy is
+/// removed as soon as the library has opened it. Nothing when the file has
+/// no such stream or the copy cannot be made.
+int openRespelled(const std::string& path, const void** handle) {
+    const std::optional<StreamName> found = findStreamName(path, {"Workbook", "Book"});
+    if (!found || found->name == "Workbook" || found->name == "Book")
+        return FREEXL_BIFF_WORKBOOK_NOT_FOUND;
+    const std::string spelled = found->name.size() == 8 ? "Workbook" : "Book";
+    const char* tmp = std::getenv("TMPDIR");
+    std::string copy = std::string(tmp && *tmp ? tmp : "/tmp") + "/luckdial-xls-XXXXXX";
+    int out = ::mkstemp(copy.data());
+    if (out < 0) return FREEXL_BIFF_WORKBOOK_NOT_FOUND;
+    int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = in >= 0;
+    char buffer[1 << 16];
+    for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;)
+        ok = n > 0 && ::write(out, buffer, static_cast<std::size_t>(n)) == n;
+    if (in >= 0) ::close(in);
+    std::string name;
+    for (char c : spelled) {
+        name += c;
+        name += '\0';
+    }
+    ok = ok && ::pwrite(out, name.data(), name.size(), static_cast<off_t>(found->offset)) ==
+                   static_cast<ssize_t>(name.size());
+    ok = ::close(out) == 0 && ok;
+    const int rc = ok ? freexl_open(copy.c_str(), handle) : FREEXL_BIFF_WORKBOOK_NOT_FOUND;
+    ::unlink(copy.c_str());
+    return rc;
+}
+
 class XlsFile {
 public:
     XlsFile(const std::string& path, const ReadLimits& limits) {
@@ -140,13 +182,23 @@ public:
             error_ = ReadError::TooLarge;
             return;
         }
-        if (std::optional<std::uint64_t> cells = claimedCells(path);
-            cells && *cells > kMaxXlsCells) {
+        bool encrypted = false;
+        const std::optional<std::uint64_t> cells = claimedCells(path, encrypted);
+        if (encrypted) {
+            error_ = ReadError::PasswordProtected;
+            return;
+        }
+        if (cells && *cells > kMaxXlsCells) {
             error_ = ReadError::TooLarge;
             return;
         }
         const void* handle = nullptr;
         int rc = freexl_open(path.c_str(), &handle);
+        if (rc == FREEXL_BIFF_WORKBOOK_NOT_FOUND) {
+            if (handle) freexl_close(handle);
+            handle = nullptr;
+            rc = openRespelled(path, &handle);
+        }
         if (rc != FREEXL_OK) {
             if (handle) freexl_close(handle);
             error_ = openError(rc, path);

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <sys/resource.h>
 
 using namespace luckdial;
@@ -134,6 +136,17 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
                            "\"content.xml\"><manifest:encryption-data/></manifest:file-entry>"
                            "</manifest:manifest>";
     const std::string xls = compoundFile({{"Workbook", biffWorkbook({{"S", {{"=7"}}}})}});
+    // A sector size of 2^58668 bytes: the header's shift is checked before use.
+    std::string hugeSectors = xls;
+    hugeSectors[0x1E] = '\x2C';
+    hugeSectors[0x1F] = '\xE5';
+    // A workbook with a password: every record after FILEPASS is encrypted,
+    // the sheet's dimensions too, which then claim billions of cells.
+    const std::string bof =
+        biffRecord(0x0809, std::string("\x00\x06\x05\x00", 4) + std::string(12, '\0'));
+    const std::string sealedXls =
+        bof + biffRecord(0x002F, std::string("\x01\x00", 2) + std::string(52, '\x5A')) +
+        biffRecord(0x0200, std::string(14, '\xA7'));
     struct Case {
         std::string path;
         ReadError error;
@@ -156,6 +169,10 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
               "sealed.xlsx"),
          ReadError::PasswordProtected,
          {}},
+        {file(hugeSectors, "sectors.xls"), ReadError::Damaged, {}},
+        {file(compoundFile({{"Workbook", sealedXls}}), "sealed.xls"),
+         ReadError::PasswordProtected,
+         {}},
         {file(compoundFile({{"WordDocument", "text"}}), "letter.xls"),
          ReadError::NotSpreadsheet,
          {}},
@@ -172,6 +189,28 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
             EXPECT_EQ(t.rows[0], c.first) << c.path;
         }
     }
+}
+
+TEST_F(Fidelity, LegacyXlsWorkbookStreamNamedInAnyCase) {
+    // Read from a copy with the name respelled, in the temporary folder,
+    // which is left as it was.
+    TempDir tmp;
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    setenv("TMPDIR", tmp.path().c_str(), 1);
+    const std::string book = biffWorkbook({{"员工", {{"=1001", "张三"}}}});
+    for (const char* name : {"Workbook", "WORKBOOK", "wORKbOOK"}) {
+        const std::string path = file(compoundFile({{name, book}}), std::string(name) + ".xls");
+        const Table t = readSheet(path, 0);
+        EXPECT_EQ(t.error, ReadError::None) << name;
+        EXPECT_EQ(t.rows, (std::vector<Row>{{"1001", "张三"}})) << name;
+        EXPECT_EQ(listSheets(path).names, std::vector<std::string>{"员工"}) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+    if (before)
+        setenv("TMPDIR", saved.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 TEST_F(Fidelity, LegacyXlsSheetsNumbersAndChineseText) {

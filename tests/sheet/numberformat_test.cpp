@@ -137,3 +137,22 @@ TEST(NumberFormat, AsTheSpreadsheetProgramShowsThem) {
     EXPECT_FALSE(isoDateSerial("yesterday"));
     EXPECT_EQ(formatIsoDate("not a date", ""), "not a date");
 }
+
+TEST(NumberFormat, EraYearsUnderAJapaneseLocaleAndTheYearElsewhere) {
+    expectAll({// Japanese eras change on their first day.
+               {"44197", "[$-411]ggge\"年\"m\"月\"d\"日\";@", "令和3年1月1日"},
+               {"43585", "[$-411]ggge\"年\"m\"月\"d\"日\"", "平成31年4月30日"},
+               {"43586", "[$-411]ggge\"年\"m\"月\"d\"日\"", "令和1年5月1日"},
+               {"32515", "[$-411]gee.mm.dd", "S64.01.07"},
+               {"32516", "[$-411]gee.mm.dd", "H01.01.08"},
+               {"4594", "[$-ja-JP-x-gannen,411]gge", "明45"},
+               {"4595", "[$-0411]gge", "大1"},
+               {"9856", "[$-411]ggg e", "昭和 1"},
+               {"10000", "[$-411]ggge", "昭和2"},
+               // Other locales show no era and the year itself.
+               {"45292", "e\"年\"m\"月\"", "2024年1月"},
+               {"45292", "[$-804]ggge", "2024"},
+               // A Japanese number format is still a number.
+               {"1.5", "[$-411]0.00", "1.50"},
+               {"150", "[$-411]0.0E+00", "1.5E+02"}});
+}
