@@ -5,6 +5,8 @@
 # Builds first unless the executable exists (BUILD_DIR, default build).
 # XVFB_SCREEN sets the screen (default 1280x720x24), SHOT_LEVEL the level's
 # place in the selector (default 3, three winners; 6 draws twenty).
+# SHOT_PER_DRAW makes that level draw so many at once (its quota too), in
+# SHOT_COLUMNS columns (default 10): a draw the hall shows in pages.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/screenshot.png}")
@@ -22,6 +24,16 @@ dir=$(mktemp -d)
 trap 'xvfb_cleanup; rm -rf "$dir"' EXIT
 cp -r "$root/demo/." "$dir/"
 install_program "$exe" "$dir"
+if [ -n "${SHOT_PER_DRAW:-}" ]; then
+    n=${SHOT_LEVEL:-3}
+    words=(特等奖 一等奖 二等奖 三等奖 四等奖 五等奖 六等奖 七等奖)
+    w=${words[$((n - 1))]}
+    iconv -f GBK -t UTF-8 "$dir/peizhi.a" | tr -d '\r' |
+        sed -e "s/^${w}人数=.*/${w}人数=$SHOT_PER_DRAW/" \
+            -e "s/^${w}一次抽取人数=.*/${w}一次抽取人数=$SHOT_PER_DRAW/" \
+            -e "s/^列$n=.*/列$n=${SHOT_COLUMNS:-10}/" -e 's/$/\r/' | to_gbk >"$dir/peizhi.new"
+    mv "$dir/peizhi.new" "$dir/peizhi.a"
+fi
 xvfb_start
 app_start "$dir"
 win=$(wait_window '^Luckdial')

@@ -30,13 +30,16 @@ int indicatorSize(int pixelSize) {
 
 /// The pages' shape in one room at the floor (or below it, for a name wider
 /// than the room).
+/// widestAtSize: the widest name's advance at size, measured once for every
+/// room (shaping a thousand names is most of a large frame's time).
 WinnersPages shapeIn(const std::vector<QString>& names, int columns, QFont font, int size,
-                     const QRect& area) {
+                     int widestAtSize, const QRect& area) {
     WinnersPages pages;
     for (;; --size) {
         font.setPixelSize(size);
         const QFontMetrics metrics(font);
-        const int w = widest(names, metrics);
+        const int w = widestAtSize >= 0 ? widestAtSize : widest(names, metrics);
+        widestAtSize = -1;
         if (w > area.width() && size > kSmallest) continue;
         pages.pixelSize = size;
         pages.columnWidth = w;
@@ -96,10 +99,16 @@ std::vector<QRect> winnersAreas(const WinnersBounds& bounds, std::optional<QRect
 }
 
 WinnersPages paginateWinners(const std::vector<QString>& names, int columns, QFont font,
-                             int floorPixelSize, const WinnersBounds& bounds) {
+                             int floorPixelSize, const WinnersBounds& bounds,
+                             std::optional<int> widestAtFloor) {
     WinnersPages best;
     if (names.empty()) return best;
     const int size = std::max(kSmallest, floorPixelSize);
+    if (!widestAtFloor) {
+        font.setPixelSize(size);
+        widestAtFloor = widest(names, QFontMetrics(font));
+    }
+    const int w = std::max(0, *widestAtFloor);
     std::optional<QRect> below;
     const std::vector<QRect> areas = winnersAreas(bounds, &below);
     // The room that shows the most names a page wins, on a tie the earlier;
@@ -107,7 +116,7 @@ WinnersPages paginateWinners(const std::vector<QString>& names, int columns, QFo
     // that room must hold clearly more.
     auto consider = [&](const QRect& area, bool far) {
         if (area.width() <= 0 || area.height() <= 0) return;
-        const WinnersPages shape = shapeIn(names, columns, font, size, area);
+        const WinnersPages shape = shapeIn(names, columns, font, size, w, area);
         const long long now = static_cast<long long>(shape.perPage()) * shape.pixelSize;
         const long long was = static_cast<long long>(best.perPage()) * best.pixelSize;
         if (best.pageCount == 0 || (far ? now * 4 >= was * 5 : now > was)) {
@@ -121,7 +130,7 @@ WinnersPages paginateWinners(const std::vector<QString>& names, int columns, QFo
     if (best.pageCount == 0) {
         // No room at all: one name a page where the band would be.
         const QRect band = winnersBand(bounds);
-        best = shapeIn(names, 1, font, size, QRect(band.topLeft(), QSize(1, 1)));
+        best = shapeIn(names, 1, font, size, w, QRect(band.topLeft(), QSize(1, 1)));
     }
     const int perPage = std::max(1, best.perPage());
     best.pageCount = static_cast<int>((names.size() + perPage - 1) / perPage);

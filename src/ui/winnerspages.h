@@ -48,9 +48,11 @@ std::vector<QRect> winnersAreas(const WinnersBounds& bounds, std::optional<QRect
 /// Pages for names drawn with font at floorPixelSize, at most `columns` a
 /// line (the draw's column count), as many lines as fit the chosen room above
 /// the indicator strip. A name wider than the room at the floor makes that
-/// draw's size smaller, so that no name is ever cut.
+/// draw's size smaller, so that no name is ever cut. widestAtFloor: the
+/// widest name's advance at floorPixelSize when the caller has measured it.
 WinnersPages paginateWinners(const std::vector<QString>& names, int columns, QFont font,
-                             int floorPixelSize, const WinnersBounds& bounds);
+                             int floorPixelSize, const WinnersBounds& bounds,
+                             std::optional<int> widestAtFloor = std::nullopt);
 
 /// Index of the first name of a page and how many names it shows.
 std::pair<int, int> pageRange(const WinnersPages& pages, int nameCount, int page);

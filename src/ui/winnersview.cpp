@@ -32,13 +32,18 @@ struct GridSize {
     int height = 0;
 };
 
-GridSize measure(const std::vector<std::vector<QString>>& grid, const QFont& font) {
+/// widths: advances remembered from earlier frames, when the caller keeps them.
+GridSize measure(const std::vector<std::vector<QString>>& grid, const QFont& font,
+                 TextWidths* widths = nullptr) {
     const QFontMetrics metrics(font);
+    if (widths) widths->setFont(font);
     GridSize size;
     for (const auto& line : grid) {
         if (line.size() > size.columns.size()) size.columns.resize(line.size(), 0);
-        for (std::size_t c = 0; c < line.size(); ++c)
-            size.columns[c] = std::max(size.columns[c], metrics.horizontalAdvance(line[c]));
+        for (std::size_t c = 0; c < line.size(); ++c) {
+            const int w = widths ? widths->advance(line[c]) : metrics.horizontalAdvance(line[c]);
+            size.columns[c] = std::max(size.columns[c], w);
+        }
     }
     size.gap = metrics.horizontalAdvance(kSeparator);
     size.lineHeight = metrics.lineSpacing();
@@ -315,7 +320,7 @@ void WinnersView::layout(bool captionOnly) {
     // even then goes to pages without trying every smaller size first.
     QFont atFloor = font;
     atFloor.setPixelSize(std::max(kMinPixelSize, std::min(floor, maxSize)));
-    const GridSize floorSize = measure(grid, atFloor);
+    const GridSize floorSize = measure(grid, atFloor, &floorWidths_);
     bool fitsSomewhere = false;
     for (const QRect& area : winnersAreas(b, nullptr))
         fitsSomewhere = fitsSomewhere || fits(floorSize, area);
@@ -329,7 +334,12 @@ void WinnersView::layout(bool captionOnly) {
         int columns = 1;
         for (const auto& line : grid)
             columns = std::max(columns, static_cast<int>(line.size()));
-        pages = paginateWinners(names_, columns, font, floor, b);
+        // The grid was just measured at the floor: its widest name need not
+        // be shaped again.
+        std::optional<int> widest;
+        if (atFloor.pixelSize() == std::max(kMinPixelSize, floor) && !floorSize.columns.empty())
+            widest = *std::max_element(floorSize.columns.begin(), floorSize.columns.end());
+        pages = paginateWinners(names_, columns, font, floor, b, widest);
         page_ = std::clamp(page_, 0, std::max(0, pages.pageCount - 1));
         block_ = layoutWinnersPage(names_, pages, page_, font, b);
     } else {

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/textwidths.h"
 #include "ui/winnerspages.h"
 
 #include <optional>
@@ -117,6 +118,7 @@ private:
     QString text_;               ///< the caption laid out last
     std::vector<QString> names_; ///< its names in order
     WinnersPages pages_;         ///< pageCount 0: one block, no pages
+    TextWidths floorWidths_;     ///< advances at the readable floor, kept from frame to frame
     int page_ = 0;
     /// A layout is due (a change came in since the last one), and whether
     /// every change since was only a new caption; posted_: the event that

@@ -61,6 +61,22 @@ TEST_P(Pagination, FillsTheRoomAtTheFloorAndLosesNoName) {
     }
     EXPECT_EQ(pages.pageCount, (c.names + pages.perPage() - 1) / pages.perPage());
 
+    // The widest name measured by the caller gives the same pages.
+    {
+        QFont atFloor = font;
+        atFloor.setPixelSize(floor);
+        const QFontMetrics m(atFloor);
+        int widest = 0;
+        for (const QString& name : names)
+            widest = std::max(widest, m.horizontalAdvance(name));
+        const WinnersPages hinted = paginateWinners(names, c.columns, font, floor, b, widest);
+        EXPECT_EQ(hinted.columns, pages.columns);
+        EXPECT_EQ(hinted.rows, pages.rows);
+        EXPECT_EQ(hinted.columnWidth, pages.columnWidth);
+        EXPECT_EQ(hinted.pageCount, pages.pageCount);
+        EXPECT_EQ(hinted.area, pages.area);
+    }
+
     font.setPixelSize(pages.pixelSize);
     const QFontMetrics metrics(font);
     std::vector<QString> seen;
