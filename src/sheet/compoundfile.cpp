@@ -173,6 +173,13 @@ const Entry* findStream(const std::vector<Entry>& entries,
 
 } // namespace
 
+bool soundCompoundFile(const std::string& path) {
+    Container file(path);
+    // The first entry is the root, which holds the mini stream.
+    const std::vector<Entry> entries = directory(file);
+    return file.ok() && !entries.empty() && entries[0].type == 5;
+}
+
 std::optional<StreamName> findStreamName(const std::string& path,
                                          std::initializer_list<std::string_view> names) {
     Container file(path);
