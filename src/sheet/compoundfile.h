@@ -19,7 +19,7 @@ bool readCompoundStream(const std::string& path, std::initializer_list<std::stri
                         const std::function<bool(std::string_view)>& sink);
 
 /// Whether the file is a compound file whose header, allocation table and
-/// directory read soundly.
+/// directory read soundly, each directory entry within its bounds.
 bool soundCompoundFile(const std::string& path);
 
 /// The stream's name as the directory spells it, and where in the file its

@@ -197,8 +197,14 @@ public:
         // stack overflow): it sees only files whose workbook stream read
         // whole here. A sound container without one is an encrypted
         // workbook or another program's document.
+        // (A name longer than its entry's 64 bytes overflows the library's
+        // buffer for it.)
+        if (!soundCompoundFile(path)) {
+            error_ = ReadError::Damaged;
+            return;
+        }
         if (!cells) {
-            if (!soundCompoundFile(path) || findStreamName(path, {"Workbook", "Book"}))
+            if (findStreamName(path, {"Workbook", "Book"}))
                 error_ = ReadError::Damaged;
             else
                 error_ = isEncryptedPackage(path) ? ReadError::PasswordProtected

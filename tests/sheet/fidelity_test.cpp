@@ -144,6 +144,10 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
     // A directory of noise: the legacy library, laxer, is not handed it.
     std::string noRoot = xls;
     std::fill(noRoot.begin() + 1024, noRoot.begin() + 1024 + 512, '\0');
+    // A directory entry's name longer than its 64 bytes, which the legacy
+    // library would convert into a buffer of that size.
+    std::string longName = xls;
+    longName[1024 + 64] = '\x74';
     // A workbook with a password: every record after FILEPASS is encrypted,
     // the sheet's dimensions too, which then claim billions of cells.
     const std::string bof =
@@ -175,6 +179,7 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
          {}},
         {file(hugeSectors, "sectors.xls"), ReadError::Damaged, {}},
         {file(noRoot, "noroot.xls"), ReadError::Damaged, {}},
+        {file(longName, "longname.xls"), ReadError::Damaged, {}},
         {file(compoundFile({{"Workbook", sealedXls}}), "sealed.xls"),
          ReadError::PasswordProtected,
          {}},
