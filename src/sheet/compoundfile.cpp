@@ -136,6 +136,7 @@ struct Entry {
     std::uint32_t start = 0;
     std::uint64_t size = 0;
     std::uint64_t offset = 0; ///< where in the file the entry begins
+    unsigned nameBytes = 0;   ///< the name's length as stored, its ending NUL included
 };
 
 /// The directory: 128-byte entries in a chain of sectors. Empty when the
@@ -147,7 +148,8 @@ std::vector<Entry> directory(const Container& file) {
         if (!file.readSector(id, block)) return false;
         for (std::size_t at = 0; at + 128 <= block.size(); at += 128) {
             Entry e;
-            const std::size_t length = std::min<std::size_t>(u16(block, at + 64), 64) / 2;
+            e.nameBytes = u16(block, at + 64);
+            const std::size_t length = std::min<std::size_t>(e.nameBytes, 64) / 2;
             for (std::size_t k = 0; k + 1 < length; ++k)
                 e.name += static_cast<char16_t>(u16(block, at + 2 * k));
             e.type = static_cast<unsigned char>(block[at + 66]);
@@ -172,6 +174,19 @@ const Entry* findStream(const std::vector<Entry>& entries,
 }
 
 } // namespace
+
+bool soundCompoundFile(const std::string& path) {
+    Container file(path);
+    if (!file.ok()) return false;
+    // The first entry is the root, which holds the mini stream; every name
+    // fits its 64 bytes, every entry is empty, a storage, a stream or the root.
+    const std::vector<Entry> entries = directory(file);
+    return !entries.empty() && entries[0].type == 5 &&
+           std::all_of(entries.begin(), entries.end(), [](const Entry& e) {
+               return e.nameBytes <= 64 && e.nameBytes % 2 == 0 &&
+                      (e.type == 0 || e.type == 1 || e.type == 2 || e.type == 5);
+           });
+}
 
 std::optional<StreamName> findStreamName(const std::string& path,
                                          std::initializer_list<std::string_view> names) {

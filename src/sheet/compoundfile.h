@@ -18,6 +18,10 @@ namespace luckdial::sheet {
 bool readCompoundStream(const std::string& path, std::initializer_list<std::string_view> names,
                         const std::function<bool(std::string_view)>& sink);
 
+/// Whether the file is a compound file whose header, allocation table and
+/// directory read soundly, each directory entry within its bounds.
+bool soundCompoundFile(const std::string& path);
+
 /// The stream's name as the directory spells it, and where in the file its
 /// directory entry begins (the name, UTF-16, is its first 64 bytes).
 struct StreamName {

@@ -38,7 +38,7 @@ constexpr std::uint64_t kMaxXlsFileBytes = 48ull << 20;
 
 /// The cells the workbook's sheets claim in their dimension records,
 /// counted over the workbook stream's records; nothing when the container
-/// or its stream cannot be read (the library then says what is wrong).
+/// or its stream cannot be read.
 /// encrypted: the stream holds a FILEPASS record, after which every record's
 /// data is encrypted; the count stops there, as it would count noise.
 std::optional<std::uint64_t> claimedCells(const std::string& path, bool& encrypted) {
@@ -190,6 +190,25 @@ public:
         }
         if (cells && *cells > kMaxXlsCells) {
             error_ = ReadError::TooLarge;
+            return;
+        }
+        // The library is laxer about the container than it is safe on what
+        // it then reads (a broken directory sends it through noise, into a
+        // stack overflow): it sees only files whose workbook stream read
+        // whole here. A sound container without one is an encrypted
+        // workbook or another program's document.
+        // (A name longer than its entry's 64 bytes overflows the library's
+        // buffer for it.)
+        if (!soundCompoundFile(path)) {
+            error_ = ReadError::Damaged;
+            return;
+        }
+        if (!cells) {
+            if (findStreamName(path, {"Workbook", "Book"}))
+                error_ = ReadError::Damaged;
+            else
+                error_ = isEncryptedPackage(path) ? ReadError::PasswordProtected
+                                                  : ReadError::NotSpreadsheet;
             return;
         }
         const void* handle = nullptr;

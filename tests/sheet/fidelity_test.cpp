@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -140,6 +141,13 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
     std::string hugeSectors = xls;
     hugeSectors[0x1E] = '\x2C';
     hugeSectors[0x1F] = '\xE5';
+    // A directory of noise: the legacy library, laxer, is not handed it.
+    std::string noRoot = xls;
+    std::fill(noRoot.begin() + 1024, noRoot.begin() + 1024 + 512, '\0');
+    // A directory entry's name longer than its 64 bytes, which the legacy
+    // library would convert into a buffer of that size.
+    std::string longName = xls;
+    longName[1024 + 64] = '\x74';
     // A workbook with a password: every record after FILEPASS is encrypted,
     // the sheet's dimensions too, which then claim billions of cells.
     const std::string bof =
@@ -170,6 +178,8 @@ TEST_F(Fidelity, FilesAreRecognisedByContent) {
          ReadError::PasswordProtected,
          {}},
         {file(hugeSectors, "sectors.xls"), ReadError::Damaged, {}},
+        {file(noRoot, "noroot.xls"), ReadError::Damaged, {}},
+        {file(longName, "longname.xls"), ReadError::Damaged, {}},
         {file(compoundFile({{"Workbook", sealedXls}}), "sealed.xls"),
          ReadError::PasswordProtected,
          {}},
