@@ -184,6 +184,75 @@ TEST_F(DiskFull, EveryWinnerIsOnDiskOrTheOperatorWasTold) {
     }
 }
 
+/// Each write of a whole event counted from the first draw on, failed by
+/// its number: only that write, or every write from it on (a disk that
+/// fills up there). The rule is checked against the files after each draw.
+TEST_F(DiskFull, EveryWriteOfTheDrawPathFailedInTurnLosesNobodyUntold) {
+    // How many writes an event of five draws makes, counted on a good disk.
+    int total = 0;
+    {
+        OperatorHost& host = useOperatorHost();
+        writeEvent(20, 20, 4);
+        create();
+        ASSERT_TRUE(app().start());
+        selectLevel();
+        host.diskFull = [&](const std::string&) {
+            ++total;
+            return false;
+        };
+        for (int run = 0; run < 5; ++run)
+            drawOnce();
+    }
+    // The results file and the recovery record at least, in every draw.
+    ASSERT_GE(total, 10);
+    for (const bool fromThereOn : {false, true}) {
+        for (int failing = 0; failing < total; ++failing) {
+            SCOPED_TRACE((fromThereOn ? "from write " : "only write ") + std::to_string(failing));
+            std::filesystem::remove_all(dir_.path());
+            std::filesystem::create_directory(dir_.path());
+            OperatorHost& host = useOperatorHost();
+            writeEvent(20, 20, 4);
+            create();
+            ASSERT_TRUE(app().start());
+            selectLevel();
+            int written = 0;
+            host.diskFull = [&, failing, fromThereOn](const std::string&) {
+                const int n = written++;
+                return fromThereOn ? n >= failing : n == failing;
+            };
+            std::size_t hallBefore = 0;
+            for (int run = 0; run < 5; ++run) {
+                SCOPED_TRACE("draw " + std::to_string(run + 1));
+                const std::size_t boxesBefore = host.shown.size();
+                drawOnce();
+                const std::vector<std::string> hall = winnersIn(app().window().results());
+                ASSERT_EQ(hall.size(), hallBefore + 4);
+                const std::set<std::string> disk = onDisk();
+                bool missing = false;
+                for (const std::string& w : hall)
+                    missing = missing || !disk.count(w);
+                const int toldNow = told(host, boxesBefore);
+                if (missing) {
+                    EXPECT_EQ(toldNow, 1) << "winners missing from the disk without a word";
+                }
+                EXPECT_LE(toldNow, 1);
+                hallBefore = hall.size();
+            }
+            // A failure that was not told would be a loss the operator never heard of.
+            if (host.refusedWrites > 0) {
+                EXPECT_GE(told(host, 0), 1);
+            }
+            host.diskFull = nullptr;
+            EXPECT_TRUE(app().requestClose());
+            EXPECT_TRUE(host.ended);
+            const std::vector<std::string> all = winnersIn(read("抽奖结果.txt"));
+            EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(), 20u);
+            EXPECT_EQ(all.size(), 20u);
+            EXPECT_EQ(item("jindu", "计数1"), "20");
+        }
+    }
+}
+
 TEST_F(DiskFull, AFailedForfeitWriteIsToldAsWell) {
     OperatorHost& host = useOperatorHost();
     writeEvent(10, 5, 2);
