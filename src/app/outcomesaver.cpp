@@ -70,6 +70,9 @@ void OutcomeSaver::tell() {
 }
 
 bool OutcomeSaver::saveResults() {
+    // A record that fell behind is the one copy left if the operator ends
+    // without saving: it gets another try too.
+    if (!recordCurrent_) recordCurrent_ = writeRecord();
     if (resultsFailed_) resultsFailed_ = !draw_.writeResultsFile();
     return !resultsFailed_;
 }

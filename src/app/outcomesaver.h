@@ -25,8 +25,9 @@ public:
     /// program ends.
     void afterStart();
 
-    /// Rewrites the results file when its last write failed. True when the
-    /// file holds the whole results text.
+    /// Rewrites the results file when its last write failed, and the
+    /// recovery record when it is behind. True when the results file holds
+    /// the whole results text.
     bool saveResults();
     /// The recovery record holds the state after the last draw or forfeit.
     bool recordCurrent() const { return recordCurrent_; }

@@ -314,6 +314,9 @@ struct ExitCase {
     const char* what;
     bool configIsFolder;
     bool resultsFull;
+    /// The recovery record could not be written in the draw either (space
+    /// for it is back at the exit).
+    bool recordFull;
     /// The answer to the exit question (Yes saves, No does not).
     int exitAnswer;
     /// The answer to the box that tells what was not saved.
@@ -322,11 +325,13 @@ struct ExitCase {
 
 TEST_F(DiskFull, TheProgramCanAlwaysEndAndSaysWhatWasNotSaved) {
     const std::vector<ExitCase> cases = {
-        {"a folder named peizhi.a, end unsaved", true, false, IdYes, IdNo},
-        {"a folder named peizhi.a, back", true, false, IdYes, IdYes},
-        {"the results file, end unsaved", false, true, IdYes, IdNo},
-        {"both, end unsaved", true, true, IdYes, IdNo},
-        {"the results file, exit without saving", false, true, IdNo, IdOk},
+        {"a folder named peizhi.a, end unsaved", true, false, false, IdYes, IdNo},
+        {"a folder named peizhi.a, back", true, false, false, IdYes, IdYes},
+        {"the results file, end unsaved", false, true, false, IdYes, IdNo},
+        {"both, end unsaved", true, true, false, IdYes, IdNo},
+        {"the results file, exit without saving", false, true, false, IdNo, IdOk},
+        {"the record behind, peizhi.a a folder, end unsaved", true, true, true, IdYes, IdNo},
+        {"the record behind, exit without saving", false, true, true, IdNo, IdOk},
     };
     for (const ExitCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -336,16 +341,23 @@ TEST_F(DiskFull, TheProgramCanAlwaysEndAndSaysWhatWasNotSaved) {
         writeEvent(10, 10, 2);
         ASSERT_TRUE(app().start());
         selectLevel();
-        if (c.resultsFull) {
-            host().diskFull = [](const std::string& path) {
-                return path.find(gbk("抽奖结果")) != std::string::npos;
+        const auto resultsOnly = [](const std::string& path) {
+            return path.find(gbk("抽奖结果")) != std::string::npos;
+        };
+        if (c.recordFull) {
+            host().diskFull = [resultsOnly](const std::string& path) {
+                return resultsOnly(path) || path.find(gbk("抽奖恢复")) != std::string::npos;
             };
+            host().expectMessage(notices::unsavedWinners(false, host().programDir()), IdNo,
+                                 notices::unsavedCaption(), MbYesNo | MbIconWarning);
+        } else if (c.resultsFull) {
+            host().diskFull = resultsOnly;
             host().expectMessage(notices::unsavedWinners(true, host().programDir()), IdNo,
                                  notices::unsavedCaption(), MbYesNo | MbIconWarning);
         }
         drawOnce();
-        const std::string record = read("抽奖恢复.dat");
-        ASSERT_FALSE(record.empty());
+        EXPECT_EQ(exists("抽奖恢复.dat"), !c.recordFull);
+        if (c.recordFull) host().diskFull = resultsOnly;
         if (c.configIsFolder) {
             std::filesystem::remove(dir_.path() + "/peizhi.a");
             std::filesystem::create_directory(dir_.path() + "/peizhi.a");
@@ -361,7 +373,10 @@ TEST_F(DiskFull, TheProgramCanAlwaysEndAndSaysWhatWasNotSaved) {
         EXPECT_EQ(app().requestClose(), ends);
         EXPECT_EQ(host().ended, ends);
         // The record of the last draw stays for the next start.
-        EXPECT_EQ(read("抽奖恢复.dat"), record);
+        const auto kept = parseRecoveryRecord(read("抽奖恢复.dat"));
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(winnersIn(kept->results), winnersIn(app().window().results()));
+        EXPECT_EQ(kept->counters[0], 2);
         if (!ends) {
             // Space freed, the folder taken away: the second try saves all.
             host().diskFull = nullptr;
