@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/importcommand.h"
+#include "app/outcomesaver.h"
 #include "app/progress.h"
 #include "app/recovery.h"
 #include "app/reset.h"
@@ -51,9 +52,8 @@ Application::Application(Host& host)
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };
-    QObject::connect(draw_.get(), &DrawController::outcomeRecorded, window_.get(), [this] {
-        writeRecoveryRecord(host_, window_->pool(), state_, window_->results());
-    });
+    saver_ = std::make_unique<OutcomeSaver>(host, *window_, state_, *draw_);
+    saver_->connectHandlers();
 }
 
 Application::~Application() {
@@ -65,11 +65,12 @@ Application::~Application() {
 bool Application::start() {
     if (!startup_->run()) return false;
     if (!window_->isVisible()) window_->show();
+    saver_->afterStart();
     return true;
 }
 
 bool Application::requestClose() {
-    return runCloseSequence(host_, *window_, state_, *layout_);
+    return runCloseSequence(host_, *window_, state_, *layout_, *saver_);
 }
 
 void Application::wireMenu() {

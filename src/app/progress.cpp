@@ -1,5 +1,7 @@
 #include "app/progress.h"
 
+#include "app/notices.h"
+#include "app/outcomesaver.h"
 #include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
@@ -16,6 +18,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -78,7 +81,7 @@ std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state,
     const std::string config = configPath(host);
     for (int row = 1; row <= 8; ++row)
         state.counters[static_cast<std::size_t>(row - 1)] =
-            toInt(host.readItem(config, names::kProgress, names::counterKey(row)));
+            resumedCounter(host.readItem(config, names::kProgress, names::counterKey(row)));
     window.results() = host.readFile(host.path(names::resultsFile()));
     return progressFile;
 }
@@ -123,16 +126,15 @@ bool saveProgress(Host& host, MainWindow& window, const DrawState& state) {
         keepPending = !undone;
     }
     if (!keepPending) (void)host.deleteFile(pendingFile); // a leftover is settled at start-up
-    if (!saved) {
-        host.messageBox(gbk("抽奖进度保存失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,
-                        gbk("提示"));
-        return false;
-    }
-    return true;
+    return saved;
+}
+
+std::int32_t resumedCounter(std::string_view text) {
+    return std::max(0, toInt(text));
 }
 
 bool runCloseSequence(Host& host, MainWindow& window, const DrawState& state,
-                      LayoutController& layout) {
+                      LayoutController& layout, OutcomeSaver& saver) {
     layout.saveLayout();
 
     const PanelElements& p = window.elements().panel;
@@ -150,14 +152,34 @@ bool runCloseSequence(Host& host, MainWindow& window, const DrawState& state,
                                        gbk("退出是否保存进度？"));
     // A normal end: the recovery record has served its purpose.
     if (answer == IdYes) {
-        if (!saveProgress(host, window, state)) return false;
+        const bool progressSaved = saveProgress(host, window, state);
+        // The results file is part of what a save keeps: a draw whose
+        // rewrite failed is written now.
+        const bool resultsSaved = saver.saveResults();
+        if (!progressSaved || !resultsSaved) {
+            // The operator may always end; what was not saved is told, and
+            // the recovery record stays for the next start.
+            const int next = host.messageBox(
+                notices::exitSaveFailed(progressSaved, resultsSaved, saver.recordCurrent()),
+                MbYesNo | MbIconWarning, gbk("提示"));
+            if (next == IdYes) return false;
+            host.endProgram(0);
+            return true;
+        }
         removeRecoveryRecord(host);
         host.messageBox(gbk("抽奖进度已保存，软件退出再运行，可以继续抽奖！"), MbOk, gbk("提示"));
         host.endProgram(0);
         return true;
     }
     if (answer == IdNo) {
-        removeRecoveryRecord(host);
+        // Without the record the results file is the only copy of the
+        // winners: it goes only when the file holds them all.
+        if (saver.saveResults()) {
+            removeRecoveryRecord(host);
+        } else {
+            host.messageBox(notices::exitResultsUnsaved(saver.recordCurrent()),
+                            MbOk | MbIconWarning, gbk("提示"));
+        }
         host.endProgram(0);
         return true;
     }

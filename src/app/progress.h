@@ -3,13 +3,16 @@
 // last saved draw, and the close sequence that stores the remaining pool and
 // the per-level counters.
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace luckdial {
 
 class Host;
 class MainWindow;
 class LayoutController;
+class OutcomeSaver;
 struct DrawState;
 
 /// Finishes or discards a progress save that was cut short, so that the
@@ -25,14 +28,18 @@ std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state,
 
 /// Writes the remaining pool and the counters as one step: whenever the
 /// program stops, the next start finds either the old pool with the old
-/// counters or the new pool with the new counters. False, with a message to
-/// the operator, when it failed; both are then as they were.
+/// counters or the new pool with the new counters. False when it failed;
+/// both are then as they were (the caller tells the operator).
 bool saveProgress(Host& host, MainWindow& window, const DrawState& state);
 
+/// A stored progress counter as resumed: negative text gives 0, and the
+/// 32-bit range holds whatever the file says.
+std::int32_t resumedCounter(std::string_view text);
+
 /// The close sequence of the main window and of the exit command. Returns
-/// false when the window stays open (cancelled, or saving failed); in every
-/// other case it ends the program.
+/// false when the window stays open (cancelled, or saving failed and the
+/// operator chose to go back); in every other case it ends the program.
 bool runCloseSequence(Host& host, MainWindow& window, const DrawState& state,
-                      LayoutController& layout);
+                      LayoutController& layout, OutcomeSaver& saver);
 
 } // namespace luckdial

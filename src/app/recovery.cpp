@@ -1,5 +1,7 @@
 #include "app/recovery.h"
 
+#include "app/notices.h"
+
 #include "draw/core/drawstate.h"
 #include "host/core/linereader.h"
 #include "host/core/text.h"
@@ -9,6 +11,8 @@
 #include "settings/core/names.h"
 #include "ui/mainwindow.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 
 namespace luckdial {
@@ -87,9 +91,17 @@ std::unique_ptr<TextFile> offerRecovery(Host& host, MainWindow& window, DrawStat
     if (!host.fileExists(path)) return nullptr;
     // Read raw: the record is the program's own GBK, never a UTF-8 file.
     std::optional<RecoveryContent> record = parseRecoveryRecord(host.readFile(path));
-    // A damaged record is kept for inspection but offers nothing.
+    // A damaged record is kept for inspection but offers nothing; the
+    // operator learns where it went.
     if (!record) {
-        host.keepAside(path, true);
+        const std::string kept = host.keepAside(path, true);
+        const std::string dir = host.programDir();
+        const std::string keptName =
+            kept.size() > dir.size() + 1 && kept.compare(0, dir.size(), dir) == 0
+                ? kept.substr(dir.size() + 1)
+                : kept;
+        host.messageBox(notices::damagedRecord(recoveryRecordName(), keptName),
+                        MbOk | MbIconWarning, gbk("提示"));
         return nullptr;
     }
     const int answer =
@@ -98,6 +110,8 @@ std::unique_ptr<TextFile> offerRecovery(Host& host, MainWindow& window, DrawStat
         host.keepAside(path, true);
         return nullptr;
     }
+    for (std::int32_t& counter : record->counters)
+        counter = std::max(counter, std::int32_t{0});
     state.counters = record->counters;
     window.results() = std::move(record->results);
     return std::make_unique<TextBuffer>(std::move(record->poolText));

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/notices.h"
 #include "app/progress.h"
 #include "app/recovery.h"
 #include "draw/core/drawstate.h"
@@ -83,11 +84,13 @@ bool StartupSequence::run() {
     // A run that ended without the exit question comes first; continuing it
     // replaces the resume question.
     source_ = offerRecovery(host_, window_, state_);
+    std::string sourceName = recoveryRecordName();
     if (!source_) {
         const std::string source = choosePoolSource(host_, window_, state_, progressFile);
         // The progress file is the program's own GBK text, read back exactly
         // as it was written; only the organiser's pool file may be UTF-8.
         const bool resumed = !progressFile.empty() && source == progressFile;
+        sourceName = resumed ? names::progressFile() : names::poolFile();
         source_ = host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
     }
 
@@ -99,7 +102,7 @@ bool StartupSequence::run() {
                    (host_.screenHeight() - caption_->height()) / 2);
     caption_->show();
 
-    loadPool();
+    const TextStop stop = loadPool();
 
     e.startButton->setFocus();
     state_.winnerNumber = 1;
@@ -123,6 +126,11 @@ bool StartupSequence::run() {
 
     caption_.reset();
 
+    // The list loads as the line rules read it, but a list cut short is told.
+    if (stop.early)
+        host_.messageBox(notices::listStoppedEarly(sourceName, stop.line, window_.pool().count()),
+                         MbOk | MbIconWarning, gbk("提示"));
+
     applyTitleFile();
     return true;
 }
@@ -142,8 +150,8 @@ void StartupSequence::bindHotKeys() {
         host_.bindHotKey(kHotCtrl | kHotShift, kKeyK, [this] { Q_EMIT switchKeyPressed(); });
 }
 
-void StartupSequence::loadPool() {
-    luckdial::loadPool(
+TextStop StartupSequence::loadPool() {
+    return luckdial::loadPool(
         window_.pool(), *source_, [this] { return host_.tickCount(); },
         [this](std::size_t, double done) {
             caption_->setProgress(done);

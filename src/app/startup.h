@@ -17,6 +17,7 @@ class LoadingCaption;
 class SettingsController;
 class LayoutController;
 struct DrawState;
+struct TextStop;
 
 class StartupSequence : public QObject {
     Q_OBJECT
@@ -41,7 +42,7 @@ Q_SIGNALS:
 private:
     void sizeToScreen();
     void bindHotKeys();
-    void loadPool();
+    TextStop loadPool();
     void placeDefaults();
     void applyTitleFile();
 

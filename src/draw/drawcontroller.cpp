@@ -249,8 +249,10 @@ void DrawController::startDraw() {
         // slow the scroll or make its pace uneven. A frame slower than the
         // period waits not at all.
         const std::int64_t spent = static_cast<std::uint32_t>(host_.tickCount() - frameStart);
+        // Bounded, whatever the setting says: the stop must take effect soon.
+        const std::int32_t period = std::min(state_.scrollDelayMs, DrawState::kMaxScrollDelayMs);
         host_.delay(static_cast<int>(std::max<std::int64_t>(
-            std::int64_t{state_.scrollDelayMs} - spent, std::numeric_limits<std::int32_t>::min())));
+            std::int64_t{period} - spent, std::numeric_limits<std::int32_t>::min())));
     }
     frame_.clear();
 
@@ -270,14 +272,18 @@ void DrawController::startDraw() {
                 e_.winners->show();
                 updateProgress(winner.winnerNumber);
             });
+        // The hall sees these winners now: they go on disk before any box
+        // can hold the run up.
+        Q_EMIT outcomeRecorded();
         if (outcome.poolEmptied) host_.messageBox(gbk("参与抽奖名单已经抽取完毕！"), MbOk);
         host_.playMusic(1, {host_.path(names::endSound())});
+    } else {
+        Q_EMIT outcomeRecorded();
     }
 
     announce();
-    Q_EMIT outcomeRecorded();
     // A failed write keeps the whole text in memory; the next write retries it.
-    (void)writeResultsFile();
+    Q_EMIT resultsWritten(writeResultsFile());
 
     host_.bringToFront(e_.levelCombo);
     host_.bringToFront(e_.startButton);
@@ -344,7 +350,9 @@ void DrawController::selectPrizeLevel() {
     if (row) {
         const std::int32_t drawn = state_.counter(*row);
         if (drawn > 0) {
-            state_.winnerNumber = drawn + 1;
+            // A counter at the 32-bit maximum must not wrap to a negative number.
+            state_.winnerNumber =
+                drawn + (drawn < std::numeric_limits<std::int32_t>::max() ? 1 : 0);
             setProgressCaption(drawn);
         }
     }
@@ -434,7 +442,7 @@ void DrawController::forfeitWinner() {
     window_.results() += forfeitLine(*who);
     Q_EMIT outcomeRecorded();
     // A failed write keeps the whole text in memory; the next write retries it.
-    (void)writeResultsFile();
+    Q_EMIT resultsWritten(writeResultsFile());
     e_.winners->setCaption({});
     e_.congrats->setCaption({});
 }

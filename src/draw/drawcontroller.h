@@ -94,6 +94,9 @@ Q_SIGNALS:
     void outcomeRecorded();
     /// The hall shows page `page` (0-based) of `pageCount`.
     void pageShown(int page, int pageCount);
+    /// The results file was rewritten after a draw or a forfeit; ok false
+    /// when the write failed (the text stays in memory).
+    void resultsWritten(bool ok);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,6 +3,7 @@
 #include "host/core/linereader.h"
 #include "host/host.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -117,8 +118,8 @@ std::size_t Pool::memoryBytes() const {
            tree_.capacity() * sizeof(std::uint32_t) + removed_.capacity() * sizeof(std::uint64_t);
 }
 
-void Pool::assignLines(std::string text,
-                       const std::function<void(std::size_t, std::size_t)>& tick) {
+TextStop Pool::assignLines(std::string text,
+                           const std::function<void(std::size_t, std::size_t)>& tick) {
     clear();
     // Each entry moves down to the end of the one before, over the line ends
     // and empty lines already read, so the text becomes the arena without a
@@ -130,7 +131,9 @@ void Pool::assignLines(std::string text,
     std::size_t tickAt = kTickBytes;
     bool reserved = false;
     offsets_.push_back(0);
+    std::size_t lines = 0;
     reader.forEachLine([&](std::string_view line) {
+        ++lines;
         if (!line.empty() && line.size() <= std::numeric_limits<std::uint32_t>::max() - used) {
             moveDown(base + used, line.data(), line.size());
             used += line.size();
@@ -151,16 +154,24 @@ void Pool::assignLines(std::string text,
         }
         if (tick) tick(offsets_.size() - 1, readTo);
     });
+    // The line that holds the stop byte is the last one read.
+    TextStop stop;
+    const std::size_t end = reader.position();
+    const auto trailing = [](char c) { return c == '\0' || c == 0x1A || c == '\r' || c == '\n'; };
+    stop.early = end < text.size() && !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(end),
+                                                   text.end(), trailing);
+    if (stop.early) stop.line = std::max<std::size_t>(lines, 1);
     text.resize(used);
     arena_ = std::move(text);
     live_ = offsets_.size() - 1;
     liveBytes_ = used;
     if (live_ == 0) offsets_.clear();
     shrinkToFit();
+    return stop;
 }
 
-void loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>& clockMs,
-              const LoadProgress& progress) {
+TextStop loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>& clockMs,
+                  const LoadProgress& progress) {
     // The whole text at once: a call through the handle per line would cost
     // several times the reading of the file for pools of short entries.
     std::uint32_t last = clockMs ? clockMs() : 0;
@@ -176,8 +187,9 @@ void loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>
             }
         };
     }
-    pool.assignLines(std::move(text), tick);
+    const TextStop stop = pool.assignLines(std::move(text), tick);
     if (progress) progress(pool.count(), 1.0);
+    return stop;
 }
 
 std::string progressText(const Pool& pool) {

@@ -15,6 +15,14 @@ namespace luckdial {
 
 class TextFile;
 
+/// Where a pool text was cut short: the line rules end it at a NUL (or
+/// Ctrl-Z) byte, and more than line ends and such bytes followed.
+struct TextStop {
+    bool early = false;
+    /// 1-based line on which the stop byte stands.
+    std::size_t line = 0;
+};
+
 class Pool {
 public:
     static constexpr std::size_t kLimit = 3276000;
@@ -34,8 +42,9 @@ public:
     /// rules of LineReader; the text's own storage becomes the arena. tick,
     /// when given, gets the number of entries and of text bytes read so far
     /// after every few hundred kilobytes; the pool itself changes only at the end.
-    void assignLines(std::string text,
-                     const std::function<void(std::size_t, std::size_t)>& tick = {});
+    /// Returns where the text stopped when it ended early.
+    TextStop assignLines(std::string text,
+                         const std::function<void(std::size_t, std::size_t)>& tick = {});
     /// Total bytes of the entries (without line ends).
     std::size_t entryBytes() const { return liveBytes_; }
 
@@ -77,9 +86,10 @@ private:
 /// at the end.
 using LoadProgress = std::function<void(std::size_t loaded, double done)>;
 
-/// Loads every non-empty line of the source into the (cleared) pool.
-void loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>& clockMs,
-              const LoadProgress& progress);
+/// Loads every non-empty line of the source into the (cleared) pool, and
+/// tells where the text stopped when it ended early.
+TextStop loadPool(Pool& pool, TextFile& source, const std::function<std::uint32_t()>& clockMs,
+                  const LoadProgress& progress);
 
 /// The progress file's text: every entry followed by "\r\n".
 std::string progressText(const Pool& pool);

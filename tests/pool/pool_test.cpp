@@ -236,3 +236,60 @@ TEST(PoolLoad, OneMoreThanTheLimitLoadsCompactly) {
     EXPECT_EQ(pool.entryAt(n - 3), "03276000");
     EXPECT_EQ(progressText(pool).size(), text.size() - 20);
 }
+
+namespace {
+
+/// Where a pool text is cut short: told only when more than line ends and
+/// stop bytes would have followed; the entries are those of the line rules.
+TEST(PoolTextStop, TellsTheLineWhereTheTextStoppedEarly) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* what;
+        std::string text;
+        bool early;
+        std::size_t line;
+        std::size_t entries;
+    };
+    const std::vector<Case> cases = {
+        {"no stop byte", "1\r\n2\r\n3\r\n", false, 0, 3},
+        {"NUL after the fifth line",
+         "1\r\n2\r\n3\r\n4\r\n5\r\n\0"
+         "6\r\n7\r\n"s,
+         true, 6, 5},
+        {"NUL inside the third line", "1\r\n2\r\n3\0x\r\n4\r\n"s, true, 3, 3},
+        {"NUL as the first byte",
+         "\0"
+         "1\r\n"s,
+         true, 1, 0},
+        {"NUL after a lead byte",
+         "1\r\n\xB0\0"
+         "2\r\n"s,
+         true, 2, 2},
+        {"Ctrl-Z with lines after it",
+         "1\r\n\x1A"
+         "2\r\n",
+         true, 2, 1},
+        {"Ctrl-Z as the end-of-file mark", "1\r\n2\r\n\x1A", false, 0, 2},
+        {"NUL padding at the end", "1\r\n2\r\n\0\0\r\n"s, false, 0, 2},
+        {"empty lines before the NUL count",
+         "1\r\n\r\n\r\n\0"
+         "2"s,
+         true, 4, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Pool pool;
+        const TextStop stop = pool.assignLines(c.text);
+        EXPECT_EQ(stop.early, c.early);
+        EXPECT_EQ(stop.line, c.line);
+        EXPECT_EQ(pool.count(), c.entries);
+        MemoryTextFile file(c.text);
+        Pool loaded;
+        const TextStop viaLoader = loadPool(loaded, file, nullptr, nullptr);
+        EXPECT_EQ(viaLoader.early, c.early);
+        EXPECT_EQ(viaLoader.line, c.line);
+        EXPECT_EQ(entries(loaded), entries(pool));
+    }
+}
+
+} // namespace

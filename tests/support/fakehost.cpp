@@ -436,6 +436,32 @@ void FakeHost::bringToFront(QWidget* element) {
     broughtToFront.push_back(nameOf(element));
 }
 
+// --- a full disk ----------------------------------------------------------------------
+
+bool FakeHost::refused(const std::string& path) {
+    if (!diskFull || !diskFull(path)) return false;
+    ++refusedWrites;
+    return true;
+}
+
+bool FakeHost::writeFile(const std::string& path, const std::vector<std::string_view>& parts) {
+    return !refused(path) && HostBase::writeFile(path, parts);
+}
+
+bool FakeHost::copyFile(const std::string& from, const std::string& to) {
+    return !refused(to) && HostBase::copyFile(from, to);
+}
+
+bool FakeHost::writeItem(const std::string& file, std::string_view section, std::string_view key,
+                         std::string_view value) {
+    return !refused(file) && HostBase::writeItem(file, section, key, value);
+}
+
+bool FakeHost::writeItems(const std::string& file, std::string_view section,
+                          const std::vector<std::pair<std::string, std::string>>& items) {
+    return !refused(file) && HostBase::writeItems(file, section, items);
+}
+
 void FakeHost::endProgram(int code) {
     ended = true;
     exitCode = code;

@@ -161,6 +161,20 @@ public:
     /// Runs inside beginMove: the test moves the element as a drag would.
     std::function<void(QWidget*)> onBeginMove;
 
+    // --- a full disk ---------------------------------------------------------------
+    /// A file write, copy or configuration write to a path for which this
+    /// returns true fails as on a full disk: the file stays as it was.
+    std::function<bool(const std::string& path)> diskFull;
+    /// How many writes failed that way.
+    int refusedWrites = 0;
+    using HostBase::writeFile;
+    bool writeFile(const std::string& path, const std::vector<std::string_view>& parts) override;
+    bool copyFile(const std::string& from, const std::string& to) override;
+    bool writeItem(const std::string& file, std::string_view section, std::string_view key,
+                   std::string_view value) override;
+    bool writeItems(const std::string& file, std::string_view section,
+                    const std::vector<std::pair<std::string, std::string>>& items) override;
+
     /// Records the end and returns.
     void endProgram(int code = 0) override;
     bool ended = false;
@@ -181,6 +195,7 @@ private:
     /// The front expectation if it is of this kind; otherwise fails the test.
     std::optional<Expectation> take(DialogRecord::Kind kind, const std::string& what);
     FakeTimer* nextDue(std::uint64_t limit) const;
+    bool refused(const std::string& path);
     void fire(FakeTimer* timer);
 
     std::uint64_t now_;

@@ -15,6 +15,9 @@ struct DrawState {
     std::int32_t levelLimit = 0;
     std::int32_t perDrawCount = 0;
     std::int32_t scrollDelayMs = 30;
+    /// The longest wait between two scroll frames, whatever the setting (its
+    /// text stays as typed): a stop always takes effect within it.
+    static constexpr std::int32_t kMaxScrollDelayMs = 1000;
     /// Winners drawn so far per prize row (index 0 is row 1).
     std::array<std::int32_t, 8> counters{};
     /// Exhausted marks per prize row.

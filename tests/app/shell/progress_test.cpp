@@ -3,6 +3,7 @@
 
 #include "support/app_fixture.h"
 
+#include "app/notices.h"
 #include "app/progress.h"
 #include "pool/pool.h"
 #include "ui/elements.h"
@@ -110,7 +111,8 @@ TEST_F(Progress, ExitYesThroughTheMenuSavesPoolAndCounters) {
     host().expectMessage(resumeQuestion(), IdYes, gbk("提示"), kResumeStyle);
     ASSERT_TRUE(app().start());
     EXPECT_EQ(poolEntries(), (std::vector<std::string>{"001", "002"}));
-    EXPECT_EQ(app().state().counters, (std::array<std::int32_t, 8>{0, 3, 0, 0, 0, 0, 0, -2}));
+    // A negative count of winners resumes as none, so the level's quota holds.
+    EXPECT_EQ(app().state().counters, (std::array<std::int32_t, 8>{0, 3, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(Progress, ExitYesReplacesOlderProgress) {
@@ -202,7 +204,9 @@ TEST_F(Progress, FailedProgressWriteKeepsTheProgramOpenAndChangesNothing) {
     // A directory where the progress file should go cannot be replaced by a file.
     std::filesystem::create_directory(dir_.path() + "/进度.txt");
     expectExitQuestion(IdYes);
-    host().expectMessage(gbk("抽奖进度保存失败，请检查磁盘或文件权限！"), IdOk, gbk("提示"));
+    // Told what was not saved; Yes goes back to the program.
+    host().expectMessage(notices::exitSaveFailed(false, true, true), IdYes, gbk("提示"),
+                         MbYesNo | MbIconWarning);
     EXPECT_FALSE(app().requestClose());
     EXPECT_FALSE(host().ended);
     EXPECT_TRUE(app().window().isVisible());

@@ -4,6 +4,7 @@
 
 #include "event_fixture.h"
 
+#include "app/notices.h"
 #include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/host.h"
@@ -147,7 +148,7 @@ TEST_F(Recovery, DecliningKeepsTheRecordAsideAndStartsAsBefore) {
     EXPECT_EQ(readDisk(results[0]), oldResults);
 }
 
-TEST_F(Recovery, ADamagedRecordIsKeptAsideWithoutAQuestion) {
+TEST_F(Recovery, ADamagedRecordIsKeptAsideAndNamedWithoutAQuestion) {
     writeEvent(10, 5, 2);
     create();
     ASSERT_TRUE(app().start());
@@ -158,8 +159,12 @@ TEST_F(Recovery, ADamagedRecordIsKeptAsideWithoutAQuestion) {
     write("抽奖恢复.dat", record);
 
     crash();
+    host().stamp = "20261209-101500";
+    const std::string keptName = gbk("抽奖恢复_20261209-101500.dat");
+    host().expectMessage(notices::damagedRecord(gbk("抽奖恢复.dat"), keptName), IdOk, gbk("提示"));
     ASSERT_TRUE(app().start());
-    EXPECT_TRUE(host().messages().empty());
+    EXPECT_EQ(host().messages().size(), 1u);
+    EXPECT_NE(host().messages().at(0).find(keptName), std::string::npos);
     EXPECT_EQ(app().window().pool().count(), 10u);
     const std::vector<std::string> kept = filesMatching(kBackupOfRecord);
     ASSERT_EQ(kept.size(), 1u);

@@ -137,7 +137,7 @@ protected:
     }
     bool failureMessageShown(const FaultyHost& host) const {
         for (const std::string& text : host.shown)
-            if (text == gbk("抽奖进度保存失败，请检查磁盘或文件权限！")) return true;
+            if (text.starts_with(gbk("抽奖进度保存失败，请检查磁盘或文件权限！"))) return true;
         return false;
     }
 };
