@@ -5,6 +5,7 @@
 #include "app/recovery.h"
 #include "app/reset.h"
 #include "app/startup.h"
+#include "console/consolecontroller.h"
 #include "draw/drawcontroller.h"
 #include "host/host.h"
 #include "settings/appearance.h"
@@ -33,7 +34,8 @@ Application::Application(Host& host)
       import_(std::make_unique<ImportCommand>(host, *window_)),
       update_(std::make_unique<UpdateCheck>(host, *window_)),
       results_(std::make_unique<ResultsController>(host, *window_)),
-      styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)) {
+      styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)),
+      console_(std::make_unique<ConsoleController>(host, *window_, state_, *draw_, *settings_)) {
     QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
                      [this] { draw_->closeFireworks(); });
     settings_->connectHandlers();
@@ -45,6 +47,7 @@ Application::Application(Host& host)
     styles_->connectHandlers();
     draw_->connectHandlers();
     layout_->connectHandlers();
+    console_->connectHandlers();
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };
@@ -60,6 +63,7 @@ Application::~Application() {
 }
 
 bool Application::start() {
+    console_->prepare();
     if (!startup_->run()) return false;
     if (!window_->isVisible()) window_->show();
     return true;

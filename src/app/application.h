@@ -21,6 +21,7 @@ class ImportCommand;
 class UpdateCheck;
 class ResultsController;
 class TextStyleController;
+class ConsoleController;
 
 class Application {
 public:
@@ -43,6 +44,8 @@ public:
     DrawController& draw() { return *draw_; }
     StartupSequence& startup() { return *startup_; }
     ResultsController& results() { return *results_; }
+    /// Two screens: the hall screen, the operator's console, clicker keys.
+    ConsoleController& console() { return *console_; }
 
 private:
     void wireMenu();
@@ -61,6 +64,7 @@ private:
     std::unique_ptr<UpdateCheck> update_;
     std::unique_ptr<ResultsController> results_;
     std::unique_ptr<TextStyleController> styles_;
+    std::unique_ptr<ConsoleController> console_;
 };
 
 } // namespace luckdial

@@ -270,6 +270,14 @@ void DrawController::stopDraw() {
     autoStop_->setPeriod(0);
 }
 
+void DrawController::startOrStop() {
+    if (table_.isOpen(&window_)) return;
+    if (state_.drawRunning)
+        stopDraw();
+    else
+        startDraw();
+}
+
 void DrawController::selectPrizeLevel() {
     if (levelCompleted()) {
         host_.messageBox(gbk("没有本奖项或本奖项已经抽取完毕！"), MbOk);
@@ -349,7 +357,7 @@ void DrawController::announce() {
     e_.congrats->show();
 }
 
-void DrawController::forfeitWinner() {
+void DrawController::forfeitWinner(const std::string& suggested) {
     if (e_.levelCombo->currentText().isEmpty()) {
         host_.messageBox(gbk("没有选择抽奖等级！请选择！"), MbOk);
         return;
@@ -361,7 +369,7 @@ void DrawController::forfeitWinner() {
     const std::optional<std::string> who =
         host_.inputBox(gbk("如确定某人放弃领奖，请输入此人名单(或号码),"
                            "然后点【确定】\r\n\r\n否则，请点击【取消】"),
-                       gbk("确定当前某人放弃领奖吗？"), std::string());
+                       gbk("确定当前某人放弃领奖吗？"), suggested);
     if (!who) return;
 
     const std::int32_t w = --state_.winnerNumber;

@@ -46,6 +46,10 @@ public:
     /// arrives while another run scrolls or draws is ignored.
     void startDraw();
     void stopDraw();
+    /// What Space does wherever it is pressed (the hall's draw buttons, the
+    /// console, a presenter's page key): stops a scroll that runs, otherwise
+    /// starts a draw; nothing while the settings panel is open.
+    void startOrStop();
     /// True from entering the running state until the winners are written.
     bool drawInProgress() const { return busy_; }
     /// Scroll frames after which a run ends by itself, drawing nobody.
@@ -64,7 +68,9 @@ public:
     void announce();
 
     // --- forfeit --------------------------------------------------------------------
-    void forfeitWinner();
+    /// suggested: the text the question proposes (a winner picked on the
+    /// console); empty as from the menu.
+    void forfeitWinner(const std::string& suggested = {});
 
     // --- fireworks --------------------------------------------------------------------
     void closeFireworks();
