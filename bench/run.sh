@@ -9,10 +9,11 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DLUCKDIAL_GUI=ON -DLUCKDIAL_TESTS=OFF -DLUCKDIAL_BENCH=ON >/dev/null
 cmake --build "$root/build-bench" --target luckdial_bench luckdial_startup_bench \
-  luckdial_display_bench luckdial_sheet_bench >/dev/null
+  luckdial_display_bench luckdial_sheet_bench luckdial_remote_bench >/dev/null
 "$root/build-bench/bench/luckdial_bench"
 "$root/build-bench/bench/startup/luckdial_startup_bench"
 "$root/build-bench/bench/sheet/luckdial_sheet_bench"
 "$root/build-bench/bench/display/luckdial_display_bench"
 "$root/build-bench/bench/display/luckdial_display_bench" --screen=1920x1080 \
   --benchmark_filter=scroll_period_jitter_ms
+"$root/build-bench/bench/remote/luckdial_remote_bench"

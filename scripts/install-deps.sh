@@ -12,7 +12,7 @@ PKGS=(
   libjpeg62-turbo-dev libzip-dev libxlsxwriter-dev libexpat1-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   fonts-noto-cjk fonts-wqy-microhei fonts-wqy-zenhei
-  dpkg-dev file desktop-file-utils appstream librsvg2-bin lintian man-db
+  dpkg-dev file desktop-file-utils appstream libxml2-utils librsvg2-bin lintian man-db
   x11-xserver-utils zbar-tools libfreexl-dev libqrencode-dev qt6-httpserver-dev qt6-websockets-dev
 )
 

@@ -8,6 +8,7 @@
 #include "console/consolecontroller.h"
 #include "draw/drawcontroller.h"
 #include "host/host.h"
+#include "remote/remotecontroller.h"
 #include "settings/appearance.h"
 #include "settings/settingscontroller.h"
 #include "settings/update.h"
@@ -35,7 +36,8 @@ Application::Application(Host& host)
       update_(std::make_unique<UpdateCheck>(host, *window_)),
       results_(std::make_unique<ResultsController>(host, *window_)),
       styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)),
-      console_(std::make_unique<ConsoleController>(host, *window_, state_, *draw_, *settings_)) {
+      console_(std::make_unique<ConsoleController>(host, *window_, state_, *draw_, *settings_)),
+      remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)) {
     QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
                      [this] { draw_->closeFireworks(); });
     settings_->connectHandlers();
@@ -48,6 +50,7 @@ Application::Application(Host& host)
     draw_->connectHandlers();
     layout_->connectHandlers();
     console_->connectHandlers();
+    remote_->connectHandlers();
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };

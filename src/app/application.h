@@ -22,6 +22,7 @@ class UpdateCheck;
 class ResultsController;
 class TextStyleController;
 class ConsoleController;
+class RemoteController;
 
 class Application {
 public:
@@ -46,6 +47,7 @@ public:
     ResultsController& results() { return *results_; }
     /// Two screens: the hall screen, the operator's console, clicker keys.
     ConsoleController& console() { return *console_; }
+    RemoteController& remote() { return *remote_; }
 
 private:
     void wireMenu();
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<ResultsController> results_;
     std::unique_ptr<TextStyleController> styles_;
     std::unique_ptr<ConsoleController> console_;
+    std::unique_ptr<RemoteController> remote_;
 };
 
 } // namespace luckdial

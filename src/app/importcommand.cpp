@@ -2,6 +2,7 @@
 
 #include "app/recovery.h"
 #include "app/reset.h"
+#include "app/sheetloader.h"
 #include "host/core/hostbase.h"
 #include "host/core/text.h"
 #include "host/host.h"
@@ -13,7 +14,6 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QGuiApplication>
 
 #include <optional>
 #include <utility>
@@ -23,16 +23,8 @@ namespace luckdial {
 namespace {
 
 constexpr const char* kListFilter =
-    "名单表格(*.xlsx;*.ods;*.csv;*.txt)|*.xlsx;*.ods;*.csv;*.txt|所有文件(*.*)|*.*";
-
-/// Reading a big workbook takes seconds with nothing else to show for it.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+    "名单表格(*.xlsx;*.xlsm;*.xls;*.ods;*.csv;*.txt)|*.xlsx;*.xlsm;*.xls;*.ods;*.csv;*.txt|"
+    "所有文件(*.*)|*.*";
 
 std::string countText(std::size_t n) {
     return toText(static_cast<long long>(n));
@@ -54,7 +46,8 @@ std::string ImportCommand::readErrorMessage(sheet::ReadError error) {
     case sheet::ReadError::CannotOpen:
         return gbk("无法打开这个文件，请检查文件是否还在、是否正被其他程序占用！");
     case sheet::ReadError::NotSpreadsheet:
-        return gbk("这个文件不是可以导入的名单（可以导入 .xlsx、.ods、.csv 和 .txt 文件）！");
+        return gbk("这个文件不是可以导入的名单（可以导入 .xlsx、.xlsm、.xls、.ods、.csv 和 .txt "
+                   "文件）！");
     case sheet::ReadError::Damaged:
         return gbk("这个文件已损坏或不完整，无法读取！请用表格软件打开并重新保存后再导入。");
     case sheet::ReadError::TooLarge:
@@ -62,12 +55,25 @@ std::string ImportCommand::readErrorMessage(sheet::ReadError error) {
     case sheet::ReadError::TooManyRows:
         // More rows than a pool may hold entries: the pool's own words.
         return names::poolTooLargeMessage();
+    case sheet::ReadError::PasswordProtected:
+        return gbk("这个文件有密码保护，无法读取！请用表格软件输入密码打开它，另存一份不设密码的"
+                   "副本，再导入这个副本。");
+    case sheet::ReadError::BinaryWorkbook:
+        return gbk("这个文件是 Excel 二进制工作簿（.xlsb），无法直接导入！请用 Excel 打开它，"
+                   "另存为“Excel 工作簿（*.xlsx）”后再导入。");
+    case sheet::ReadError::OldWorkbook:
+        return gbk("这个 .xls 文件的格式太旧（Excel 95 或更早）或已损坏，无法读取！请用表格软件"
+                   "打开它，另存为 .xlsx 后再导入。");
+    case sheet::ReadError::Cancelled:
+        // The operator stopped the read: nothing to tell.
+        return {};
     }
     return {};
 }
 
 bool ImportCommand::readOk(sheet::ReadError error) {
     if (error == sheet::ReadError::None) return true;
+    if (error == sheet::ReadError::Cancelled) return false;
     if (error == sheet::ReadError::TooManyRows)
         host_.messageBox(readErrorMessage(error), MbOk);
     else
@@ -130,35 +136,36 @@ void ImportCommand::run() {
     if (!chosen) return;
     const std::string native = HostBase::nativePath(*chosen);
 
-    sheet::SheetList sheets;
-    sheet::Table table;
-    {
-        const WaitCursor wait;
-        sheets = sheet::listSheets(native);
-        if (sheets.error == sheet::ReadError::None && sheets.names.empty())
-            sheets.error = sheet::ReadError::NotSpreadsheet;
-        if (sheets.error == sheet::ReadError::None) table = sheet::readSheet(native, 0);
-    }
-    if (!readOk(sheets.error) || !readOk(table.error)) return;
-
-    ImportDialog dialog(sheets.names, QFileInfo(QString::fromStdString(native)).fileName(),
-                        &window_);
-    dialog.setRows(std::move(table.rows));
+    // The window opens at once and the workbook is read behind it: 取消
+    // stops the read, and nothing has been written by then.
+    ImportDialog dialog({}, QFileInfo(QString::fromStdString(native)).fileName(), &window_);
+    SheetLoader loader;
     int shownSheet = 0;
-    QObject::connect(&dialog, &ImportDialog::sheetChosen, &dialog, [&](int index) {
-        sheet::Table other;
-        {
-            const WaitCursor wait;
-            other = sheet::readSheet(native, static_cast<std::size_t>(index));
-        }
-        if (!readOk(other.error)) {
+    QObject::connect(&loader, &SheetLoader::progressed, &dialog, &ImportDialog::setProgress);
+    QObject::connect(&loader, &SheetLoader::finished, &dialog, [&] {
+        SheetLoader::Result read = loader.take();
+        dialog.setReading(false);
+        if (read.listed) {
+            if (!readOk(read.sheets.error) || !readOk(read.table.error)) {
+                dialog.reject();
+                return;
+            }
+            dialog.setSheets(read.sheets.names);
+        } else if (!readOk(read.table.error)) {
             dialog.showSheet(shownSheet);
             return;
         }
-        shownSheet = index;
-        dialog.setRows(std::move(other.rows));
+        shownSheet = read.index;
+        dialog.setRows(std::move(read.table.rows));
     });
+    QObject::connect(&dialog, &ImportDialog::sheetChosen, &dialog, [&](int index) {
+        dialog.setReading(true);
+        loader.start(native, index);
+    });
+    dialog.setReading(true);
+    loader.start(native, -1);
     if (dialog.exec() != QDialog::Accepted) return;
+    loader.cancel();
 
     const EntryList& list = dialog.entries();
     if (list.tooMany()) {

@@ -8,6 +8,7 @@
 #include "ui/fireworks.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets.h"
+#include "ui/winnersview.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -27,6 +28,9 @@ DrawController::DrawController(Host& host, MainWindow& window, DrawState& state)
     : host_(host), window_(window), e_(window.elements()), state_(state), table_(e_.panel),
       fireworks_(*window.fireworks()) {
     autoStop_ = host_.createTimer([this] { stopDraw(); });
+    pageTurn_ = host_.createTimer([this] {
+        if (!nextPage()) pageTurn_->setPeriod(0);
+    });
 }
 
 DrawController::~DrawController() = default;
@@ -58,14 +62,40 @@ void DrawController::connectHandlers() {
     connect(e_.menu.forfeit, &QAction::triggered, this, [this] { forfeitWinner(); });
 
     connect(&window_, &MainWindow::keyPressed, this, [this](int key) {
-        if (key == Qt::Key_Space && !table_.isOpen(&window_)) startDraw();
+        if (table_.isOpen(&window_)) return;
+        if (key == Qt::Key_Space) pressNext();
+        // PageDown (a presenter's "next") is taken by the clicker keys, which
+        // send it through startOrStop; this is the path when they are absent.
+        else if (key == Qt::Key_PageDown)
+            (void)nextPage();
     });
+
+    WinnersView* view = e_.winnersView;
+    connect(view, &WinnersView::nextPageRequested, this, [this] { (void)nextPage(); });
+    connect(view, &WinnersView::pageChanged, this, &DrawController::pageShown);
 
     pictureMarks_ = host_.createTimer([this] { refreshPictureMarks(); });
     pictureMarks_->setPeriod(200);
 }
 
 bool DrawController::eventFilter(QObject* watched, QEvent* event) {
+    // Space on the focused start button turns the page of a paged draw
+    // (press and release both, so the button does not click); on the last
+    // page it clicks the button, which starts the next draw.
+    if (watched == e_.startButton && !table_.isOpen(&window_) &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat() &&
+            !e_.startButton->isDown())
+            spaceTurnedPage_ = nextPage();
+        if (spaceTurnedPage_) {
+            if (event->type() == QEvent::KeyRelease &&
+                !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+                spaceTurnedPage_ = false;
+            event->accept();
+            return true;
+        }
+    }
     // Space on the start button is the keyboard start, which does nothing
     // while the settings panel is open (its fields are being edited).
     if (watched == e_.startButton &&
@@ -138,6 +168,7 @@ DrawInputs DrawController::drawInputs(std::optional<int> row) const {
 void DrawController::startDraw() {
     // A second start during a run would draw that run's winners twice.
     if (busy_) return;
+    pageTurn_->setPeriod(0);
 
     Pool& pool = window_.pool();
     if (pool.count() > Pool::kLimit) {
@@ -210,6 +241,8 @@ void DrawController::startDraw() {
         e_.winners->setCaption(
             buildScrollFrame(pool, gen_, state_.perDrawCount, count, in.columns, frame_));
         e_.winners->show();
+        // Laid out inside the frame's own time, so the wait below allows for it.
+        e_.winnersView->layoutNow();
         host_.processEvents();
         e_.stopButton->setFocus();
         // The period runs from frame to frame: the time this frame took to
@@ -252,6 +285,9 @@ void DrawController::startDraw() {
     host_.bringToFront(e_.stopButton);
     e_.startButton->setFocus();
     busy_ = false;
+    // The effect and the end sound belong to the first page only; the pages
+    // turn beneath the fireworks when the operator is quick.
+    armPageTurn();
 
     if (!table_.effectsDisabled()) {
         openFireworks();
@@ -259,6 +295,32 @@ void DrawController::startDraw() {
         host_.delay(millisecondsOf(table_.fireworksTimeText()));
         closeFireworks();
     }
+}
+
+void DrawController::pressNext() {
+    if (nextPage()) return;
+    startDraw();
+}
+
+bool DrawController::nextPage() {
+    if (busy_ || table_.isOpen(&window_)) return false;
+    if (!e_.winnersView->nextPage()) return false;
+    // A page turned by hand gets its full time before the next one turns.
+    if (pageTurn_->period() > 0) armPageTurn();
+    return true;
+}
+
+int DrawController::shownPage() const {
+    return e_.winnersView->currentPage();
+}
+
+int DrawController::pageCount() const {
+    return e_.winnersView->pageCount();
+}
+
+void DrawController::armPageTurn() {
+    const int ms = millisecondsOf(table_.pageTurnText());
+    pageTurn_->setPeriod(ms > 0 && e_.winnersView->hasNextPage() ? ms : 0);
 }
 
 void DrawController::stopDraw() {
@@ -275,7 +337,7 @@ void DrawController::startOrStop() {
     if (state_.drawRunning)
         stopDraw();
     else
-        startDraw();
+        pressNext();
 }
 
 void DrawController::selectPrizeLevel() {

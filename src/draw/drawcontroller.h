@@ -48,8 +48,23 @@ public:
     void stopDraw();
     /// What Space does wherever it is pressed (the hall's draw buttons, the
     /// console, a presenter's page key): stops a scroll that runs, otherwise
-    /// starts a draw; nothing while the settings panel is open.
+    /// goes on as pressNext does (the next page, or the next draw); nothing
+    /// while the settings panel is open.
     void startOrStop();
+
+    // --- pages of a large draw --------------------------------------------------
+    /// The one handler of Space (and of whatever else means "next": a
+    /// presenter's clicker, a remote): turns the hall's page while the draw
+    /// shown has another, otherwise starts the next draw as startDraw does.
+    void pressNext();
+    /// Turns the hall to the next page of the draw shown; false when there is
+    /// none (the last page, one page, a draw in progress).
+    bool nextPage();
+    /// The page the hall shows (0-based) and how many the draw shown has
+    /// (0: nothing shown, 1: every name on one page).
+    int shownPage() const;
+    int pageCount() const;
+    Timer& pageTurnTimer() { return *pageTurn_; }
     /// True from entering the running state until the winners are written.
     bool drawInProgress() const { return busy_; }
     /// Scroll frames after which a run ends by itself, drawing nobody.
@@ -84,6 +99,8 @@ Q_SIGNALS:
     /// results text; sent before the results file is rewritten, so that a
     /// record of the new state can be kept first.
     void outcomeRecorded();
+    /// The hall shows page `page` (0-based) of `pageCount`.
+    void pageShown(int page, int pageCount);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,6 +114,8 @@ private:
     void setProgressCaption(std::int32_t count);
     void openFireworks();
     DrawInputs drawInputs(std::optional<int> row) const;
+    /// Arms the automatic page turn for the draw just shown (or disarms it).
+    void armPageTurn();
 
     Host& host_;
     MainWindow& window_;
@@ -107,6 +126,11 @@ private:
     DrawGenerator gen_;
     std::unique_ptr<Timer> autoStop_;
     std::unique_ptr<Timer> pictureMarks_;
+    /// Turns the pages of a draw by itself when the draw options ask for it.
+    std::unique_ptr<Timer> pageTurn_;
+    /// A Space press on the start button turned a page: its release must
+    /// not click the button.
+    bool spaceTurnedPage_ = false;
     std::vector<std::string_view> frame_;
     std::int64_t frameLimit_ = kDefaultFrameLimit;
     bool busy_ = false;

@@ -80,6 +80,8 @@ void SettingsController::applyConfiguration() {
     }
 
     if (const std::string v = item(gbk("烟花时间")); !v.empty()) setText(p.fireworksTime, v);
+    if (const std::string v = item(gbk(names::kPageTurnSeconds)); !v.empty())
+        setText(p.pageTurn, v);
 
     if (!item(names::perDrawKey(1)).empty()) {
         for (int n = 1; n <= 8; ++n)
@@ -215,6 +217,7 @@ void SettingsController::savePrizeSettings() {
     for (int n = 1; n <= PrizeTable::kRows; ++n)
         store(names::columnsKey(n), t.columnsText(n));
     store(gbk("烟花时间"), t.fireworksTimeText());
+    store(gbk(names::kPageTurnSeconds), t.pageTurnText());
 
     refreshPrizeLevelList();
     e_.prizePicture->resize(toInt(gbkOf(p.pictureWidth->text())),

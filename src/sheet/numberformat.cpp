@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace luckdial::sheet {
@@ -83,9 +85,8 @@ std::vector<Token> tokenize(std::string_view code) {
                 std::string_view symbol = inner.substr(1);
                 symbol = symbol.substr(0, symbol.find('-'));
                 literal(symbol);
-            } else if (!inner.empty() && (inner[0] == '<' || inner[0] == '>' || inner[0] == '=')) {
-                out.push_back({Kind::Unsupported, {}});
-            } // a colour name or a calendar tag changes nothing in text
+            } // a condition (read with the sections), a colour name or a calendar tag
+              // changes nothing in text
             i = end + 1;
         } else if (startsWithNoCase(code, i, "general")) {
             out.push_back({Kind::General, {}});
@@ -208,6 +209,91 @@ std::string groupThousands(const std::string& digits) {
     return out;
 }
 
+/// Up to maxDen: the fraction nearest to x (0 <= x), by its continued
+/// fraction and the best of the last step's intermediate fractions.
+std::pair<long long, long long> nearestFraction(double x, long long maxDen) {
+    long long p0 = 0, q0 = 1, p1 = 1, q1 = 0;
+    double r = x;
+    for (int step = 0; step < 64; ++step) {
+        double a = std::floor(r);
+        if (a > 1e15) break;
+        auto ai = static_cast<long long>(a);
+        long long q2 = q0 + ai * q1;
+        if (q2 > maxDen) {
+            // The largest intermediate step that fits, if it is nearer.
+            long long k = (maxDen - q0) / q1;
+            long long pk = p0 + k * p1, qk = q0 + k * q1;
+            if (std::fabs(x - static_cast<double>(pk) / static_cast<double>(qk)) <
+                std::fabs(x - static_cast<double>(p1) / static_cast<double>(q1)))
+                return {pk, qk};
+            break;
+        }
+        long long p2 = p0 + ai * p1;
+        p0 = p1, q0 = q1, p1 = p2, q1 = q2;
+        double f = r - a;
+        if (f < 1e-12) break;
+        r = 1 / f;
+    }
+    return {p1, q1};
+}
+
+/// A fraction code ("# ?/?", "?/8", "# ??/16"): the whole part when the code
+/// has one, then the rest as the nearest fraction the denominator's digits
+/// allow, or over the fixed denominator. A zero fraction shows the whole
+/// number alone. Nothing when the code is not a fraction.
+std::optional<std::string> renderFraction(const std::vector<Token>& tokens, double value) {
+    std::size_t slash = tokens.size();
+    for (std::size_t i = 0; i < tokens.size(); ++i)
+        if (tokens[i].kind == Kind::Literal && tokens[i].text.find('/') != std::string::npos) {
+            slash = i;
+            break;
+        }
+    if (slash == tokens.size() || slash == 0 || tokens[slash - 1].kind != Kind::Digit)
+        return std::nullopt;
+    std::size_t numStart = slash;
+    while (numStart > 0 && tokens[numStart - 1].kind == Kind::Digit)
+        --numStart;
+    bool whole = false;
+    for (std::size_t i = 0; i < numStart; ++i)
+        if (tokens[i].kind == Kind::Digit) whole = true;
+    // The denominator: digits written after the slash, or placeholders.
+    const std::string& after = tokens[slash].text.substr(tokens[slash].text.find('/') + 1);
+    long long fixedDen = 0;
+    for (char c : after)
+        if (c >= '0' && c <= '9' && fixedDen < 100'000'000) fixedDen = fixedDen * 10 + (c - '0');
+    int denPlaces = 0;
+    for (std::size_t i = slash + 1; i < tokens.size() && tokens[i].kind == Kind::Digit; ++i)
+        ++denPlaces;
+    if (fixedDen == 0 && denPlaces == 0) return std::nullopt;
+
+    const bool negative = value < 0;
+    double a = std::fabs(value);
+    if (a >= 1e15) return std::nullopt;
+    double ip = whole ? std::floor(a) : 0;
+    double rest = a - ip;
+    long long num = 0, den = 1;
+    if (fixedDen > 0) {
+        den = fixedDen;
+        num = std::llround(rest * static_cast<double>(den));
+    } else {
+        long long maxDen = 9;
+        for (int k = 1; k < std::min(denPlaces, 7); ++k)
+            maxDen = maxDen * 10 + 9;
+        std::tie(num, den) = nearestFraction(rest, maxDen);
+    }
+    if (whole && num == den) {
+        ip += 1;
+        num = 0;
+    }
+    std::string out = negative && (ip > 0 || num > 0) ? "-" : "";
+    if (whole && (ip > 0 || num == 0)) out += formatGeneral(ip);
+    if (num > 0) {
+        if (whole && ip > 0) out += ' ';
+        out += std::to_string(num) + "/" + std::to_string(den);
+    }
+    return out;
+}
+
 std::optional<std::string> renderNumber(const std::vector<Token>& tokens, double value,
                                         bool showSign) {
     bool negative = value < 0;
@@ -215,11 +301,9 @@ std::optional<std::string> renderNumber(const std::vector<Token>& tokens, double
     for (const Token& t : tokens) {
         if (t.kind == Kind::Percent) v *= 100;
         if (t.kind == Kind::Unsupported) return std::nullopt;
-        if (t.kind == Kind::Literal && t.text.find('/') != std::string::npos) {
-            // A fraction ("# ?/?") is more than a simple code.
-            return std::nullopt;
-        }
     }
+    if (std::optional<std::string> f = renderFraction(tokens, showSign && negative ? -v : v))
+        return f;
     std::size_t firstDigit = tokens.size(), lastDigit = 0, point = tokens.size(),
                 exp = tokens.size();
     for (std::size_t i = 0; i < tokens.size(); ++i) {
@@ -458,18 +542,18 @@ std::optional<std::string> renderDate(const std::vector<Token>& tokens, double s
 
     int year = 1900, month = 1, day = 0, weekday = 0;
     long long serialDays = date1904 ? days + 1462 : days;
+    // Weekdays follow the serial, as the spreadsheet programs count them: so
+    // serial 1 (1900-01-01, a Monday) is shown as a Sunday, like every day
+    // before the 29 February 1900 that the 1900 system counts but never was.
+    weekday = static_cast<int>((serialDays + 6) % 7);
     if (serialDays == 60 && !date1904) {
-        // The 1900 system counts a 29 February 1900 that never was.
         year = 1900, month = 2, day = 29;
-        weekday = 3;
     } else if (serialDays == 0) {
         year = 1900, month = 1, day = 0;
-        weekday = 6;
     } else {
         // Serial 1 is 1900-01-01; from 61 on the phantom leap day is skipped.
         long long sinceEpoch = serialDays - (serialDays < 60 ? 25568 : 25569);
         civilFromDays(sinceEpoch, year, month, day);
-        weekday = static_cast<int>(((sinceEpoch % 7) + 7 + 4) % 7); // 1970-01-01 was a Thursday
     }
 
     bool twelveHour = std::any_of(tokens.begin(), tokens.end(), [](const Token& t) {
@@ -654,6 +738,25 @@ std::string builtinFormatCode(int id) {
     }
 }
 
+namespace {
+
+/// a (> 0) as a mantissa of up to six significant digits and an exponent of
+/// at least two digits: "1.23457E+11", "1E-05".
+std::string scientific(double a) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.5E", a);
+    std::string s = buf;
+    std::size_t e = s.find('E');
+    std::string mantissa = s.substr(0, e);
+    while (mantissa.back() == '0')
+        mantissa.pop_back();
+    if (mantissa.back() == '.') mantissa.pop_back();
+    int exponent = std::atoi(s.c_str() + e + 1);
+    return mantissa + (exponent < 0 ? "E-" : "E+") + padded(std::abs(exponent), 2);
+}
+
+} // namespace
+
 std::string formatGeneral(double value) {
     if (std::isnan(value) || std::isinf(value)) return "#NUM!";
     char buf[64];
@@ -661,9 +764,68 @@ std::string formatGeneral(double value) {
         std::snprintf(buf, sizeof buf, "%.0f", value);
         return std::string(buf) == "-0" ? "0" : buf;
     }
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    return buf;
+    // What a standard-width column shows: eleven characters, the sign
+    // aside; plain from 0.0001 up to eleven whole digits, else scientific.
+    const double a = std::fabs(value);
+    const std::string sign = value < 0 ? "-" : "";
+    const int exponent = static_cast<int>(std::floor(std::log10(a)));
+    if (exponent >= -4 && exponent <= 10) {
+        const int decimals = exponent >= 0 ? std::max(0, 9 - exponent) : 9;
+        std::string fixed = roundFixed(a, static_cast<std::size_t>(decimals));
+        if (fixed.find('.') != std::string::npos) {
+            while (fixed.back() == '0')
+                fixed.pop_back();
+            if (fixed.back() == '.') fixed.pop_back();
+        }
+        if (fixed.size() <= 11 && fixed != "0") return sign + fixed;
+    }
+    return sign + scientific(a);
 }
+
+namespace {
+/// A section's condition ("[>100]", "[<=0]", "[=1]").
+struct Condition {
+    std::string op;
+    double limit = 0;
+
+    bool holds(double v) const {
+        if (op == "<") return v < limit;
+        if (op == "<=") return v <= limit;
+        if (op == ">") return v > limit;
+        if (op == ">=") return v >= limit;
+        if (op == "<>") return v != limit;
+        return v == limit;
+    }
+};
+
+std::optional<Condition> conditionOf(std::string_view section) {
+    for (std::size_t i = 0; i < section.size(); ++i) {
+        char c = section[i];
+        if (c == '"') {
+            std::size_t end = section.find('"', i + 1);
+            if (end == std::string_view::npos) return std::nullopt;
+            i = end;
+        } else if (c == '\\') {
+            ++i;
+        } else if (c == '[') {
+            std::size_t end = section.find(']', i);
+            if (end == std::string_view::npos) return std::nullopt;
+            std::string_view inner = section.substr(i + 1, end - i - 1);
+            std::size_t opLength = inner.find_first_not_of("<>=");
+            if (opLength != 0 && opLength != std::string_view::npos && opLength <= 2) {
+                Condition cond{std::string(inner.substr(0, opLength)), 0};
+                std::string_view number = inner.substr(opLength);
+                auto [end2, ec] =
+                    std::from_chars(number.data(), number.data() + number.size(), cond.limit);
+                if (ec == std::errc() && end2 == number.data() + number.size()) return cond;
+            }
+            i = end;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 std::string formatNumber(std::string_view raw, std::string_view code, bool date1904) {
     std::string_view trimmed = raw;
@@ -680,9 +842,22 @@ std::string formatNumber(std::string_view raw, std::string_view code, bool date1
                                     [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
 
     std::vector<std::string_view> parts = sections(code);
+    // A fourth section is for text; a number never takes it.
+    if (parts.size() > 3) parts.resize(3);
     std::string_view section = parts[0];
     bool showSign = true;
-    if (value < 0 && parts.size() >= 2) {
+    std::vector<std::optional<Condition>> conditions;
+    for (std::string_view p : parts)
+        conditions.push_back(conditionOf(p));
+    if (conditions[0] || (parts.size() > 1 && conditions[1])) {
+        // Conditional sections: the first whose condition holds, else the
+        // first one without a condition after them; the sign is shown.
+        std::optional<std::size_t> chosen;
+        for (std::size_t i = 0; i < parts.size() && !chosen; ++i)
+            if (conditions[i] ? conditions[i]->holds(value) : i > 0) chosen = i;
+        if (!chosen) return plainInteger ? std::string(trimmed) : formatGeneral(value);
+        section = parts[*chosen];
+    } else if (value < 0 && parts.size() >= 2) {
         section = parts[1];
         showSign = false;
     } else if (value == 0 && parts.size() >= 3) {
@@ -701,6 +876,94 @@ std::string formatNumber(std::string_view raw, std::string_view code, bool date1
                : renderNumber(tokens, showSign ? value : std::fabs(value), showSign);
     if (shown) return *shown;
     return plainInteger ? std::string(trimmed) : formatGeneral(value);
+}
+
+namespace {
+
+/// A number as stored text, every digit kept.
+std::string formatGeneralRaw(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+/// Digits at text[at..at+n) as a number; false when they are not all digits.
+bool digitsAt(std::string_view text, std::size_t at, std::size_t n, int& out) {
+    if (text.size() < at + n) return false;
+    out = 0;
+    for (std::size_t i = at; i < at + n; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        out = out * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<double> isoDateSerial(std::string_view iso, bool date1904) {
+    double days = 0;
+    std::size_t at = 0;
+    int y = 0, mo = 0, d = 0;
+    if (iso.size() >= 10 && iso[4] == '-' && iso[7] == '-') {
+        if (!digitsAt(iso, 0, 4, y) || !digitsAt(iso, 5, 2, mo) || !digitsAt(iso, 8, 2, d) ||
+            mo < 1 || mo > 12 || d < 1 || d > 31)
+            return std::nullopt;
+        // Days from 1970-01-01 (proleptic Gregorian), then to the serial.
+        const int yy = y - (mo <= 2);
+        const int era = (yy >= 0 ? yy : yy - 399) / 400;
+        const int yoe = yy - era * 400;
+        const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+        const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+        const long long sinceEpoch = static_cast<long long>(era) * 146097 + doe - 719468;
+        long long serial = sinceEpoch + 25569;
+        if (serial < 61) serial -= 1; // before the phantom 29 February 1900
+        days = static_cast<double>(serial);
+        if (date1904) days -= 1462;
+        at = 10;
+        if (at < iso.size() && (iso[at] == 'T' || iso[at] == ' ')) ++at;
+    }
+    if (at < iso.size()) {
+        int h = 0, mi = 0, sec = 0;
+        if (!digitsAt(iso, at, 2, h) || iso.size() < at + 5 || iso[at + 2] != ':' ||
+            !digitsAt(iso, at + 3, 2, mi) || h > 24 || mi > 59)
+            return std::nullopt;
+        at += 5;
+        double fraction = 0;
+        if (at < iso.size() && iso[at] == ':') {
+            if (!digitsAt(iso, at + 1, 2, sec) || sec > 60) return std::nullopt;
+            at += 3;
+            if (at < iso.size() && iso[at] == '.') {
+                double scale = 0.1;
+                for (++at; at < iso.size() && iso[at] >= '0' && iso[at] <= '9'; ++at) {
+                    fraction += (iso[at] - '0') * scale;
+                    scale /= 10;
+                }
+            }
+        }
+        // A zone is dropped: the cell shows the clock time written.
+        if (at < iso.size() && iso[at] != 'Z' && iso[at] != '+' && iso[at] != '-')
+            return std::nullopt;
+        days += (h * 3600.0 + mi * 60.0 + sec + fraction) / 86400.0;
+    } else if (iso.size() < 10) {
+        return std::nullopt;
+    }
+    return days;
+}
+
+std::string formatIsoDate(std::string_view iso, std::string_view code, bool date1904) {
+    std::optional<double> serial = isoDateSerial(iso, date1904);
+    if (!serial) return std::string(iso);
+    bool dateCode = false;
+    for (std::string_view part : sections(code))
+        for (const Token& t : tokenize(part))
+            if (t.kind == Kind::Date) dateCode = true;
+    if (dateCode) return formatNumber(formatGeneralRaw(*serial), code, date1904);
+    const bool hasTime = *serial != std::floor(*serial);
+    const bool hasDate = iso.size() >= 10 && iso[4] == '-';
+    const char* fallback = hasDate && hasTime ? "yyyy/m/d h:mm:ss"
+                           : hasDate          ? "yyyy/m/d"
+                                              : "h:mm:ss";
+    return formatNumber(formatGeneralRaw(*serial), fallback, date1904);
 }
 
 } // namespace luckdial::sheet

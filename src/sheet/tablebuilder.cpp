@@ -12,8 +12,26 @@ void failTable(Table& table, ReadError e) {
     table.rows.shrink_to_fit();
 }
 
-TableBuilder::TableBuilder(std::vector<Row>& rows, const ReadLimits& limits)
-    : rows_(rows), limits_(limits) {}
+std::size_t cellChars(std::string_view text) {
+    std::size_t n = 0;
+    for (char ch : text) {
+        auto c = static_cast<unsigned char>(ch);
+        if ((c & 0xC0) != 0x80) ++n;
+        if (c >= 0xF0) ++n;
+    }
+    return n;
+}
+
+TableBuilder::TableBuilder(std::vector<Row>& rows, const ReadLimits& limits, std::uint64_t reserved)
+    : rows_(rows), limits_(limits), bytes_(reserved) {
+    if (bytes_ > limits_.maxTableBytes) fail(ReadError::TooLarge);
+}
+
+std::uint64_t TableBuilder::cellCost(const std::string& text) {
+    // Past the short-string buffer, a block of its own with the allocator's
+    // header.
+    return sizeof(std::string) + (text.size() > 15 ? text.size() + 1 + 16 : 0);
+}
 
 bool TableBuilder::beginRow(std::size_t index) {
     if (error_ != ReadError::None) return false;
@@ -22,6 +40,7 @@ bool TableBuilder::beginRow(std::size_t index) {
     // Rows of a sheet are mostly as wide as the one before: one allocation.
     current_.reserve(width_);
     column_ = 0;
+    rowBytes_ = 0;
     return true;
 }
 
@@ -34,20 +53,36 @@ bool TableBuilder::addCell(std::size_t column, std::string text) {
     }
     column_ = column + 1;
     if (text.empty()) return true;
+    if (text.size() > limits_.maxCellChars && cellChars(text) > limits_.maxCellChars) {
+        fail(ReadError::Damaged);
+        return false;
+    }
+    // A row of thousands of long cells must not pass the limit before it ends.
+    rowBytes_ += cellCost(text) + (column - current_.size()) * sizeof(std::string);
+    if (bytes_ + rowBytes_ > limits_.maxTableBytes) {
+        fail(ReadError::TooLarge);
+        return false;
+    }
     if (current_.size() < column) current_.resize(column);
     current_.push_back(std::move(text));
     return true;
 }
 
 std::uint64_t TableBuilder::cost(const Row& row) const {
-    std::uint64_t bytes = sizeof(Row) + row.capacity() * sizeof(std::string);
+    // The row's slot twice: the table's vector grows by doubling.
+    std::uint64_t bytes = 2 * sizeof(Row) + row.capacity() * sizeof(std::string) + 16;
     for (const std::string& cell : row)
-        if (cell.capacity() > 15) bytes += cell.capacity() + 1; // past the short-string buffer
+        if (cell.capacity() > 15) bytes += cell.capacity() + 1 + 16; // past the short-string buffer
     return bytes;
 }
 
 bool TableBuilder::endRow(std::size_t repeat) {
     if (error_ != ReadError::None) return false;
+    if (limits_.progress && (++ended_ & 1023) == 0 &&
+        limits_.progress->cancel.load(std::memory_order_relaxed)) {
+        fail(ReadError::Cancelled);
+        return false;
+    }
     // A repeat count comes from the file: saturate rather than wrap.
     next_ = repeat > SIZE_MAX - index_ ? SIZE_MAX : index_ + repeat;
     if (current_.empty() || repeat == 0) return true;
@@ -59,7 +94,7 @@ bool TableBuilder::endRow(std::size_t repeat) {
     width_ = current_.size();
     current_.shrink_to_fit();
     std::uint64_t each = cost(current_);
-    std::uint64_t gap = (index_ - rows_.size()) * sizeof(Row);
+    std::uint64_t gap = (index_ - rows_.size()) * 2 * sizeof(Row);
     if (bytes_ + gap + each * repeat > limits_.maxTableBytes ||
         (repeat > 0 && each > (limits_.maxTableBytes / repeat))) {
         fail(ReadError::TooLarge);

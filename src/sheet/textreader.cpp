@@ -8,8 +8,6 @@
 #include "sheet/readers.h"
 #include "sheet/tablebuilder.h"
 
-#include <QString>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,17 +46,41 @@ ReadError readFile(const std::string& path, std::uint64_t maxBytes, std::string&
 std::string toUtf8Text(std::string bytes) {
     if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
                               (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
-        bool little = bytes[0] == '\xFF';
-        QString text;
-        text.resize(static_cast<qsizetype>((bytes.size() - 2) / 2));
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            auto lo = static_cast<unsigned char>(bytes[2 + 2 * static_cast<std::size_t>(i)]);
-            auto hi = static_cast<unsigned char>(bytes[3 + 2 * static_cast<std::size_t>(i)]);
-            text[i] = QChar(static_cast<char16_t>(little ? (hi << 8 | lo) : (lo << 8 | hi)));
+        const bool little = bytes[0] == '\xFF';
+        const std::size_t units = (bytes.size() - 2) / 2;
+        auto unit = [&](std::size_t i) -> unsigned {
+            auto a = static_cast<unsigned char>(bytes[2 + 2 * i]);
+            auto b = static_cast<unsigned char>(bytes[3 + 2 * i]);
+            return little ? (b << 8 | a) : (a << 8 | b);
+        };
+        std::string out;
+        out.reserve(units * 3 / 2);
+        for (std::size_t i = 0; i < units; ++i) {
+            unsigned c = unit(i);
+            if (c >= 0xD800 && c < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+                unit(i + 1) < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+                ++i;
+            } else if (c >= 0xD800 && c < 0xE000) {
+                c = 0xFFFD; // half of a pair
+            }
+            if (c < 0x80) {
+                out += static_cast<char>(c);
+            } else if (c < 0x800) {
+                out += static_cast<char>(0xC0 | (c >> 6));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            } else if (c < 0x10000) {
+                out += static_cast<char>(0xE0 | (c >> 12));
+                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            } else {
+                out += static_cast<char>(0xF0 | (c >> 18));
+                out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            }
         }
-        bytes.clear();
-        bytes.shrink_to_fit();
-        return text.toUtf8().toStdString();
+        return out;
     }
     // Recognised as a pool file is: UTF-8 or GBK, a stray byte read as its
     // Western letter. GB18030 holds every character, so nothing is lost on
@@ -67,11 +89,15 @@ std::string toUtf8Text(std::string bytes) {
     return utf8(gbkText);
 }
 
-void splitRows(const std::string& text, char separator, bool quoting, TableBuilder& out) {
+void splitRows(const std::string& text, char separator, bool quoting, TableBuilder& out,
+               ReadProgress* progress) {
     const std::size_t n = text.size();
     std::size_t i = 0;
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;
+    if (progress) progress->total.store(n, std::memory_order_relaxed);
+    std::size_t rows = 0;
     while (i < n && out.error() == ReadError::None) {
+        if (progress && (++rows & 1023) == 0) progress->done.store(i, std::memory_order_relaxed);
         out.beginRow();
         std::string field;
         for (;;) {
@@ -143,8 +169,9 @@ Table readDelimited(const std::string& path, char separator, const ReadLimits& l
     table.error = readFile(path, limits.maxFileBytes, bytes);
     if (table.error != ReadError::None) return table;
     std::string text = toUtf8Text(std::move(bytes));
-    TableBuilder out(table.rows, limits);
-    splitRows(text, separator, separator == ',', out);
+    // The text stays while the rows are made: it counts against their memory.
+    TableBuilder out(table.rows, limits, text.capacity());
+    splitRows(text, separator, separator == ',', out, limits.progress);
     failTable(table, out.error());
     return table;
 }

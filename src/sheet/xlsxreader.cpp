@@ -22,6 +22,20 @@ namespace {
 /// have; a spreadsheet program allows far fewer, a hostile file far more.
 constexpr std::size_t kMaxEntries = 100'000;
 
+/// Bytes of UTF-8 past which a cell's text is over the character limit
+/// whatever its characters (escaped forms such as "_x000D_" included).
+std::size_t maxCellBytes(const ReadLimits& limits) {
+    return limits.maxCellChars * 7;
+}
+
+/// The text without the blanks and line breaks a writer put around it.
+std::string_view trimmed(std::string_view text) {
+    const char* blanks = " \t\r\n";
+    std::size_t start = text.find_first_not_of(blanks);
+    if (start == std::string_view::npos) return {};
+    return text.substr(start, text.find_last_not_of(blanks) - start + 1);
+}
+
 struct SheetRef {
     std::string name;
     std::string part;
@@ -120,14 +134,17 @@ public:
         : book_(book), targets_(targets) {}
 
     void startElement(std::string_view name, const XmlAttributes& attrs) override {
+        ++depth_;
         if (!sawRoot_) {
             sawRoot_ = true;
             // An office package of another kind (a document, a presentation).
             if (name != "workbook") stop(ReadError::NotSpreadsheet);
-        } else if (name == "workbookPr") {
+        } else if (depth_ == 2 && name == "workbookPr") {
+            // Only the workbook's own: extensions (under extLst) carry
+            // elements of the same local name that say nothing of dates.
             std::string_view v = attrs.value("date1904");
             book_.date1904 = v == "1" || v == "true";
-        } else if (name == "sheet") {
+        } else if (depth_ == 3 && name == "sheet") {
             if (book_.sheets.size() >= kMaxEntries) return stop(ReadError::Damaged);
             // The relationship id is the one "id" attribute with a prefix.
             std::string id;
@@ -139,7 +156,7 @@ public:
                                     target == targets_.end() ? std::string() : target->second});
         }
     }
-    void endElement(std::string_view) override {}
+    void endElement(std::string_view) override { --depth_; }
 
     bool sawRoot() const { return sawRoot_; }
 
@@ -147,6 +164,7 @@ private:
     Workbook& book_;
     const std::unordered_map<std::string, std::string>& targets_;
     bool sawRoot_ = false;
+    int depth_ = 0;
 };
 
 Workbook loadWorkbook(const ZipArchive& zip) {
@@ -224,6 +242,9 @@ void unescape(std::string& text) {
 /// elements and text inside the item once begin() saw its start.
 class StringItem {
 public:
+    /// maxBytes: the text past which the item is over any cell's limit.
+    explicit StringItem(std::size_t maxBytes) : maxBytes_(maxBytes) {}
+
     void begin() {
         text_.clear();
         depth_ = 1;
@@ -248,12 +269,15 @@ public:
     void characters(std::string_view text) {
         if (run_ != 0 && run_ == depth_) text_.append(text);
     }
+    /// Longer than any cell may be: the part is damaged.
+    bool overflowed() const { return text_.size() > maxBytes_; }
     std::string take() {
         unescape(text_);
         return std::move(text_);
     }
 
 private:
+    std::size_t maxBytes_;
     std::string text_;
     int depth_ = 0;    ///< elements open, the item's own included
     int phonetic_ = 0; ///< phonetic guides open
@@ -262,8 +286,8 @@ private:
 
 class SharedStringsHandler : public XmlHandler {
 public:
-    SharedStringsHandler(std::vector<std::string>& out, std::uint64_t maxBytes)
-        : out_(out), maxBytes_(maxBytes) {}
+    SharedStringsHandler(std::vector<std::string>& out, const ReadLimits& limits)
+        : out_(out), limits_(limits), item_(maxCellBytes(limits)) {}
 
     void startElement(std::string_view name, const XmlAttributes&) override {
         if (item_.active())
@@ -274,27 +298,36 @@ public:
     void endElement(std::string_view name) override {
         if (!item_.active() || !item_.end(name)) return;
         std::string text = item_.take();
+        if (text.size() > limits_.maxCellChars && cellChars(text) > limits_.maxCellChars)
+            return stop(ReadError::Damaged);
         // The strings stay in memory for the whole read: they count against
         // the memory the rows may take, or a part of tiny items would multiply.
-        bytes_ += sizeof(std::string) + (text.size() > 15 ? text.size() + 1 : 0);
-        if (bytes_ > maxBytes_) return stop(ReadError::TooLarge);
+        bytes_ += TableBuilder::cellCost(text) + sizeof(std::string);
+        if (bytes_ > limits_.maxTableBytes) return stop(ReadError::TooLarge);
         out_.push_back(std::move(text));
     }
-    void characters(std::string_view text) override { item_.characters(text); }
+    void characters(std::string_view text) override {
+        item_.characters(text);
+        if (item_.overflowed()) stop(ReadError::Damaged);
+    }
+
+    std::uint64_t bytes() const { return bytes_; }
 
 private:
     std::vector<std::string>& out_;
-    std::uint64_t maxBytes_;
+    const ReadLimits& limits_;
     std::uint64_t bytes_ = 0;
     StringItem item_;
 };
 
 ReadError readSharedStrings(const ZipArchive& zip, const std::string& part,
-                            std::vector<std::string>& out) {
+                            std::vector<std::string>& out, std::uint64_t& bytes) {
     auto index = zip.find(part);
     if (!index) return ReadError::None;
-    SharedStringsHandler handler(out, zip.limits().maxTableBytes);
-    return parseXml(zip, *index, handler);
+    SharedStringsHandler handler(out, zip.limits());
+    ReadError e = parseXml(zip, *index, handler);
+    bytes = handler.bytes();
+    return e;
 }
 
 /// The number format code of every cell style, in style order.
@@ -353,8 +386,10 @@ long long columnOf(std::string_view ref) {
 class SheetHandler : public XmlHandler {
 public:
     SheetHandler(const Workbook& book, const std::vector<std::string>& strings,
-                 const std::vector<std::string>& codes, TableBuilder& builder)
-        : book_(book), strings_(strings), codes_(codes), out_(builder) {}
+                 const std::vector<std::string>& codes, TableBuilder& builder,
+                 const ReadLimits& limits)
+        : book_(book), strings_(strings), codes_(codes), out_(builder),
+          maxValueBytes_(maxCellBytes(limits)), item_(maxCellBytes(limits)) {}
 
     void startElement(std::string_view name, const XmlAttributes& attrs) override {
         if (item_.active()) {
@@ -409,24 +444,41 @@ public:
     }
 
     void characters(std::string_view text) override {
-        if (item_.active())
+        if (item_.active()) {
             item_.characters(text);
-        else if (inValue_)
+            if (item_.overflowed()) stop(ReadError::Damaged);
+        } else if (inValue_) {
             value_.append(text);
+            if (value_.size() > maxValueBytes_) stop(ReadError::Damaged);
+        }
     }
 
 private:
-    enum class Type { Number, Shared, Inline, Text, Bool };
+    enum class Type { Number, Shared, Inline, Text, Bool, Date };
 
     static Type typeOf(std::string_view t) {
         if (t.empty() || t == "n") return Type::Number;
         if (t == "s") return Type::Shared;
         if (t == "inlineStr") return Type::Inline;
         if (t == "b") return Type::Bool;
-        return Type::Text; // a formula's text, an error value, an ISO date
+        if (t == "d") return Type::Date;
+        return Type::Text; // a formula's text, an error value
+    }
+
+    const std::string& codeOf(int style) const {
+        static const std::string none;
+        return style < 0 || static_cast<std::size_t>(style) >= codes_.size()
+                   ? none
+                   : codes_[static_cast<std::size_t>(style)];
     }
 
     std::string cellText() {
+        // Numbers, indexes and flags may come with line breaks around them
+        // (as some templates write them); text never loses its own.
+        if (type_ != Type::Text && type_ != Type::Inline) {
+            std::string_view v = trimmed(value_);
+            if (v.size() != value_.size()) value_ = std::string(v);
+        }
         switch (type_) {
         case Type::Shared: {
             if (value_.empty()) return {};
@@ -438,6 +490,8 @@ private:
             }
             return strings_[i];
         }
+        case Type::Date:
+            return formatIsoDate(value_, codeOf(style_), book_.date1904);
         case Type::Inline:
             // A writer may also put an inline string's text in <v>.
             return inline_.empty() ? std::move(value_) : std::move(inline_);
@@ -467,6 +521,7 @@ private:
     const std::vector<std::string>& strings_;
     const std::vector<std::string>& codes_;
     TableBuilder& out_;
+    std::size_t maxValueBytes_;
     std::size_t column_ = 0, nextColumn_ = 0;
     Type type_ = Type::Number;
     int style_ = 0;
@@ -483,13 +538,8 @@ ReadError readRows(const ZipArchive& zip, const std::string& part, SheetHandler&
 
 } // namespace
 
-SheetList listXlsx(const std::string& path, const ReadLimits& limits) {
+SheetList listXlsx(const ZipArchive& zip) {
     SheetList list;
-    ZipArchive zip(path, limits);
-    if (zip.error() != ReadError::None) {
-        list.error = zip.error();
-        return list;
-    }
     Workbook book = loadWorkbook(zip);
     list.error = book.error;
     if (book.error == ReadError::None)
@@ -498,13 +548,8 @@ SheetList listXlsx(const std::string& path, const ReadLimits& limits) {
     return list;
 }
 
-Table readXlsx(const std::string& path, std::size_t index, const ReadLimits& limits) {
+Table readXlsx(const ZipArchive& zip, std::size_t index) {
     Table table;
-    ZipArchive zip(path, limits);
-    if (zip.error() != ReadError::None) {
-        table.error = zip.error();
-        return table;
-    }
     Workbook book = loadWorkbook(zip);
     if (book.error == ReadError::None && index >= book.sheets.size())
         book.error = ReadError::NotSpreadsheet;
@@ -514,12 +559,14 @@ Table readXlsx(const std::string& path, std::size_t index, const ReadLimits& lim
     }
     table.name = book.sheets[index].name;
     std::vector<std::string> strings, codes;
-    ReadError e = readSharedStrings(zip, book.sharedStrings, strings);
+    std::uint64_t stringBytes = 0;
+    ReadError e = readSharedStrings(zip, book.sharedStrings, strings, stringBytes);
     if (e == ReadError::None) e = readStyles(zip, book.styles, codes);
     if (e == ReadError::None) {
-        TableBuilder builder(table.rows, limits);
-        SheetHandler handler(book, strings, codes, builder);
-        e = readRows(zip, book.sheets[index].part, handler);
+        TableBuilder builder(table.rows, zip.limits(), stringBytes);
+        SheetHandler handler(book, strings, codes, builder, zip.limits());
+        e = builder.error() != ReadError::None ? builder.error()
+                                               : readRows(zip, book.sheets[index].part, handler);
     }
     failTable(table, e);
     return table;

@@ -4,7 +4,11 @@
 // element, so a 100 MB sheet never sits in memory. Names reach the handler
 // without their prefix ("x:row" is "row"): writers differ in the prefixes
 // they use, never in the local names, and skipping namespace processing
-// keeps the tokenizer at its fastest.
+// keeps the tokenizer at its fastest. OpenDocument content is the exception:
+// its elements are told apart by namespace, and its handler gets names as
+// "namespace-uri|local-name". Elements nested deeper than the depth limit
+// make the part Damaged: no workbook nests a few hundred deep, and the
+// parser's own stack would grow with a hostile file's millions.
 
 #include "sheet/sheet.h"
 
@@ -33,6 +37,13 @@ public:
             if (localName(*p) == local) return p[1];
         return {};
     }
+    /// The value of the attribute with exactly this name ("uri|local" when
+    /// parsed with namespaces); empty when missing.
+    std::string_view exact(std::string_view name) const {
+        for (const char** p = pairs_; *p; p += 2)
+            if (name == *p) return p[1];
+        return {};
+    }
     /// Visits every attribute as (qualified name, value).
     template <class F> void forEach(F&& f) const {
         for (const char** p = pairs_; *p; p += 2)
@@ -57,17 +68,22 @@ public:
     bool stopped() const { return stopped_; }
 
 private:
-    friend ReadError parseXml(const ZipArchive&, std::uint64_t, XmlHandler&);
+    friend ReadError parseXml(const ZipArchive&, std::uint64_t, XmlHandler&, bool);
+    friend struct XmlCallbacks;
     void* parser_ = nullptr;
     bool stopped_ = false;
     ReadError why_ = ReadError::None;
+    int depth_ = 0;
+    int maxDepth_ = 0;
+    bool namespaces_ = false;
 };
 
 /// Parses the archive's entry through the handler. Damaged when the XML is
 /// malformed or carries a document type declaration (no workbook part has
 /// one; refusing it shuts out entity expansion whole); the stream's reason
 /// when inflating failed or passed the byte limit; the handler's own when it
-/// stopped.
-ReadError parseXml(const ZipArchive& zip, std::uint64_t index, XmlHandler& handler);
+/// stopped. namespaces: names as "uri|local" instead of local names.
+ReadError parseXml(const ZipArchive& zip, std::uint64_t index, XmlHandler& handler,
+                   bool namespaces = false);
 
 } // namespace luckdial::sheet

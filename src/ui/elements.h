@@ -53,6 +53,8 @@ struct MenuActions {
     // a second screen is present.
     QAction* otherScreen = nullptr;   ///< 界面大小/移到另一屏幕
     QAction* toggleConsole = nullptr; ///< 界面大小/显示或隐藏控制台 (F2)
+    // phone remote
+    QAction* remote = nullptr; ///< 手机遥控... (switches the remote on, opens its panel)
 };
 
 /// The settings panel 外形框1 and everything in it.
@@ -79,6 +81,7 @@ struct PanelElements {
     QLineEdit* pictureHeight = nullptr;  ///< 编辑框_奖品图片高
     QLineEdit* autoStop = nullptr;       ///< 编辑框_自动停止
     QLineEdit* fireworksTime = nullptr;  ///< 编辑框_烟花时间
+    QLineEdit* pageTurn = nullptr;       ///< 编辑框_翻页秒数 (seconds a page; 0: by hand)
     QCheckBox* disableEffects = nullptr; ///< 选择框_禁用特效
     QCheckBox* allowRepeat = nullptr;    ///< 选择框_是否允许重复抽奖
     QCheckBox* hideButtons = nullptr;    ///< 选择框_不显示按钮

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -66,12 +67,20 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     counts_ = new QLabel(this);
     counts_->setObjectName(QStringLiteral("标签_统计"));
     counts_->setWordWrap(true);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("进度条_读取"));
+    progress_->setRange(0, 1000);
+    progress_->setFormat(QStringLiteral("正在读取表格…… %p%"));
+    progress_->hide();
 
     ok_ = new QPushButton(QStringLiteral("确定"), this);
     ok_->setObjectName(QStringLiteral("按钮_确定"));
     ok_->setDefault(true);
     cancel_ = new QPushButton(QStringLiteral("取消"), this);
     cancel_->setObjectName(QStringLiteral("按钮_取消"));
+    // Enter pressed while the list is still read must not cancel the import:
+    // with 确定 disabled, an auto-default 取消 holding the focus would take it.
+    cancel_->setAutoDefault(false);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -95,6 +104,7 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     layout->addWidget(new QLabel(QStringLiteral("预览（前%1条）：").arg(kPreviewEntries), this));
     layout->addWidget(preview_);
     layout->addWidget(counts_);
+    layout->addWidget(progress_);
     layout->addLayout(buttons);
     resize(520, 480);
 
@@ -120,6 +130,41 @@ void ImportDialog::showSheet(int index) {
     quiet_ = true;
     sheet_->setCurrentIndex(index);
     quiet_ = false;
+}
+
+void ImportDialog::setSheets(const std::vector<std::string>& sheets) {
+    quiet_ = true;
+    sheet_->clear();
+    for (const std::string& name : sheets)
+        sheet_->addItem(u(name));
+    sheet_->setCurrentIndex(sheets.empty() ? -1 : 0);
+    quiet_ = false;
+}
+
+void ImportDialog::setReading(bool reading) {
+    reading_ = reading;
+    for (QWidget* w : std::initializer_list<QWidget*>{sheet_, header_, joiner_, drop_, preview_})
+        w->setEnabled(!reading);
+    for (QComboBox* part : parts_)
+        part->setEnabled(!reading);
+    progress_->setVisible(reading);
+    if (reading) {
+        setProgress(-1);
+        ok_->setEnabled(false);
+    } else {
+        ok_->setEnabled(!list_.entries.empty());
+        if (ok_->isEnabled()) ok_->setFocus();
+    }
+}
+
+void ImportDialog::setProgress(int permille) {
+    // An unknown amount: the bar moves to and fro.
+    if (permille < 0) {
+        progress_->setRange(0, 0);
+        return;
+    }
+    progress_->setRange(0, 1000);
+    progress_->setValue(std::min(permille, 1000));
 }
 
 void ImportDialog::setRows(std::vector<std::vector<std::string>> rows) {
@@ -209,7 +254,7 @@ void ImportDialog::rebuild() {
         preview_->addItem(u(list_.entries[i]));
     if (list_.entries.size() > shown) preview_->addItem(QStringLiteral("……"));
     counts_->setText(countsText(list_, drop_->isChecked()));
-    ok_->setEnabled(!list_.entries.empty());
+    ok_->setEnabled(!reading_ && !list_.entries.empty());
 }
 
 } // namespace luckdial

@@ -2,8 +2,9 @@
 // The small window of 导入抽奖名单...: which sheet, whether the first row
 // names the columns, which columns make an entry and what joins them, whether
 // duplicates stay; a preview of the first entries and the counts follow every
-// change. Only the look and the entries live here; the shell reads the sheets
-// and writes the pool.
+// change. While a sheet is read its progress bar shows how far, and only
+// 取消 answers. Only the look and the entries live here; the shell reads the
+// sheets and writes the pool.
 
 #include "pool/entrylist.h"
 
@@ -18,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 
 namespace luckdial {
@@ -40,20 +42,29 @@ public:
     void setRows(std::vector<std::vector<std::string>> rows);
     /// Shows the sheet as chosen without announcing it (a failed switch goes back).
     void showSheet(int index);
+    /// The workbook's sheets, once they are known; the first one chosen.
+    void setSheets(const std::vector<std::string>& sheets);
+
+    /// A read under way: the progress bar shows, every control but 取消 waits.
+    void setReading(bool reading);
+    bool reading() const { return reading_; }
+    /// How far the read is, 0 to 1000; -1 while that is not known.
+    void setProgress(int permille);
 
     /// The entries as the controls say now.
     const EntryList& entries() const { return list_; }
     EntryRecipe recipe() const;
 
-    QComboBox* sheetBox() const { return sheet_; }         ///< 组合框_工作表
-    QCheckBox* headerBox() const { return header_; }       ///< 选择框_标题行
-    QComboBox* columnBox(int part) const;                  ///< 组合框_列1 to 组合框_列3
-    QLineEdit* joinerEdit() const { return joiner_; }      ///< 编辑框_连接符
-    QCheckBox* dropDuplicatesBox() const { return drop_; } ///< 选择框_去掉重复
-    QListWidget* preview() const { return preview_; }      ///< 列表框_预览
-    QLabel* countsLabel() const { return counts_; }        ///< 标签_统计
-    QPushButton* okButton() const { return ok_; }          ///< 按钮_确定
-    QPushButton* cancelButton() const { return cancel_; }  ///< 按钮_取消
+    QComboBox* sheetBox() const { return sheet_; }          ///< 组合框_工作表
+    QCheckBox* headerBox() const { return header_; }        ///< 选择框_标题行
+    QComboBox* columnBox(int part) const;                   ///< 组合框_列1 to 组合框_列3
+    QLineEdit* joinerEdit() const { return joiner_; }       ///< 编辑框_连接符
+    QCheckBox* dropDuplicatesBox() const { return drop_; }  ///< 选择框_去掉重复
+    QListWidget* preview() const { return preview_; }       ///< 列表框_预览
+    QLabel* countsLabel() const { return counts_; }         ///< 标签_统计
+    QProgressBar* progressBar() const { return progress_; } ///< 进度条_读取
+    QPushButton* okButton() const { return ok_; }           ///< 按钮_确定
+    QPushButton* cancelButton() const { return cancel_; }   ///< 按钮_取消
 
     /// The counts line for a list, as the dialog shows it.
     static QString countsText(const EntryList& list, bool dropDuplicates);
@@ -78,7 +89,9 @@ private:
     QLabel* counts_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QProgressBar* progress_ = nullptr;
     bool quiet_ = false;
+    bool reading_ = false;
 };
 
 } // namespace luckdial

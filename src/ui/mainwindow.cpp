@@ -276,6 +276,10 @@ void MainWindow::buildPanel() {
     plainLabel(g, "标签4", {215, 358, 27, 24}, "位用");
     p.maskChars = edit(g, name("编辑框_屏蔽字符"), {243, 362, 41, 18}, "****");
     plainLabel(g, "标签5", {289, 358, 37, 24}, "隐藏");
+    // The automatic page turn of a draw shown in pages, left of the save button.
+    p.pageTurn = edit(g, name("编辑框_翻页秒数"), {8, 396, 28, 18}, "0");
+    p.pageTurn->setToolTip(name("名单分页显示时每页停留的秒数，0 为手动翻页"));
+    plainLabel(g, "标签_翻页秒数", {40, 393, 80, 24}, "秒自动翻页");
     p.save = button(g, name("按钮_保存"), {123, 389, 128, 32}, "保存");
     p.save->setEnabled(false);
 
@@ -349,6 +353,9 @@ void MainWindow::buildMenu() {
     m.reset = item(m.menu, "软件初始化");
     m.update = item(m.menu, "新版本下载");
     m.update->setVisible(false);
+    // phone remote
+    m.remote = item(m.menu, "手机遥控...");
+    m.menu->insertAction(m.forfeit, m.remote);
     m.exit = item(m.menu, "退出");
 }
 

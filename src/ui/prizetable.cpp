@@ -102,6 +102,10 @@ std::string PrizeTable::autoStopText() const {
     return textOf(p_.autoStop);
 }
 
+std::string PrizeTable::pageTurnText() const {
+    return p_.pageTurn ? textOf(p_.pageTurn) : std::string("0");
+}
+
 std::string PrizeTable::fireworksTimeText() const {
     return textOf(p_.fireworksTime);
 }

@@ -54,6 +54,8 @@ public:
     // Draw options of the panel.
     std::string autoStopText() const;
     std::string fireworksTimeText() const;
+    /// Seconds a page of a paged draw stays before the next turns ("0": never).
+    std::string pageTurnText() const;
     std::string scrollSpeedText() const;
     bool allowRepeat() const;
     bool effectsDisabled() const;

@@ -2,8 +2,10 @@
 
 #include "ui/elements.h"
 #include "ui/widgets.h"
+#include "ui/winnerspages.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -92,36 +94,15 @@ WinnersBlock layoutWinners(const std::vector<std::vector<QString>>& grid, QFont 
     WinnersBlock out;
     if (grid.empty()) return out;
     const int maxSize = std::max(kMinPixelSize, maxPixelSize);
-    const QRect window = bounds.window.adjusted(kMargin, 0, -kMargin, 0);
-    const int bottom = std::min(bounds.bottom, window.bottom() + 1);
-    const QRect band(QPoint(window.left(), bounds.top), QPoint(window.right(), bottom - 1));
+    const QRect band = winnersBand(bounds);
 
     // Candidate areas: the whole band, or, when the picture reaches into it,
     // the band above the picture, the parts beside it and the band below it.
     // The one that takes the largest font wins; on a tie the earlier one.
     // Below the picture the names stand far from the congratulation line:
     // that place wins only with a clearly larger font.
-    std::vector<QRect> areas;
     std::optional<QRect> below;
-    if (bounds.obstacle && bounds.obstacle->intersects(band)) {
-        const QRect& o = *bounds.obstacle;
-        if (o.top() > band.top())
-            areas.emplace_back(band.left(), band.top(), band.width(), o.top() - band.top());
-        const QRect left(QPoint(band.left(), band.top()), QPoint(o.left() - 1, band.bottom()));
-        const QRect right(QPoint(o.right() + 1, band.top()), QPoint(band.right(), band.bottom()));
-        // The side the block would be centred on comes first.
-        if (bounds.centreX <= o.center().x()) {
-            areas.push_back(left);
-            areas.push_back(right);
-        } else {
-            areas.push_back(right);
-            areas.push_back(left);
-        }
-        if (o.bottom() < band.bottom())
-            below = QRect(QPoint(band.left(), o.bottom() + 1), band.bottomRight());
-    } else {
-        areas.push_back(band);
-    }
+    const std::vector<QRect> areas = winnersAreas(bounds, &below);
     QRect area;
     int size = 0;
     for (const QRect& candidate : areas) {
@@ -220,11 +201,89 @@ WinnersBounds WinnersView::bounds() const {
     return b;
 }
 
+namespace {
+
+/// Posted to the view when its caption or its room changed: a final draw
+/// sets one caption per winner without the event loop running, and only the
+/// last of them is laid out.
+const QEvent::Type kLayoutEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+std::vector<QString> flatten(const std::vector<std::vector<QString>>& grid) {
+    std::vector<QString> names;
+    std::size_t total = 0;
+    for (const auto& line : grid)
+        total += line.size();
+    names.reserve(total);
+    for (const auto& line : grid)
+        for (const QString& name : line)
+            if (!name.isEmpty()) names.push_back(name);
+    return names;
+}
+
+/// Where the page indicator's words stand in its strip.
+QRect indicatorArea(const WinnersPages& pages, const QFont& font, const QString& text) {
+    QFont small = font;
+    small.setBold(false);
+    small.setPixelSize(pages.indicatorPixelSize);
+    const int w = QFontMetrics(small).horizontalAdvance(text);
+    const QRect& strip = pages.indicator;
+    return QRect(strip.right() + 1 - w, strip.top(), w, strip.height());
+}
+
+} // namespace
+
 void WinnersView::relayout() {
     refresh(false);
+    layoutNow();
+}
+
+void WinnersView::layoutNow() {
+    if (!pending_) return;
+    const bool captionOnly = pendingCaptionOnly_;
+    pending_ = false;
+    pendingCaptionOnly_ = true;
+    layout(captionOnly);
+}
+
+bool WinnersView::event(QEvent* event) {
+    if (event->type() == kLayoutEvent) {
+        posted_ = false;
+        layoutNow();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void WinnersView::refresh(bool captionOnly) {
+    TransparentLabel* label = e_.winners;
+    if (!label->isVisibleTo(e_.window) || label->displayText().isEmpty()) {
+        // Hiding is cheap and seen at once.
+        pending_ = false;
+        pendingCaptionOnly_ = true;
+        clear();
+        return;
+    }
+    pending_ = true;
+    pendingCaptionOnly_ = pendingCaptionOnly_ && captionOnly;
+    if (!posted_) {
+        posted_ = true;
+        QCoreApplication::postEvent(this, new QEvent(kLayoutEvent));
+    }
+}
+
+void WinnersView::clear() {
+    cap_ = 0;
+    const bool changed = !names_.empty() || pages_.pageCount > 0;
+    block_ = {};
+    text_.clear();
+    names_.clear();
+    pages_ = {};
+    page_ = 0;
+    hide();
+    if (changed) Q_EMIT pageChanged(0, 0);
+}
+
+void WinnersView::layout(bool captionOnly) {
     TransparentLabel* label = e_.winners;
     const QString& text = label->displayText();
     const QFont font = label->font();
@@ -233,29 +292,125 @@ void WinnersView::refresh(bool captionOnly) {
         cap_ = 0;
     }
     if (!label->isVisibleTo(e_.window) || text.isEmpty()) {
-        cap_ = 0;
-        block_ = {};
-        hide();
+        clear();
         return;
     }
     // A change of the room (a resize, a moved element) starts afresh; a new
     // caption never grows the font within one draw.
     if (!captionOnly) cap_ = 0;
+    const bool newText = text != text_;
+    if (newText) {
+        text_ = text;
+        page_ = 0;
+    }
     const int stored = font.pixelSize() > 0 ? font.pixelSize() : 12;
     const int maxSize = cap_ > 0 ? std::min(cap_, stored) : stored;
-    block_ = layoutWinners(winnersGrid(text), font, maxSize, bounds());
-    cap_ = block_.pixelSize;
+    // The floor never exceeds the stored size: an operator's small font is kept.
+    const int floor = std::min(stored, readableFloor(e_.window->height()));
+    const auto grid = winnersGrid(text);
+    const WinnersBounds b = bounds();
+    if (newText || names_.empty()) names_ = flatten(grid);
 
+    // One block when the names fit at the floor; a grid that cannot fit
+    // even then goes to pages without trying every smaller size first.
+    QFont atFloor = font;
+    atFloor.setPixelSize(std::max(kMinPixelSize, std::min(floor, maxSize)));
+    const GridSize floorSize = measure(grid, atFloor);
+    bool fitsSomewhere = false;
+    for (const QRect& area : winnersAreas(b, nullptr))
+        fitsSomewhere = fitsSomewhere || fits(floorSize, area);
+    std::optional<QRect> below;
+    (void)winnersAreas(b, &below);
+    if (below) fitsSomewhere = fitsSomewhere || fits(floorSize, *below);
+
+    WinnersPages pages;
+    if (fitsSomewhere) block_ = layoutWinners(grid, font, maxSize, b);
+    if (!fitsSomewhere || block_.pixelSize < floor) {
+        int columns = 1;
+        for (const auto& line : grid)
+            columns = std::max(columns, static_cast<int>(line.size()));
+        pages = paginateWinners(names_, columns, font, floor, b);
+        page_ = std::clamp(page_, 0, std::max(0, pages.pageCount - 1));
+        block_ = layoutWinnersPage(names_, pages, page_, font, b);
+    } else {
+        page_ = 0;
+    }
+    pages_ = pages;
+    cap_ = block_.pixelSize;
+    place();
+    Q_EMIT pageChanged(page_, std::max(1, pages_.pageCount));
+}
+
+void WinnersView::place() {
     // Drawn glyphs may reach a little past their advance (bold, italic).
     constexpr int kBleed = 3;
-    const QRect area = block_.block.adjusted(-kBleed, -kBleed, kBleed, kBleed);
+    QRect shown = block_.block;
+    const QRect words =
+        pages_.pageCount > 0 ? indicatorArea(pages_, font_, indicatorText()) : QRect();
+    if (!words.isEmpty()) shown = shown.united(words);
+    const QRect area = shown.adjusted(-kBleed, -kBleed, kBleed, kBleed);
     QRegion mask;
     for (const QRect& cell : block_.cells)
         mask += cell.adjusted(-kBleed, -kBleed, kBleed, kBleed).translated(-area.topLeft());
+    if (!words.isEmpty()) mask += words.translated(-area.topLeft());
     setGeometry(area);
     setMask(mask);
     show();
     QWidget::update();
+}
+
+const WinnersBlock& WinnersView::block() {
+    layoutNow();
+    return block_;
+}
+
+const std::vector<QString>& WinnersView::names() {
+    layoutNow();
+    return names_;
+}
+
+int WinnersView::pageCount() {
+    layoutNow();
+    if (names_.empty()) return 0;
+    return std::max(1, pages_.pageCount);
+}
+
+int WinnersView::currentPage() {
+    layoutNow();
+    return page_;
+}
+
+const WinnersPages& WinnersView::pages() {
+    layoutNow();
+    return pages_;
+}
+
+std::pair<int, int> WinnersView::shownRange() {
+    layoutNow();
+    if (pages_.pageCount == 0) return {0, static_cast<int>(names_.size())};
+    return pageRange(pages_, static_cast<int>(names_.size()), page_);
+}
+
+bool WinnersView::nextPage() {
+    layoutNow();
+    if (page_ + 1 >= pages_.pageCount) return false;
+    ++page_;
+    block_ = layoutWinnersPage(names_, pages_, page_, font_, bounds());
+    place();
+    Q_EMIT pageChanged(page_, pages_.pageCount);
+    return true;
+}
+
+QString WinnersView::indicatorText() const {
+    if (pages_.pageCount == 0) return {};
+    const QString page = QStringLiteral("第 %1/%2 页").arg(page_ + 1).arg(pages_.pageCount);
+    const QString level = e_.levelCombo->currentText();
+    return level.isEmpty() ? page : level + QStringLiteral("  ") + page;
+}
+
+void WinnersView::paintName(QPainter& painter, const QRect& cell, const QString& name,
+                            int ascent) const {
+    painter.drawText(QPoint(cell.left(), cell.top() + ascent), name);
 }
 
 void WinnersView::paintEvent(QPaintEvent*) {
@@ -265,22 +420,39 @@ void WinnersView::paintEvent(QPaintEvent*) {
     QFont font = font_;
     font.setPixelSize(block_.pixelSize);
     p.setFont(font);
-    p.setPen(toQColor(e_.winners->textColour()));
+    const QColor colour = toQColor(e_.winners->textColour());
+    p.setPen(colour);
     const int ascent = QFontMetrics(font).ascent();
     const QPoint origin = geometry().topLeft();
-    for (std::size_t i = 0; i < block_.cells.size(); ++i) {
-        const QRect cell = block_.cells[i].translated(-origin);
-        p.drawText(QPoint(cell.left(), cell.top() + ascent), block_.texts[i]);
+    for (std::size_t i = 0; i < block_.cells.size(); ++i)
+        paintName(p, block_.cells[i].translated(-origin), block_.texts[i], ascent);
+    if (pages_.pageCount > 0) {
+        // Quiet: smaller, half transparent, at the right under the names.
+        QFont small = font_;
+        small.setBold(false);
+        small.setPixelSize(pages_.indicatorPixelSize);
+        p.setFont(small);
+        QColor quiet = colour;
+        quiet.setAlpha(170);
+        p.setPen(quiet);
+        const QString text = indicatorText();
+        const QRect words = indicatorArea(pages_, font_, text).translated(-origin);
+        p.drawText(QPoint(words.left(), words.top() + QFontMetrics(small).ascent()), text);
     }
 }
 
 void WinnersView::mousePressEvent(QMouseEvent* event) {
     // A press on the names is a press on the winners label.
     event->accept();
-    if (event->button() == Qt::LeftButton)
-        Q_EMIT e_.winners->leftPressed(modifierState(event->modifiers()));
-    else if (event->button() == Qt::RightButton)
+    if (event->button() == Qt::LeftButton) {
+        const int modifiers = modifierState(event->modifiers());
+        Q_EMIT e_.winners->leftPressed(modifiers);
+        // A plain click on a paged draw asks for its next page; Ctrl is the
+        // move gesture and turns nothing.
+        if (modifiers == 0 && pages_.pageCount > 1) Q_EMIT nextPageRequested();
+    } else if (event->button() == Qt::RightButton) {
         Q_EMIT e_.winners->rightPressed();
+    }
 }
 
 void WinnersView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -6,11 +6,15 @@
 // the bottom row, with the font shrunk for the display when the block would
 // not fit. The stored font is never changed. The view takes mouse presses
 // only where it draws text and hands them on as presses on the label.
+// A draw that would shrink below the readable floor is shown in pages
+// (winnerspages.h), with a quiet "第 2/7 页" and the level under the names.
 
 #include <QFont>
 #include <QRect>
 #include <QString>
 #include <QWidget>
+
+#include "ui/winnerspages.h"
 
 #include <optional>
 #include <vector>
@@ -54,12 +58,42 @@ public:
 
     /// The bounds the elements give now.
     WinnersBounds bounds() const;
-    /// The current block (empty when nothing is shown).
-    const WinnersBlock& block() const { return block_; }
+    /// The current block (empty when nothing is shown): the names of the
+    /// page on the screen.
+    const WinnersBlock& block();
     /// Lays the block out again at once (normally done on every change).
     void relayout();
+    /// Carries out a layout a change has asked for, now rather than when the
+    /// event loop next runs (the scroll does so before it paints each frame).
+    void layoutNow();
+
+    // --- pages -------------------------------------------------------------------
+    /// Every name of the caption, in order (the results' order after a draw).
+    const std::vector<QString>& names();
+    /// Pages of the caption: 1 when the names fit at the readable floor, 0
+    /// when nothing is shown.
+    int pageCount();
+    /// The page on the screen, 0-based.
+    int currentPage();
+    /// First name and number of names of the page on the screen.
+    std::pair<int, int> shownRange();
+    bool hasNextPage() { return currentPage() + 1 < pageCount(); }
+    /// Shows the next page; false (and nothing changes) on the last one.
+    bool nextPage();
+    /// The pages' shape (pageCount 0 when the names fit in one block).
+    const WinnersPages& pages();
+    /// The text under the names of a paged draw ("特等奖  第 2/7 页").
+    QString indicatorText() const;
+
+Q_SIGNALS:
+    /// The page on the screen, the number of pages or the names changed.
+    void pageChanged(int page, int pageCount);
+    /// A plain left click on the names of a paged draw: the operator asks
+    /// for the next page (the draw engine decides).
+    void nextPageRequested();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -67,6 +101,11 @@ protected:
 
 private:
     void refresh(bool captionOnly);
+    void layout(bool captionOnly);
+    void place();
+    void clear();
+    /// One name in its cell: the one place that decides how a name looks.
+    void paintName(QPainter& painter, const QRect& cell, const QString& name, int ascent) const;
 
     MainElements& e_;
     WinnersBlock block_;
@@ -74,6 +113,17 @@ private:
     /// The size reached while one caption follows another (a scroll, the
     /// winners coming in one by one): the font only shrinks within a draw.
     int cap_ = 0;
+
+    QString text_;               ///< the caption laid out last
+    std::vector<QString> names_; ///< its names in order
+    WinnersPages pages_;         ///< pageCount 0: one block, no pages
+    int page_ = 0;
+    /// A layout is due (a change came in since the last one), and whether
+    /// every change since was only a new caption; posted_: the event that
+    /// carries it out is on its way.
+    bool pending_ = false;
+    bool pendingCaptionOnly_ = true;
+    bool posted_ = false;
 };
 
 } // namespace luckdial

@@ -28,7 +28,7 @@ TEST(NumberFormat, GeneralShowsIntegersWholeAndTrimsBinaryNoise) {
                {"0.30000000000000004", "", "0.3"},
                {"1.5E-3", "", "0.0015"},
                {"123456789012345678", "", "123456789012345678"},
-               {"1.2345678901234567E+20", "", "1.23456789012346e+20"},
+               {"1.2345678901234567E+20", "", "1.23457E+20"},
                {"abc", "0.00", "abc"},
                {"", "0", ""}});
     EXPECT_EQ(formatGeneral(-2.5), "-2.5");
@@ -69,9 +69,8 @@ TEST(NumberFormat, SectionsPercentAndScientific) {
                {"0.000123", "0.00E+00", "1.23E-04"},
                {"12345", "##0.0E+0", "12.3E+3"},
                {"99999", "0.0E+00", "1.0E+05"},
-               // Fractions and conditions are beyond a simple code: the general form.
-               {"0.75", "# ?/?", "0.75"},
-               {"150", "[>100]0.0;0", "150"}});
+               {"0.75", "# ?/?", "3/4"},
+               {"150", "[>100]0.0;0", "150.0"}});
 }
 
 TEST(NumberFormat, DatesAndTimes) {
@@ -96,4 +95,45 @@ TEST(NumberFormat, DatesAndTimes) {
     EXPECT_EQ(formatNumber("0.5", builtinFormatCode(20)), "12:00");
     EXPECT_EQ(builtinFormatCode(0), "");
     EXPECT_EQ(formatNumber("0", "yyyy/m/d", true), "1904/1/1");
+}
+
+TEST(NumberFormat, AsTheSpreadsheetProgramShowsThem) {
+    expectAll({// General: eleven characters in a standard column, an upper-case E.
+               {"1234567.891234", "General", "1234567.891"},
+               {"0.000123456789", "", "0.000123457"},
+               {"0.00001", "", "1E-05"},
+               {"-1.5E+300", "", "-1.5E+300"},
+               {"99999999999.7", "", "1E+11"},
+               {"12345678901.5", "", "12345678902"},
+               // Fractions: nearest within the denominator's digits, or over a fixed one.
+               {"1.5", "# ?/?", "1 1/2"},
+               {"0.333", "?/?", "1/3"},
+               {"3.14159", "# ?\?/?\?", "3 14/99"},
+               {"2.625", "# ?/8", "2 5/8"},
+               {"0.1", "#/8", "1/8"},
+               {"-1.25", "# ?/?", "-1 1/4"},
+               {"4", "# ?/?", "4"},
+               {"0.999", "# ?/?", "1"},
+               // Conditional sections; colours change nothing.
+               {"50", "[>100]0.0;0", "50"},
+               {"150", "[Red][>=100]\"big \"0;[Blue][<0]\"neg \"0;0.00", "big 150"},
+               {"-3", "[Red][>=100]\"big \"0;[Blue][<0]\"neg \"0;0.00", "-neg 3"},
+               {"7", "[Red][>=100]\"big \"0;[Blue][<0]\"neg \"0;0.00", "7.00"},
+               {"5", "[=1]\"one\";\"other\"", "other"},
+               {"1", "[=1]\"one\";\"other\"", "one"},
+               // Weekdays of the first serials as the 1900 system counts them.
+               {"1", "dddd", "Sunday"},
+               {"7", "ddd yyyy-mm-dd", "Sat 1900-01-07"},
+               {"59", "aaaa", "星期二"},
+               {"60", "dddd", "Wednesday"},
+               {"61", "dddd", "Thursday"},
+               {"45337", "dddd", "Thursday"}});
+    // ISO dates: the serial as the workbook counts days.
+    EXPECT_EQ(isoDateSerial("1900-03-01"), 61.0);
+    EXPECT_EQ(isoDateSerial("1900-01-01"), 1.0);
+    EXPECT_EQ(isoDateSerial("2024-01-01T18:00:00Z"), 45292.75);
+    EXPECT_EQ(isoDateSerial("2024-01-01", true), 45292.0 - 1462);
+    EXPECT_FALSE(isoDateSerial("2024-13-01"));
+    EXPECT_FALSE(isoDateSerial("yesterday"));
+    EXPECT_EQ(formatIsoDate("not a date", ""), "not a date");
 }

@@ -123,17 +123,24 @@ TEST_F(OdsReader, RepeatsAreBoundedByTheLimits) {
                          "</table:table-cell></table:table-row>"),
               "heavy.ods");
     EXPECT_EQ(readSheet(heavy, 0).error, ReadError::TooLarge);
-    // A run of spaces is clamped; the cell text stays under the memory limit.
-    ReadLimits small;
-    small.maxTableBytes = 100'000;
+    // A run of spaces is clamped and counts against the cell's limit: past
+    // 32,767 characters the file is damaged; under it, the text stays within
+    // the memory limit.
     std::string spaces = write(
         table("S", "<table:table-row><table:table-cell><text:p>a<text:s text:c=\"2000000000\"/>"
                    "<text:s text:c=\"60000\"/></text:p></table:table-cell></table:table-row>"),
         "spaces.ods");
-    EXPECT_EQ(readSheet(spaces, 0, small).error, ReadError::TooLarge);
-    Table t = readSheet(spaces, 0);
+    EXPECT_EQ(readSheet(spaces, 0).error, ReadError::Damaged);
+    std::string fewer =
+        write(table("S", "<table:table-row><table:table-cell><text:p>a<text:s text:c=\"30000\"/>"
+                         "</text:p></table:table-cell></table:table-row>"),
+              "fewer.ods");
+    ReadLimits small;
+    small.maxTableBytes = 10'000;
+    EXPECT_EQ(readSheet(fewer, 0, small).error, ReadError::TooLarge);
+    Table t = readSheet(fewer, 0);
     ASSERT_EQ(t.error, ReadError::None);
-    EXPECT_EQ(t.rows[0][0].size(), 1u + 65535 + 60000);
+    EXPECT_EQ(t.rows[0][0].size(), 1u + 30000);
 }
 
 TEST_F(OdsReader, OtherPackagesAndBrokenContent) {

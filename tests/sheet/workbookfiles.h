@@ -4,6 +4,7 @@
 // compressed, so a five-million-row sheet never sits in memory.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -37,5 +38,20 @@ Producer generatedSheet(std::size_t count, std::function<std::string(std::size_t
 
 /// The parts of a minimal .ods around content.xml's body (office:spreadsheet's content).
 std::vector<Part> odsParts(const std::string& spreadsheetBody);
+
+/// A compound file (the container of .xls) holding the named streams, each
+/// padded to at least 4096 bytes so that none lives in the mini stream.
+std::string compoundFile(const std::vector<std::pair<std::string, std::string>>& streams);
+
+/// One BIFF8 record: type, length, data.
+std::string biffRecord(unsigned type, const std::string& data);
+
+/// The workbook stream of an .xls with one sheet per entry of sheets: its
+/// name and its rows of cells, each a number or a text (text as UTF-8,
+/// written as UTF-16 in the shared strings). A cell "=n" is the number n.
+/// dimensions: the rows and columns each sheet claims (0: its own).
+std::string biffWorkbook(
+    const std::vector<std::pair<std::string, std::vector<std::vector<std::string>>>>& sheets,
+    std::pair<std::uint32_t, std::uint16_t> dimensions = {0, 0});
 
 } // namespace luckdial::sheet::test

@@ -269,11 +269,23 @@ TEST(MainWindow, PopUpMenuTreeInOrder) {
     EXPECT_EQ(m.menu->objectName(), u("更换"));
     EXPECT_FALSE(m.menu->menuAction()->isVisible());
     // The spreadsheet commands follow the results commands they belong with.
-    const QStringList top{
-        u("更换主标题"),       u("更换副标题"),   u("奖项设置"),       u("查看抽奖结果"),
-        u("导入抽奖名单..."),  u("导出抽奖结果"), u("导出为Excel..."), u("背景图控制"),
-        u("背景音乐控制"),     u("字体颜色设置"), u("最小化界面"),     u("界面大小"),
-        u("当前某中奖人放弃"), u("软件初始化"),   u("新版本下载"),     u("退出")};
+    const QStringList top{u("更换主标题"),
+                          u("更换副标题"),
+                          u("奖项设置"),
+                          u("查看抽奖结果"),
+                          u("导入抽奖名单..."),
+                          u("导出抽奖结果"),
+                          u("导出为Excel..."),
+                          u("背景图控制"),
+                          u("背景音乐控制"),
+                          u("字体颜色设置"),
+                          u("最小化界面"),
+                          u("界面大小"),
+                          u("手机遥控..."),
+                          u("当前某中奖人放弃"),
+                          u("软件初始化"),
+                          u("新版本下载"),
+                          u("退出")};
     EXPECT_EQ(actionNames(m.menu), top);
     auto subMenu = [&](const char* name) {
         for (QAction* a : m.menu->actions())

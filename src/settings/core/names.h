@@ -70,6 +70,12 @@ inline constexpr const char* kMaskEnabled = "屏蔽启用";
 inline constexpr const char* kMaskLeft = "屏蔽左";
 inline constexpr const char* kMaskRight = "屏蔽右";
 inline constexpr const char* kMaskChars = "屏蔽字符";
+// --- hundreds of winners: the automatic page turn -------------------------------
+/// Seconds each page of a paged draw stays on the hall display before the
+/// next turns by itself (section zbt, source text: pass it through gbk());
+/// 0 or missing: pages turn only when the operator turns them.
+inline constexpr const char* kPageTurnSeconds = "翻页秒数";
+
 /// Progress counter of row 1 to 8: "计数N" in section jindu.
 inline std::string counterKey(int row) {
     return gbk("计数") + toText(static_cast<long long>(row));
@@ -121,6 +127,13 @@ inline std::string emptyTitleFileTitle() {
 /// the text is the one the operator has always seen, not the limit).
 inline std::string poolTooLargeMessage() {
     return gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！");
+}
+
+// --- phone remote -------------------------------------------------------------------
+/// The port the remote listens on (section kGeneral); the remote itself is
+/// never stored as switched on.
+inline std::string remotePortKey() {
+    return gbk("遥控端口");
 }
 
 } // namespace luckdial::names

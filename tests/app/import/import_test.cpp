@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -97,23 +98,38 @@ QStringList previewTexts(const ImportDialog& d) {
     return texts;
 }
 
-/// Runs f on the import window once its modal wait has started. A window
-/// still open long after is rejected, so that a broken test fails instead
-/// of hanging. context: the timers go with it.
+/// Waits (events running) until the import window has read its sheet.
+bool waitForRead(const ImportDialog& d) {
+    QElapsedTimer clock;
+    clock.start();
+    // Generous: the machine that runs the tests may be busy with builds.
+    while (d.reading() && clock.elapsed() < 180000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return !d.reading();
+}
+
+/// Runs f on the import window once its modal wait has started and its
+/// first sheet is read. A window still open long after is rejected, so that
+/// a broken test fails instead of hanging. context: the timers go with it.
 void onImportWindow(QObject* context, std::function<void(ImportDialog&)> f) {
-    QTimer::singleShot(0, context, [f = std::move(f)] {
+    QTimer::singleShot(0, context, [context, f = std::move(f)] {
         auto* d = qobject_cast<ImportDialog*>(QApplication::activeModalWidget());
         if (!d) {
             ADD_FAILURE() << "the import window is not open";
             return;
         }
-        f(*d);
-    });
-    QTimer::singleShot(5000, context, [] {
-        if (auto* d = qobject_cast<ImportDialog*>(QApplication::activeModalWidget())) {
-            ADD_FAILURE() << "the import window stayed open";
+        if (!waitForRead(*d)) {
+            ADD_FAILURE() << "the sheet was not read";
             d->reject();
+            return;
         }
+        f(*d);
+        QTimer::singleShot(5000, context, [] {
+            if (auto* open = qobject_cast<ImportDialog*>(QApplication::activeModalWidget())) {
+                ADD_FAILURE() << "the import window stayed open";
+                open->reject();
+            }
+        });
     });
 }
 
@@ -250,9 +266,11 @@ TEST_F(Import, AnotherSheetOfTheWorkbook) {
         EXPECT_EQ(d.sheetBox()->count(), 3);
         EXPECT_EQ(previewTexts(d), (QStringList{u("甲"), u("乙")}));
         d.sheetBox()->setCurrentIndex(1);
+        ASSERT_TRUE(waitForRead(d));
         EXPECT_EQ(previewTexts(d), (QStringList{u("丙")}));
         // A sheet that cannot be read is told; the one shown before stays.
         d.sheetBox()->setCurrentIndex(2);
+        ASSERT_TRUE(waitForRead(d));
         EXPECT_EQ(d.sheetBox()->currentIndex(), 1);
         EXPECT_EQ(previewTexts(d), (QStringList{u("丙")}));
         d.okButton()->click();
@@ -435,8 +453,15 @@ TEST_F(Import, EveryReadErrorHasItsOwnMessage) {
     // Too many rows is the pool's own size message.
     EXPECT_EQ(ImportCommand::readErrorMessage(E::TooManyRows),
               gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！"));
+    // A cancelled read was the operator's own choice: no message.
+    EXPECT_EQ(ImportCommand::readErrorMessage(E::Cancelled), "");
+    // A password's message says what it is and what to do.
+    EXPECT_EQ(
+        utf8(ImportCommand::readErrorMessage(E::PasswordProtected)).rfind("这个文件有密码保护", 0),
+        0u);
     std::vector<std::string> texts;
-    for (E e : {E::CannotOpen, E::NotSpreadsheet, E::Damaged, E::TooLarge, E::TooManyRows}) {
+    for (E e : {E::CannotOpen, E::NotSpreadsheet, E::Damaged, E::TooLarge, E::TooManyRows,
+                E::PasswordProtected, E::BinaryWorkbook, E::OldWorkbook}) {
         const std::string text = ImportCommand::readErrorMessage(e);
         EXPECT_FALSE(text.empty());
         for (const std::string& earlier : texts)

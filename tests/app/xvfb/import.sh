@@ -30,7 +30,13 @@ key_to "$box" ctrl+a
 xdotool type --delay 10 "$dir/lists/list.csv"
 xdotool key Return
 box=$(wait_window '^导入抽奖名单')
-key_to "$box" Return
+# The list is read behind the open window; 确定 answers once it is, so
+# Enter is pressed until the window has gone.
+for _ in $(seq 1 30); do
+    xdotool search --onlyvisible --name '^导入抽奖名单' >/dev/null 2>&1 || break
+    key_to "$box" Return 2>/dev/null || true
+    sleep 0.5
+done
 answer_box '^信息' Return
 app_wait_exit 10
 

@@ -1,0 +1,406 @@
+// The phone remote against the draw, timed on the offscreen platform
+// (1920x1080) with the real application on the real host, on a copy of the
+// demo event, the remote switched on at 127.0.0.1:
+//   press_to_draw_ms         from a phone's WebSocket message "press" leaving
+//                            the client to the draw taking it (the stop button
+//                            shown for a start, the start button for a stop);
+//                            20 presses, half starts, half stops;
+//   scroll_jitter_ms         how far the interval between two scroll frames
+//                            reaching the screen strays from the 30 ms period,
+//                            with no client;
+//   scroll_jitter_flood_ms   the same while one client floods the remote as
+//                            fast as it can: wrong secrets, garbage, idle
+//                            connections, message floods. The client runs on
+//                            this machine (at nice 10, as if it were elsewhere).
+// Printed as "name: value ms (...)" lines.
+
+#include "app/application.h"
+#include "draw/core/drawstate.h"
+#include "draw/drawcontroller.h"
+#include "host/core/text.h"
+#include "host/qt/qthost.h"
+#include "remote/remotecontroller.h"
+#include "remote/remotepanel.h"
+#include "remote/remoteservice.h"
+#include "settings/core/names.h"
+#include "ui/elements.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using luckdial::gbk;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kPeriodMs = 30;
+constexpr int kFrames = 300;
+constexpr int kWarmUpFrames = 10;
+constexpr int kPresses = 20;
+
+[[noreturn]] void fail(const std::string& what) {
+    std::fprintf(stderr, "luckdial_remote_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size())));
+    return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
+}
+
+double msBetween(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+void report(const char* name, const std::vector<double>& v, const char* what) {
+    std::printf("%s: %.2f ms (p99 of %zu %s; p50 %.2f ms, max %.2f ms)\n", name,
+                percentile(v, 0.99), v.size(), what, percentile(v, 0.5), percentile(v, 1.0));
+    std::fflush(stdout);
+}
+
+/// A plain client socket on 127.0.0.1 with short time-outs.
+class Raw {
+public:
+    explicit Raw(quint16 port) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        timeval tv{1, 0};
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ok_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    ~Raw() { ::close(fd_); }
+    Raw(const Raw&) = delete;
+    Raw& operator=(const Raw&) = delete;
+    bool ok() const { return ok_; }
+    bool send(const std::string& s) {
+        return ::send(fd_, s.data(), s.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(s.size());
+    }
+    std::string readHead() {
+        std::string out;
+        char c;
+        while (out.find("\r\n\r\n") == std::string::npos && ::recv(fd_, &c, 1, 0) == 1)
+            out += c;
+        return out;
+    }
+    std::string readAll() {
+        std::string out;
+        char buf[4096];
+        for (ssize_t n; (n = ::recv(fd_, buf, sizeof buf, 0)) > 0;)
+            out.append(buf, static_cast<std::size_t>(n));
+        return out;
+    }
+    void drain() {
+        char buf[4096];
+        while (::recv(fd_, buf, sizeof buf, MSG_DONTWAIT) > 0) {
+        }
+    }
+
+private:
+    int fd_ = -1;
+    bool ok_ = false;
+};
+
+std::string handshake(quint16 port) {
+    return "GET /ws HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+           "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+           "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
+}
+
+std::string textFrame(const std::string& text) {
+    std::string f = {static_cast<char>(0x81), static_cast<char>(0x80 | text.size())};
+    const char mask[4] = {1, 2, 3, 4};
+    f.append(mask, 4);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        f += static_cast<char>(text[i] ^ mask[i % 4]);
+    return f;
+}
+
+/// The demo event (without music) with the first level drawing 10 entries,
+/// effects off, and the program with its remote on.
+class Event {
+public:
+    Event() {
+        dir_ = fs::temp_directory_path() / ("luckdial-remote-" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+        for (const auto& entry : fs::directory_iterator(LUCKDIAL_DEMO_DIR)) {
+            if (entry.path().filename() == "wav") continue;
+            fs::copy(entry.path(), dir_ / entry.path().filename(), fs::copy_options::recursive);
+        }
+        host_ = std::make_unique<luckdial::QtHost>(gbk(dir_.string()));
+        const std::string config = host_->path(luckdial::names::kConfigFile);
+        auto set = [&](const char* key, const std::string& value) {
+            if (!host_->writeItem(config, luckdial::names::kGeneral, gbk(key), gbk(value)))
+                fail("cannot write the configuration");
+        };
+        set("特等奖人数", "100000");
+        set("特等奖一次抽取人数", "10");
+        set("列1", "5");
+        set("滚动速度", std::to_string(kPeriodMs));
+        set("禁用特效", "真");
+        set("背景音乐", "假");
+        app_ = std::make_unique<luckdial::Application>(*host_);
+        if (!app_->start()) fail("start-up ended the program");
+        app_->window().elements().levelCombo->setEditText(QString::fromUtf8("特等奖"));
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHost, 0)) fail("no free port");
+        port_ = probe.serverPort();
+        probe.close();
+        app_->remote().panel().setPort(port_);
+        if (!app_->remote().switchOn(QHostAddress::LocalHost)) fail("the remote did not start");
+    }
+    ~Event() {
+        app_.reset();
+        host_.reset();
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    luckdial::Application& app() { return *app_; }
+    quint16 port() const { return port_; }
+
+    /// The controller's token, from the QR code's address.
+    std::string claim() {
+        const std::string secret = app_->remote().service().secret().toStdString();
+        std::string token;
+        std::thread client([&] {
+            Raw r(port_);
+            r.send("GET /?k=" + secret + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+            const std::string page = r.readAll();
+            const std::string mark = "<meta name=\"t\" content=\"";
+            const std::size_t at = page.find(mark);
+            if (at == std::string::npos) return;
+            token = page.substr(at + mark.size(), 32);
+            token = token.substr(0, token.find('"'));
+        });
+        client.join();
+        if (token.empty()) fail("the secret gave no control");
+        return token;
+    }
+
+private:
+    fs::path dir_;
+    std::unique_ptr<luckdial::QtHost> host_;
+    std::unique_ptr<luckdial::Application> app_;
+    quint16 port_ = 0;
+};
+
+/// Notes when a button is shown: the draw has taken the press.
+class ShowClock : public QObject {
+public:
+    ShowClock(QWidget* start, QWidget* stop) : start_(start), stop_(stop) {
+        start_->installEventFilter(this);
+        stop_->installEventFilter(this);
+    }
+    std::atomic<int> shown{0};
+    std::mutex lock;
+    std::vector<Clock::time_point> at;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && (watched == start_ || watched == stop_)) {
+            std::lock_guard<std::mutex> g(lock);
+            at.push_back(Clock::now());
+            ++shown;
+        }
+        return false;
+    }
+
+private:
+    QWidget* start_;
+    QWidget* stop_;
+};
+
+/// Notes when each new scroll frame reaches the screen.
+class FrameClock : public QObject {
+public:
+    explicit FrameClock(luckdial::TransparentLabel* winners) : winners_(winners) {
+        winners_->installEventFilter(this);
+    }
+    std::vector<double> shownAtMs;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == winners_ && event->type() == QEvent::Paint && winners_->caption() != last_) {
+            last_ = winners_->caption();
+            shownAtMs.push_back(msBetween(start_, Clock::now()));
+        }
+        return false;
+    }
+
+private:
+    luckdial::TransparentLabel* winners_;
+    std::string last_;
+    Clock::time_point start_ = Clock::now();
+};
+
+void pressToDraw(Event& event) {
+    const std::string token = event.claim();
+    luckdial::MainElements& e = event.app().window().elements();
+    ShowClock clock(e.startButton, e.stopButton);
+    std::vector<double> latencies;
+    std::atomic<bool> done{false};
+    std::thread phone([&] {
+        Raw r(event.port());
+        r.send(handshake(event.port()));
+        if (r.readHead().rfind("HTTP/1.1 101", 0) != 0) fail("no WebSocket");
+        r.send(textFrame("hello " + token));
+        for (int i = 0; i < kPresses; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            r.drain();
+            const int before = clock.shown.load();
+            const Clock::time_point sent = Clock::now();
+            r.send(textFrame("press " + token));
+            const Clock::time_point deadline = sent + std::chrono::seconds(2);
+            while (clock.shown.load() == before && Clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::lock_guard<std::mutex> g(clock.lock);
+            if (clock.shown.load() == before) fail("a press did not reach the draw");
+            latencies.push_back(msBetween(sent, clock.at.back()));
+        }
+        done = true;
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    });
+    QApplication::exec();
+    phone.join();
+    // The last press stopped the scroll; the draw has finished by now.
+    report("press_to_draw_ms", latencies, "presses on 127.0.0.1");
+}
+
+/// Floods the remote until told to stop; counts what it sent.
+void flood(quint16 port, const std::atomic<bool>& stop, std::atomic<long>& requests) {
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+    std::vector<std::unique_ptr<Raw>> idle;
+    long n = 0;
+    while (!stop) {
+        for (int i = 0; i < 8 && !stop; ++i) {
+            Raw r(port);
+            r.send("GET /?k=wrong" + std::to_string(n++) + " HTTP/1.1\r\nHost: a\r\n\r\n");
+            r.readAll();
+        }
+        {
+            Raw r(port);
+            r.send(std::string(3000, '\x16'));
+            r.readAll();
+        }
+        {
+            Raw r(port);
+            r.send(handshake(port));
+            r.readHead();
+            for (int i = 0; i < 60; ++i)
+                r.send(textFrame("ping"));
+            r.readAll();
+        }
+        if (idle.size() >= 20) idle.erase(idle.begin());
+        idle.push_back(std::make_unique<Raw>(port));
+        n += 3;
+        requests = n;
+    }
+}
+
+std::vector<double> scrollJitter(Event& event, bool flooded, long* floodRequests) {
+    luckdial::MainElements& e = event.app().window().elements();
+    FrameClock clock(e.winners);
+    std::atomic<bool> stop{false};
+    std::atomic<long> requests{0};
+    std::thread client;
+    if (flooded) client = std::thread([&] { flood(event.port(), stop, requests); });
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (clock.shownAtMs.size() >= static_cast<std::size_t>(kFrames + kWarmUpFrames + 1) &&
+            event.app().state().drawRunning)
+            e.stopButton->click();
+    });
+    QTimer::singleShot(0, [&] {
+        poll.start(5);
+        event.app().draw().startDraw();
+        poll.stop();
+        QCoreApplication::exit(0);
+    });
+    QApplication::exec();
+    stop = true;
+    if (client.joinable()) client.join();
+    if (floodRequests) *floodRequests = requests;
+    std::vector<double> deviations;
+    for (std::size_t i = kWarmUpFrames + 1; i < clock.shownAtMs.size(); ++i)
+        deviations.push_back(std::abs(clock.shownAtMs[i] - clock.shownAtMs[i - 1] - kPeriodMs));
+    if (deviations.size() < static_cast<std::size_t>(kFrames) / 2)
+        fail("the scroll frames did not reach the screen");
+    return deviations;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const fs::path screens = fs::temp_directory_path() /
+                             ("luckdial-remote-screen-" + std::to_string(getpid()) + ".json");
+    {
+        std::ofstream out(screens);
+        out << R"({"screens": [{"name": "hall", "x": 0, "y": 0, "width": 1920, "height": 1080,)"
+            << R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+    }
+    const std::string platform = "offscreen:configfile=" + screens.string();
+    setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    const fs::path cwd =
+        fs::temp_directory_path() / ("luckdial-remote-cwd-" + std::to_string(getpid()));
+    fs::create_directories(cwd);
+    fs::current_path(cwd);
+
+    luckdial::prepareQtEnvironment();
+    QApplication qtApp(argc, argv);
+    {
+        Event event;
+        pressToDraw(event);
+    }
+    {
+        Event event;
+        report("scroll_jitter_ms", scrollJitter(event, false, nullptr), "frames, no client");
+    }
+    {
+        Event event;
+        long requests = 0;
+        const std::vector<double> v = scrollJitter(event, true, &requests);
+        std::printf("(the flood sent %ld requests and messages during the scroll)\n", requests);
+        report("scroll_jitter_flood_ms", v, "frames while a client floods");
+    }
+    std::error_code ignored;
+    fs::current_path("/", ignored);
+    fs::remove(screens, ignored);
+    fs::remove_all(cwd, ignored);
+    return 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The bounds the remote holds every client to. One struct, so that tests can
+// shrink a bound (an idle time of a second rather than ten) without touching
+// the rules that use it.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace luckdial::remote {
+
+struct Limits {
+    /// Request line and headers together, CR LF CR LF included.
+    std::size_t headBytes = 4096;
+    std::size_t headerLines = 40;
+    /// Open connections in all, and from one address.
+    std::size_t connections = 32;
+    std::size_t connectionsPerAddress = 8;
+    /// A connection that has not sent a whole request head by then is closed.
+    std::uint32_t requestIdleMs = 5000;
+    /// A WebSocket that has sent nothing for this long is closed (the page
+    /// sends a keep-alive every 15 s and reconnects when cut off).
+    std::uint32_t socketIdleMs = 45000;
+    /// A WebSocket that has not said who it is by then is closed.
+    std::uint32_t helloMs = 5000;
+    /// One WebSocket message (and frame).
+    std::size_t messageBytes = 256;
+    /// Messages of one WebSocket: a burst, then this many a second.
+    std::uint32_t messageBurst = 20;
+    std::uint32_t messagesPerSecond = 10;
+    /// Secret or token checks from one address: a burst, then one every interval.
+    std::uint32_t attemptBurst = 3;
+    std::uint32_t attemptIntervalMs = 1000;
+    /// Wrong secrets (from any address) after which no device can claim the
+    /// remote until the operator re-arms it.
+    std::uint32_t wrongTriesToLock = 5;
+    /// Devices waiting for the operator's approval at one time.
+    std::size_t pendingAsks = 4;
+    /// Addresses whose attempts are remembered; the oldest goes first.
+    std::size_t trackedAddresses = 256;
+};
+
+} // namespace luckdial::remote
