@@ -9,6 +9,7 @@
 #include "draw/drawcontroller.h"
 #include "host/host.h"
 #include "remote/remotecontroller.h"
+#include "remote/remotepanel.h"
 #include "settings/appearance.h"
 #include "settings/settingscontroller.h"
 #include "settings/update.h"
@@ -51,6 +52,10 @@ Application::Application(Host& host)
     layout_->connectHandlers();
     console_->connectHandlers();
     remote_->connectHandlers();
+    // The remote's panel on the operator's console while that is shown.
+    console_->lendPanel(QString::fromUtf8("手机遥控"), &remote_->panel());
+    QObject::connect(remote_.get(), &RemoteController::panelWanted, console_.get(),
+                     [this] { (void)console_->showPanel(&remote_->panel()); });
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };

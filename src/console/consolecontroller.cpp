@@ -9,6 +9,7 @@
 #include "host/qtext.h"
 #include "settings/core/names.h"
 #include "settings/settingscontroller.h"
+#include "ui/drawnameslist.h"
 #include "ui/elements.h"
 #include "ui/layout.h"
 #include "ui/mainwindow.h"
@@ -19,9 +20,12 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -47,6 +51,11 @@ ConsoleController::ConsoleController(Host& host, MainWindow& hall, DrawState& st
     blackout_->setPalette(black);
     blackout_->hide();
     hall_.installEventFilter(this);
+
+    drawNames_ = new DrawNamesList;
+    drawNames_->setObjectName(QStringLiteral("控制台_本次名单"));
+    if (hall_.elements().winnersView) drawNames_->follow(hall_.elements().winnersView);
+    lendPanel(QStringLiteral("本次全部名单"), drawNames_);
 }
 
 ConsoleController::~ConsoleController() {
@@ -121,10 +130,70 @@ void ConsoleController::setConsoleShown(bool shown) {
         console_->raise();
         host_.setDialogAnchor(console_.get());
         detachPanel();
+        takePanels();
     } else {
         host_.setDialogAnchor(nullptr);
         attachPanel();
+        returnPanels();
         console_->hide();
+    }
+}
+
+void ConsoleController::lendPanel(const QString& title, QWidget* panel) {
+    if (!panel) return;
+    LentPanel lent;
+    lent.panel = panel;
+    if (QWidget* parent = panel->parentWidget()) {
+        if (QLayout* layout = parent->layout(); layout && layout->indexOf(panel) >= 0) {
+            lent.home = parent;
+            lent.homeLayout = layout;
+            lent.homeIndex = layout->indexOf(panel);
+        }
+    }
+    auto* page = new QWidget;
+    page->setObjectName(panel->objectName() + QStringLiteral("_页"));
+    (void)new QVBoxLayout(page);
+    lent.page = page;
+    console_->addPanel(title, page);
+    if (!lent.home || consoleShown()) page->layout()->addWidget(panel);
+    lent_.push_back(lent);
+}
+
+bool ConsoleController::showPanel(QWidget* panel) {
+    if (!panel || !consoleShown()) return false;
+    for (const LentPanel& lent : lent_) {
+        if (lent.panel != panel || !lent.page || panel->parentWidget() != lent.page) continue;
+        console_->panels()->setCurrentWidget(lent.page);
+        console_->raise();
+        console_->activateWindow();
+        return true;
+    }
+    return false;
+}
+
+void ConsoleController::takePanels() {
+    for (LentPanel& lent : lent_) {
+        if (!lent.panel || !lent.page || lent.panel->parentWidget() == lent.page) continue;
+        // The panel's own window would stay open empty (and over the hall).
+        if (lent.home && lent.home->isWindow() && lent.home->isVisible()) {
+            lent.home->hide();
+            console_->panels()->setCurrentWidget(lent.page);
+        }
+        lent.page->layout()->addWidget(lent.panel);
+        lent.panel->show();
+    }
+}
+
+void ConsoleController::returnPanels() {
+    for (LentPanel& lent : lent_) {
+        if (!lent.panel || !lent.home || !lent.homeLayout) continue;
+        if (lent.panel->parentWidget() == lent.home) continue;
+        // Layouts of boxes take an index; any other layout takes the panel back at its end.
+        if (auto* box = qobject_cast<QBoxLayout*>(lent.homeLayout.data()))
+            box->insertWidget(std::min(lent.homeIndex, box->count()), lent.panel);
+        else
+            lent.homeLayout->addWidget(lent.panel);
+        lent.panel->show();
     }
 }
 

@@ -13,7 +13,9 @@
 #include <memory>
 #include <vector>
 
+class QLayout;
 class QScreen;
+class QString;
 class QWidget;
 
 namespace luckdial {
@@ -25,6 +27,7 @@ class SettingsController;
 class OperatorConsole;
 class ClickerFilter;
 class CursorHider;
+class DrawNamesList;
 struct DrawState;
 
 class ConsoleController : public QObject {
@@ -53,6 +56,17 @@ public:
     /// Places both windows for the screens present now (after a change).
     void screensChanged();
 
+    /// Puts a feature's panel on the console for as long as it is shown. A
+    /// panel that already sits in a layout of a window of its own (its home,
+    /// used with one screen) goes back there when the console folds away;
+    /// one without a home stays on the console for good.
+    void lendPanel(const QString& title, QWidget* panel);
+    /// Brings the console forward on the page of the panel; false when the
+    /// panel is not on the console now (it is at home).
+    bool showPanel(QWidget* panel);
+    /// The list of every name of the current draw, on the console.
+    DrawNamesList& drawNames() { return *drawNames_; }
+
     /// The screens as the choice sees them.
     static std::vector<ScreenInfo> screenInfos();
 
@@ -66,6 +80,8 @@ private:
     void detachPanel();
     void attachPanel();
     void updateMenu();
+    void takePanels();
+    void returnPanels();
 
     Host& host_;
     MainWindow& hall_;
@@ -82,6 +98,15 @@ private:
     bool panelDetached_ = false;
     QPoint panelHome_;
     bool menuHasItems_ = false;
+    struct LentPanel {
+        QPointer<QWidget> panel;
+        QPointer<QWidget> page; ///< the console's tab page that holds it
+        QPointer<QWidget> home; ///< its own window (null: none)
+        QPointer<QLayout> homeLayout;
+        int homeIndex = 0;
+    };
+    std::vector<LentPanel> lent_;
+    DrawNamesList* drawNames_ = nullptr;
 };
 
 } // namespace luckdial

@@ -9,11 +9,19 @@
 #include "host/qt/dialogplacement.h"
 #include "host/qtext.h"
 
+#include "remote/remotecontroller.h"
+#include "remote/remotepanel.h"
+#include "ui/drawnameslist.h"
+
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
+#include <QTcpServer>
+#include <QVBoxLayout>
 
 namespace luckdial::testing {
 namespace {
@@ -142,12 +150,141 @@ TEST_F(Console, AListedWinnerIsForfeitedThroughTheForfeitQuestion) {
 }
 
 TEST_F(Console, APanelOfAnotherFeatureBecomesATab) {
-    EXPECT_TRUE(console().panels()->isHidden());
+    // The draw's names and the phone remote are on it from the start.
+    EXPECT_FALSE(console().panels()->isHidden());
+    const int before = console().panels()->count();
     auto* panel = new QWidget;
     console().addPanel(QStringLiteral("名单"), panel);
     EXPECT_FALSE(console().panels()->isHidden());
-    EXPECT_EQ(console().panels()->widget(0), panel);
-    EXPECT_EQ(console().panels()->tabText(0), QStringLiteral("名单"));
+    EXPECT_EQ(console().panels()->count(), before + 1);
+    EXPECT_EQ(console().panels()->widget(before), panel);
+    EXPECT_EQ(console().panels()->tabText(before), QStringLiteral("名单"));
+}
+
+TEST_F(Console, ALentPanelGoesBackToItsWindowWhenTheConsoleFolds) {
+    QWidget home;
+    auto* layout = new QVBoxLayout(&home);
+    layout->addWidget(new QLabel(QStringLiteral("上")));
+    auto* panel = new QWidget;
+    layout->addWidget(panel);
+    layout->addWidget(new QLabel(QStringLiteral("下")));
+    home.show();
+    app().console().lendPanel(QStringLiteral("借用"), panel);
+    EXPECT_EQ(panel->parentWidget(), &home) << "the console is folded: the panel stays home";
+    EXPECT_FALSE(app().console().showPanel(panel));
+    struct Step {
+        bool consoleShown;
+        bool onConsole;
+    };
+    for (const Step s :
+         {Step{true, true}, Step{false, false}, Step{true, true}, Step{false, false}}) {
+        app().console().setConsoleShown(s.consoleShown);
+        EXPECT_EQ(panel->window() == &console(), s.onConsole) << s.consoleShown;
+        EXPECT_EQ(app().console().showPanel(panel), s.onConsole) << s.consoleShown;
+        if (s.onConsole) {
+            // Its own window would be left open and empty.
+            EXPECT_TRUE(home.isHidden());
+            EXPECT_EQ(console().panels()->currentWidget(), panel->parentWidget());
+        } else {
+            // Back in its place between the two labels.
+            EXPECT_EQ(layout->indexOf(panel), 1);
+            home.show();
+        }
+    }
+}
+
+TEST_F(Console, TheRemotesPanelAndMenuCommandFollowTheConsole) {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    app().remote().panel().setPort(port);
+    // On already (at 127.0.0.1): the menu command only shows the panel.
+    ASSERT_TRUE(app().remote().switchOn(QHostAddress::LocalHost));
+    QWidget* panel = &app().remote().panel();
+    QWidget* own = &app().remote().panelWindow();
+    struct Step {
+        bool consoleShown;
+        QWidget* shownIn;
+    };
+    const Step steps[] = {{false, own}, {true, &console()}, {false, own}};
+    for (const Step& s : steps) {
+        own->hide();
+        app().console().setConsoleShown(s.consoleShown);
+        e().menu.remote->trigger();
+        EXPECT_EQ(panel->window(), s.shownIn) << s.consoleShown;
+        EXPECT_TRUE(s.shownIn->isVisible()) << s.consoleShown;
+        EXPECT_EQ(own->isVisible(), s.shownIn == own) << s.consoleShown;
+        if (s.shownIn == &console()) {
+            EXPECT_EQ(console().panels()->currentWidget(), panel->parentWidget());
+        }
+    }
+    app().remote().switchOff();
+}
+
+TEST_F(Console, TheDrawsNamesAreListedOnTheConsole) {
+    app().console().setConsoleShown(true);
+    drawWith([&] { console().startStopButton()->click(); },
+             [&] { console().startStopButton()->click(); });
+    DrawNamesList& list = app().console().drawNames();
+    list.sync();
+    ASSERT_EQ(list.names().size(), 2);
+    const std::vector<std::string> winners = winnersIn(app().window().results());
+    ASSERT_EQ(winners.size(), 2u);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(gbkOf(list.names()[i]), winners[static_cast<std::size_t>(i)]);
+    EXPECT_TRUE(list.isShown(0));
+    EXPECT_TRUE(list.isShown(1));
+}
+
+/// A draw larger than one page of the hall.
+class PagedConsole : public EventTest {
+protected:
+    void SetUp() override {
+        EventTest::SetUp();
+        writeEvent(700, 600, 300);
+        create();
+        ASSERT_TRUE(app().start());
+        selectLevel();
+        app().draw().setFrameLimit(200);
+    }
+};
+
+TEST_F(PagedConsole, APagesKeyTurnsThePageThenStartsTheNextDraw) {
+    app().console().setConsoleShown(true);
+    QWidget* hall = &app().window();
+    QWidget* desk = &app().console().console();
+    host().onDelay = [&] {
+        if (app().state().drawRunning) app().window().elements().stopButton->click();
+    };
+    app().draw().startOrStop();
+    ASSERT_EQ(winnersIn(app().window().results()).size(), 300u);
+    const int pages = app().draw().pageCount();
+    ASSERT_GE(pages, 3) << "the hall is too large for this test";
+    struct Press {
+        QWidget* target;
+        int key;
+    };
+    const Press presses[] = {{hall, Qt::Key_PageDown}, {desk, Qt::Key_Right}, {hall, Qt::Key_Down}};
+    int page = app().draw().shownPage();
+    for (const Press& p : presses) {
+        if (page + 1 >= pages) break;
+        QKeyEvent down(QEvent::KeyPress, p.key, Qt::NoModifier);
+        QApplication::sendEvent(p.target, &down);
+        EXPECT_EQ(app().draw().shownPage(), page + 1) << p.key;
+        EXPECT_EQ(winnersIn(app().window().results()).size(), 300u) << p.key;
+        page = app().draw().shownPage();
+    }
+    while (app().draw().nextPage()) {
+    }
+    // On the last page the same key is the next draw's start.
+    host().onDelay = [&] {
+        if (app().state().drawRunning) app().window().elements().stopButton->click();
+    };
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    QApplication::sendEvent(hall, &down);
+    host().onDelay = nullptr;
+    EXPECT_EQ(winnersIn(app().window().results()).size(), 600u);
 }
 
 TEST_F(Console, TheSettingsPanelIsAWindowOfItsOwnWhileTheConsoleShows) {
