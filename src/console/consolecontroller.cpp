@@ -23,6 +23,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -150,11 +151,17 @@ void ConsoleController::lendPanel(const QString& title, QWidget* panel) {
             lent.homeIndex = layout->indexOf(panel);
         }
     }
+    // A tall panel scrolls rather than stretching the console past its screen.
+    auto* tab = new QScrollArea;
+    tab->setWidgetResizable(true);
+    tab->setFrameShape(QFrame::NoFrame);
     auto* page = new QWidget;
     page->setObjectName(panel->objectName() + QStringLiteral("_页"));
     (void)new QVBoxLayout(page);
+    tab->setWidget(page);
     lent.page = page;
-    console_->addPanel(title, page);
+    lent.tab = tab;
+    console_->addPanel(title, tab);
     if (!lent.home || consoleShown()) page->layout()->addWidget(panel);
     lent_.push_back(lent);
 }
@@ -163,7 +170,7 @@ bool ConsoleController::showPanel(QWidget* panel) {
     if (!panel || !consoleShown()) return false;
     for (const LentPanel& lent : lent_) {
         if (lent.panel != panel || !lent.page || panel->parentWidget() != lent.page) continue;
-        console_->panels()->setCurrentWidget(lent.page);
+        console_->panels()->setCurrentWidget(lent.tab);
         console_->raise();
         console_->activateWindow();
         return true;
@@ -177,7 +184,7 @@ void ConsoleController::takePanels() {
         // The panel's own window would stay open empty (and over the hall).
         if (lent.home && lent.home->isWindow() && lent.home->isVisible()) {
             lent.home->hide();
-            console_->panels()->setCurrentWidget(lent.page);
+            console_->panels()->setCurrentWidget(lent.tab);
         }
         lent.page->layout()->addWidget(lent.panel);
         lent.panel->show();

@@ -100,7 +100,8 @@ private:
     bool menuHasItems_ = false;
     struct LentPanel {
         QPointer<QWidget> panel;
-        QPointer<QWidget> page; ///< the console's tab page that holds it
+        QPointer<QWidget> page; ///< what holds it on the console
+        QPointer<QWidget> tab;  ///< the console's tab around the page
         QPointer<QWidget> home; ///< its own window (null: none)
         QPointer<QLayout> homeLayout;
         int homeIndex = 0;
