@@ -3,7 +3,8 @@
 # monitor, the console lies inside the other; a draw started on the console
 # and stopped with PageDown writes the lines a draw with Space writes; the
 # operator's monitor unplugged during a scroll folds the console away and
-# loses no result, and plugged back brings the console back.
+# loses no result, and plugged back brings the console back; a message then
+# opens on the console's monitor.
 set -euo pipefail
 EXE=${1:?usage: two_screens.sh path/to/luckdial}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -70,6 +71,19 @@ oper
 desk=$(wait_window '控制台$' 15)
 wait_geometry "$desk" inside_oper 10
 wait_geometry "$hall" covers_hall 10
+
+# The level is complete: its message opens on the console's monitor, none over the hall.
+key_to "$hall" space
+box=""
+for _ in $(seq 1 100); do
+    box=$(xdotool search --onlyvisible --pid "$APP_PID" --name '.' 2>/dev/null | grep -vx -e "$hall" -e "$desk" | head -n1 || true)
+    [ -n "$box" ] && break
+    sleep 0.1
+done
+[ -n "$box" ] || fail "no message for the completed level"
+echo "message \"$(xdotool getwindowname "$box")\" at $(geometry "$box")"
+wait_geometry "$box" inside_oper 10
+key_to "$box" Return
 
 mapfile -t winners < <(results_winners "$dir/抽奖结果.txt")
 [ "${#winners[@]}" -eq 6 ] || fail "expected 6 result lines, found ${#winners[@]}"
