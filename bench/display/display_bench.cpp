@@ -6,13 +6,16 @@
 //   scroll_frame_paint_ms_4k painting the whole window during a scroll of 50
 //                            entries at the design font;
 //   scroll_period_jitter_ms  how far the time from one scroll frame on the
-//                            screen to the next strays from the 30 ms period.
+//                            screen to the next strays from the 30 ms period;
+//   scroll_period_jitter_console_ms the same with the operator's console
+//                            shown and its thumbnail of the hall live.
 // Frames are painted through the window's public render call, so the figures
 // hold however the window composes its elements. Printed as
 // "name: value ms (...)" lines; the percentiles are also the benchmark's
 // counters.
 
 #include "app/application.h"
+#include "console/consolecontroller.h"
 #include "draw/drawcontroller.h"
 #include "host/core/text.h"
 #include "host/qt/qthost.h"
@@ -112,6 +115,7 @@ public:
 
     luckdial::MainElements& elements() { return app_->window().elements(); }
     luckdial::MainWindow& window() { return app_->window(); }
+    luckdial::Application& app() { return *app_; }
     bool running() { return app_->state().drawRunning; }
 
     /// Runs one draw run in the event loop; `during` is called every 2 ms
@@ -252,9 +256,12 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-void scroll_period_jitter_ms(benchmark::State& state) {
+void periodJitter(benchmark::State& state, bool console) {
     for (auto _ : state) {
         Event event(kPeriodMs, false);
+        // The operator's console shown beside the hall, its live thumbnail
+        // painting the hall four times a second.
+        if (console) event.app().console().setConsoleShown(true);
         FrameClock clock(event.elements().winners);
         event.drawRun([&] {
             return !event.running() ||
@@ -267,6 +274,14 @@ void scroll_period_jitter_ms(benchmark::State& state) {
             fail("the scroll frames did not reach the screen");
         report(state, deviations);
     }
+}
+
+void scroll_period_jitter_ms(benchmark::State& state) {
+    periodJitter(state, false);
+}
+
+void scroll_period_jitter_console_ms(benchmark::State& state) {
+    periodJitter(state, true);
 }
 
 /// Prints each figure as "name: p99 ms (...)".
@@ -302,6 +317,7 @@ private:
 BENCHMARK(fireworks_frame_ms_4k)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(scroll_frame_paint_ms_4k)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(scroll_period_jitter_ms)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(scroll_period_jitter_console_ms)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // One offscreen screen, 3840x2160 pixels at 96 dpi unless --screen=WxH
