@@ -4,7 +4,7 @@
 # and stopped with PageDown writes the lines a draw with Space writes; the
 # operator's monitor unplugged during a scroll folds the console away and
 # loses no result, and plugged back brings the console back; a message then
-# opens on the console's monitor.
+# opens on the console's monitor, and so does the forfeit question.
 set -euo pipefail
 EXE=${1:?usage: two_screens.sh path/to/luckdial}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -72,15 +72,29 @@ desk=$(wait_window '控制台$' 15)
 wait_geometry "$desk" inside_oper 10
 wait_geometry "$hall" covers_hall 10
 
+# other_window WHAT: waits for a window of the program other than the two.
+other_window() {
+    local box=""
+    for _ in $(seq 1 100); do
+        box=$(xdotool search --onlyvisible --pid "$APP_PID" --name '.' 2>/dev/null | grep -vx -e "$hall" -e "$desk" | head -n1 || true)
+        [ -n "$box" ] && { echo "$box"; return 0; }
+        sleep 0.1
+    done
+    fail "no window for $1"
+}
+# The forfeit question, asked from the console's button (its place in the
+# console's layout), opens on the console's monitor.
+read -r cx cy cw ch < <(geometry "$desk")
+xdotool mousemove $((cx + cw * 44 / 100)) $((cy + ch * 97 / 100)) click 1
+box=$(other_window "the forfeit question")
+echo "question \"$(xdotool getwindowname "$box")\" at $(geometry "$box")"
+wait_geometry "$box" inside_oper 10
+key_to "$box" Escape
+for _ in $(seq 1 50); do visible '.' "$box" || break; sleep 0.1; done
+
 # The level is complete: its message opens on the console's monitor, none over the hall.
 key_to "$hall" space
-box=""
-for _ in $(seq 1 100); do
-    box=$(xdotool search --onlyvisible --pid "$APP_PID" --name '.' 2>/dev/null | grep -vx -e "$hall" -e "$desk" | head -n1 || true)
-    [ -n "$box" ] && break
-    sleep 0.1
-done
-[ -n "$box" ] || fail "no message for the completed level"
+box=$(other_window "the completed level's message")
 echo "message \"$(xdotool getwindowname "$box")\" at $(geometry "$box")"
 wait_geometry "$box" inside_oper 10
 key_to "$box" Return
