@@ -6,9 +6,11 @@
 #include "app/recovery.h"
 #include "app/reset.h"
 #include "app/startup.h"
+#include "console/consolecontroller.h"
 #include "draw/drawcontroller.h"
 #include "host/host.h"
 #include "remote/remotecontroller.h"
+#include "remote/remotepanel.h"
 #include "settings/appearance.h"
 #include "settings/settingscontroller.h"
 #include "settings/update.h"
@@ -36,6 +38,7 @@ Application::Application(Host& host)
       update_(std::make_unique<UpdateCheck>(host, *window_)),
       results_(std::make_unique<ResultsController>(host, *window_)),
       styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)),
+      console_(std::make_unique<ConsoleController>(host, *window_, state_, *draw_, *settings_)),
       remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)) {
     QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
                      [this] { draw_->closeFireworks(); });
@@ -48,7 +51,12 @@ Application::Application(Host& host)
     styles_->connectHandlers();
     draw_->connectHandlers();
     layout_->connectHandlers();
+    console_->connectHandlers();
     remote_->connectHandlers();
+    // The remote's panel on the operator's console while that is shown.
+    console_->lendPanel(QString::fromUtf8("手机遥控"), &remote_->panel());
+    QObject::connect(remote_.get(), &RemoteController::panelWanted, console_.get(),
+                     [this] { (void)console_->showPanel(&remote_->panel()); });
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };
@@ -63,6 +71,7 @@ Application::~Application() {
 }
 
 bool Application::start() {
+    console_->prepare();
     if (!startup_->run()) return false;
     if (!window_->isVisible()) window_->show();
     saver_->afterStart();

@@ -21,6 +21,7 @@ class ImportCommand;
 class UpdateCheck;
 class ResultsController;
 class TextStyleController;
+class ConsoleController;
 class RemoteController;
 class OutcomeSaver;
 
@@ -45,6 +46,8 @@ public:
     DrawController& draw() { return *draw_; }
     StartupSequence& startup() { return *startup_; }
     ResultsController& results() { return *results_; }
+    /// Two screens: the hall screen, the operator's console, clicker keys.
+    ConsoleController& console() { return *console_; }
     RemoteController& remote() { return *remote_; }
 
 private:
@@ -64,6 +67,7 @@ private:
     std::unique_ptr<UpdateCheck> update_;
     std::unique_ptr<ResultsController> results_;
     std::unique_ptr<TextStyleController> styles_;
+    std::unique_ptr<ConsoleController> console_;
     std::unique_ptr<RemoteController> remote_;
     std::unique_ptr<OutcomeSaver> saver_;
 };

@@ -89,6 +89,8 @@ std::string choosePoolSource(Host& host, MainWindow& window, DrawState& state,
 bool saveProgress(Host& host, MainWindow& window, const DrawState& state) {
     auto caption = std::make_unique<LoadingCaption>();
     caption->label()->setCaption(gbk("正在保存进度，请稍后..."));
+    caption->move(host.screenLeft() + (host.screenWidth() - caption->width()) / 2,
+                  host.screenTop() + (host.screenHeight() - caption->height()) / 2);
     caption->show();
     // Paint once without letting other handlers run: nothing may change the
     // pool while its text is being built.

@@ -98,8 +98,8 @@ bool StartupSequence::run() {
 
     window_.pool().clear();
     caption_ = std::make_unique<LoadingCaption>();
-    caption_->move((host_.screenWidth() - caption_->width()) / 2,
-                   (host_.screenHeight() - caption_->height()) / 2);
+    caption_->move(host_.screenLeft() + (host_.screenWidth() - caption_->width()) / 2,
+                   host_.screenTop() + (host_.screenHeight() - caption_->height()) / 2);
     caption_->show();
 
     const TextStop stop = loadPool();
@@ -138,7 +138,7 @@ bool StartupSequence::run() {
 void StartupSequence::sizeToScreen() {
     MainElements& e = window_.elements();
     const int w = host_.screenWidth();
-    window_.setGeometry(0, 0, w, host_.screenHeight());
+    window_.setGeometry(host_.screenLeft(), host_.screenTop(), w, host_.screenHeight());
     e.mainTitle->resize(w, e.mainTitle->height());
     e.congrats->resize(w, e.congrats->height());
     e.subTitle->resize(w, e.subTitle->height());

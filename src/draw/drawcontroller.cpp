@@ -63,10 +63,11 @@ void DrawController::connectHandlers() {
 
     connect(&window_, &MainWindow::keyPressed, this, [this](int key) {
         if (table_.isOpen(&window_)) return;
-        if (key == Qt::Key_Space)
-            pressNext();
+        if (key == Qt::Key_Space) pressNext();
+        // PageDown (a presenter's "next") is taken by the clicker keys, which
+        // send it through startOrStop; this is the path when they are absent.
         else if (key == Qt::Key_PageDown)
-            (void)nextPage(); // on the last page PageDown does nothing, as before
+            (void)nextPage();
     });
 
     WinnersView* view = e_.winnersView;
@@ -337,6 +338,14 @@ void DrawController::stopDraw() {
     autoStop_->setPeriod(0);
 }
 
+void DrawController::startOrStop() {
+    if (table_.isOpen(&window_)) return;
+    if (state_.drawRunning)
+        stopDraw();
+    else
+        pressNext();
+}
+
 void DrawController::selectPrizeLevel() {
     if (levelCompleted()) {
         host_.messageBox(gbk("没有本奖项或本奖项已经抽取完毕！"), MbOk);
@@ -418,7 +427,7 @@ void DrawController::announce() {
     e_.congrats->show();
 }
 
-void DrawController::forfeitWinner() {
+void DrawController::forfeitWinner(const std::string& suggested) {
     if (e_.levelCombo->currentText().isEmpty()) {
         host_.messageBox(gbk("没有选择抽奖等级！请选择！"), MbOk);
         return;
@@ -430,7 +439,7 @@ void DrawController::forfeitWinner() {
     const std::optional<std::string> who =
         host_.inputBox(gbk("如确定某人放弃领奖，请输入此人名单(或号码),"
                            "然后点【确定】\r\n\r\n否则，请点击【取消】"),
-                       gbk("确定当前某人放弃领奖吗？"), std::string());
+                       gbk("确定当前某人放弃领奖吗？"), suggested);
     if (!who) return;
 
     const std::int32_t w = --state_.winnerNumber;

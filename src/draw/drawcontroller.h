@@ -46,6 +46,11 @@ public:
     /// arrives while another run scrolls or draws is ignored.
     void startDraw();
     void stopDraw();
+    /// What Space does wherever it is pressed (the hall's draw buttons, the
+    /// console, a presenter's page key): stops a scroll that runs, otherwise
+    /// goes on as pressNext does (the next page, or the next draw); nothing
+    /// while the settings panel is open.
+    void startOrStop();
 
     // --- pages of a large draw --------------------------------------------------
     /// The one handler of Space (and of whatever else means "next": a
@@ -78,7 +83,9 @@ public:
     void announce();
 
     // --- forfeit --------------------------------------------------------------------
-    void forfeitWinner();
+    /// suggested: the text the question proposes (a winner picked on the
+    /// console); empty as from the menu.
+    void forfeitWinner(const std::string& suggested = {});
 
     // --- fireworks --------------------------------------------------------------------
     void closeFireworks();

@@ -17,6 +17,7 @@
 
 class QWidget;
 class QMenu;
+class QScreen;
 
 namespace luckdial {
 
@@ -195,8 +196,18 @@ public:
     virtual bool runProgram(const std::string& commandLine, bool wait) = 0;
 
     // --- window system -----------------------------------------------------------
+    /// Size of the hall screen (the primary screen unless one was set).
     virtual int screenWidth() = 0;
     virtual int screenHeight() = 0;
+    /// Top-left corner of the hall screen on the desktop; 0, 0 on one screen.
+    virtual int screenLeft() { return 0; }
+    virtual int screenTop() { return 0; }
+    /// The screen that shows the hall display; null returns to the primary.
+    virtual void setHallScreen(QScreen* screen) { (void)screen; }
+    /// While this window is shown, every dialog and the pop-up menu open on
+    /// its screen, centred on it, instead of over the hall display; null
+    /// ends that.
+    virtual void setDialogAnchor(QWidget* anchor) { (void)anchor; }
     virtual void setClipboardText(const std::string& text) = 0;
     virtual std::string executablePath() = 0;
     /// Claims a system-wide hot key delivered to onPress; its identifier, or 0

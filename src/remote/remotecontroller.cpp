@@ -69,6 +69,11 @@ void RemoteController::connectHandlers() {
     connected_ = true;
     connect(window_.elements().menu.remote, &QAction::triggered, this, [this] {
         if (!service_->isOn()) switchOn();
+        // Lent to another window (the operator's console): shown there.
+        if (panel_->window() != panelWindow_.get()) {
+            Q_EMIT panelWanted();
+            return;
+        }
         panelWindow_->show();
         panelWindow_->raise();
     });

@@ -55,6 +55,10 @@ public:
     /// no other home.
     QWidget& panelWindow() { return *panelWindow_; }
 
+Q_SIGNALS:
+    /// The menu command asked for the panel while it sits in another window.
+    void panelWanted();
+
 private:
     void log(const QString& line);
     void publish();

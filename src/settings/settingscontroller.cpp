@@ -365,7 +365,7 @@ void SettingsController::setFullScreen() {
         w.setWindowFlag(Qt::FramelessWindowHint, true);
     // The geometry comes first so that the window covers the screen even where
     // no window manager honours the full-screen state.
-    w.setGeometry(0, 0, host_.screenWidth(), host_.screenHeight());
+    w.setGeometry(host_.screenLeft(), host_.screenTop(), host_.screenWidth(), host_.screenHeight());
     if (!(w.windowState() & Qt::WindowFullScreen))
         w.setWindowState((w.windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
     if (wasVisible && !w.isVisible()) w.show();

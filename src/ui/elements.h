@@ -49,6 +49,10 @@ struct MenuActions {
     QAction* reset = nullptr;            ///< 软件初始化
     QAction* update = nullptr;           ///< 新版本下载 (hidden)
     QAction* exit = nullptr;             ///< 退出
+    // Two screens: beside the window-size commands, in the menu only while
+    // a second screen is present.
+    QAction* otherScreen = nullptr;   ///< 界面大小/移到另一屏幕
+    QAction* toggleConsole = nullptr; ///< 界面大小/显示或隐藏控制台 (F2)
     // phone remote
     QAction* remote = nullptr; ///< 手机遥控... (switches the remote on, opens its panel)
 };

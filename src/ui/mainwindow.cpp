@@ -343,6 +343,12 @@ void MainWindow::buildMenu() {
     QMenu* size = sub("界面大小");
     m.windowMode = item(size, "窗口", true);
     m.fullScreen = item(size, "全屏", true);
+    // Two screens: the hall display's screen and the operator's console. The
+    // menu shows them only while a second screen is present.
+    m.otherScreen = new QAction(name("移到另一屏幕"), size);
+    m.otherScreen->setObjectName(name("移到另一屏幕"));
+    m.toggleConsole = new QAction(name("显示或隐藏控制台(F2)"), size);
+    m.toggleConsole->setObjectName(name("显示或隐藏控制台"));
     m.forfeit = item(m.menu, "当前某中奖人放弃");
     m.reset = item(m.menu, "软件初始化");
     m.update = item(m.menu, "新版本下载");

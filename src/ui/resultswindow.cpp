@@ -24,6 +24,7 @@
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -161,14 +162,13 @@ std::string ResultsWindow::item(const char* section, const char* key) {
 void ResultsWindow::loadFrom(MainWindow& main) {
     const int w = host_.screenWidth();
     const int h = host_.screenHeight();
-    setGeometry(0, 0, w, h);
+    setGeometry(host_.screenLeft(), host_.screenTop(), w, h);
 
     title_->setGeometry(0, 5, w, title_->height());
     title_->setShrinkToWindow(true);
     title_->setCaption(main.elements().mainTitle->caption() + gbk("抽奖结果"));
 
-    const int titleHeight = title_->height();
-    text_->setGeometry(5, titleHeight + 10, w - 10, h - titleHeight - 12);
+    fitToSize();
     // Each line bounded as everywhere else on screen; the results file itself
     // (what export opens) keeps every entry whole.
     shownResults_ = displayLines(main.results());
@@ -211,6 +211,19 @@ void ResultsWindow::loadFrom(MainWindow& main) {
 
     separator_->setGeometry(0, title_->y() + title_->height(), title_->width(),
                             separator_->height());
+}
+
+void ResultsWindow::fitToSize() {
+    title_->setGeometry(0, 5, width(), title_->height());
+    const int titleHeight = title_->height();
+    text_->setGeometry(5, titleHeight + 10, width() - 10, height() - titleHeight - 12);
+    separator_->setGeometry(0, title_->y() + title_->height(), title_->width(),
+                            separator_->height());
+}
+
+void ResultsWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (title_ && text_ && separator_) fitToSize();
 }
 
 int ResultsWindow::defaultTextPoints(int screenHeight) {

@@ -81,12 +81,16 @@ public:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
     void buildMenu();
     void loadFrom(MainWindow& main);
+    /// The title across the window, the text below it (a page moved to the
+    /// console's screen takes that screen's size).
+    void fitToSize();
     void applyAlignment(int mode);
     std::string item(const char* section, const char* key);
     void popUp();

@@ -1,5 +1,6 @@
 #include "host/qt/qthost.h"
 
+#include "host/qt/dialogplacement.h"
 #include "host/qt/dialogs.h"
 #include "host/qt/hotkeys.h"
 #include "host/qt/music.h"
@@ -74,11 +75,6 @@ private:
     int period_ = 0;
 };
 
-QWidget* dialogParent() {
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-    return QApplication::activeWindow();
-}
-
 /// Gives the keyboard back to the window that was active before a dialog.
 /// Without a window manager nobody else does: the focus would fall back to
 /// the root window and Space or typing would reach no window until a click.
@@ -108,7 +104,36 @@ QtHost::QtHost() : QtHost(gbkOf(QCoreApplication::applicationDirPath())) {}
 
 QtHost::QtHost(std::string programDir) : HostBase(std::move(programDir)) {}
 
-QtHost::~QtHost() = default;
+QtHost::~QtHost() {
+    // The filter goes first: nothing may be placed by a half-destroyed host.
+    placement_.reset();
+}
+
+QWidget* QtHost::shownAnchor() const {
+    return anchor_ && anchor_->isVisible() ? anchor_.data() : nullptr;
+}
+
+QWidget* QtHost::dialogParent() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    // Over the console rather than over the hall, whichever window is active.
+    if (QWidget* anchor = shownAnchor()) return anchor;
+    return QApplication::activeWindow();
+}
+
+void QtHost::setDialogAnchor(QWidget* anchor) {
+    anchor_ = anchor;
+    if (anchor && !placement_) placement_ = std::make_unique<DialogPlacement>();
+    if (placement_) placement_->setAnchor(anchor);
+}
+
+void QtHost::setHallScreen(QScreen* screen) {
+    hallScreen_ = screen;
+}
+
+QRect QtHost::hallGeometry() const {
+    const QScreen* screen = hallScreen_ ? hallScreen_.data() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect();
+}
 
 // --- time and the event loop ---------------------------------------------------
 
@@ -168,7 +193,15 @@ std::optional<int> QtHost::colourDialog(int initial) {
 }
 
 void QtHost::popUpMenu(QMenu* menu) {
-    if (menu) menu->exec(QCursor::pos());
+    if (!menu) return;
+    if (QWidget* anchor = shownAnchor()) {
+        // A right-click on the hall display opens the menu on the console.
+        const QPoint cursor = QCursor::pos();
+        const QRect console = anchor->frameGeometry();
+        menu->exec(console.contains(cursor) ? cursor : console.center());
+        return;
+    }
+    menu->exec(QCursor::pos());
 }
 
 // --- sound ---------------------------------------------------------------------------
@@ -277,13 +310,19 @@ bool QtHost::runProgram(const std::string& commandLine, bool wait) {
 // --- window system -------------------------------------------------------------------------
 
 int QtHost::screenWidth() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().width() : 0;
+    return hallGeometry().width();
 }
 
 int QtHost::screenHeight() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().height() : 0;
+    return hallGeometry().height();
+}
+
+int QtHost::screenLeft() {
+    return hallGeometry().x();
+}
+
+int QtHost::screenTop() {
+    return hallGeometry().y();
 }
 
 void QtHost::setClipboardText(const std::string& text) {

@@ -4,6 +4,10 @@
 
 #include "host/core/hostbase.h"
 
+#include <QPointer>
+#include <QScreen>
+#include <QWidget>
+
 #include <memory>
 
 class QApplication;
@@ -13,6 +17,7 @@ namespace luckdial {
 
 class MusicPlayer;
 class X11HotKeys;
+class DialogPlacement;
 
 /// Call in main before the QApplication exists: chooses the GStreamer sound
 /// back end unless QT_MEDIA_BACKEND already names one.
@@ -56,6 +61,12 @@ public:
 
     int screenWidth() override;
     int screenHeight() override;
+    int screenLeft() override;
+    int screenTop() override;
+    void setHallScreen(QScreen* screen) override;
+    void setDialogAnchor(QWidget* anchor) override;
+    /// The window dialogs open over while it is shown; null when none.
+    QWidget* shownAnchor() const;
     void setClipboardText(const std::string& text) override;
     std::string executablePath() override;
     int bindHotKey(int modifiers, int virtualKey, std::function<void()> onPress) override;
@@ -68,6 +79,11 @@ private:
     std::unique_ptr<MusicPlayer> music_;
     std::unique_ptr<X11HotKeys> hotKeys_;
     std::unique_ptr<QNetworkAccessManager> network_;
+    QPointer<QScreen> hallScreen_;
+    QPointer<QWidget> anchor_;
+    std::unique_ptr<DialogPlacement> placement_;
+    QRect hallGeometry() const;
+    QWidget* dialogParent() const;
 };
 
 } // namespace luckdial

@@ -100,6 +100,11 @@ inline std::string columnsKey(int row) {
     return gbk("列") + toText(static_cast<long long>(row));
 }
 
+// Two screens: the hall display's screen, in section zbt, by name and, for
+// when names change, by size ("1280x800"). Source text: pass through gbk().
+inline constexpr const char* kHallScreenKey = "大屏幕";
+inline constexpr const char* kHallScreenSizeKey = "大屏幕尺寸";
+
 /// Stored booleans: "真" or "假".
 inline std::string boolText(bool value) {
     return value ? gbk("真") : gbk("假");

@@ -199,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(Presses, PressPath,
                                                      Press::SpaceOnStartButton, true},
                                            PressCase{"ClickOnNames", Press::ClickOnNames, false},
                                            PressCase{"AutoTurn", Press::AutoTurn, false},
-                                           PressCase{"PageDown", Press::PageDown, false}),
+                                           PressCase{"PageDown", Press::PageDown, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Pages, AThousandWinnersInOneDrawReachEveryRecordExactly) {
