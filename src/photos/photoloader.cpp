@@ -1,0 +1,168 @@
+#include "photos/photoloader.h"
+
+#include "photos/photodecode.h"
+
+#include <QFile>
+#include <QMetaObject>
+
+#include <chrono>
+#include <string>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace luckdial {
+namespace {
+
+std::string readPhotoFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const qint64 size = file.size();
+    if (size <= 0 || size > PhotoLoader::kMaxFileBytes) return {};
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    const qint64 got = file.read(bytes.data(), size);
+    if (got != size) return {};
+    return bytes;
+}
+
+// Decoding must never take the processor from the scroll: the decoding
+// threads run at the lowest priority (per thread on Linux).
+void lowerThisThread() {
+    (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+}
+
+} // namespace
+
+PhotoLoader::PhotoLoader(std::size_t cacheBytes, int threads, QObject* parent)
+    : QObject(parent), cache_(cacheBytes) {
+    for (int i = 0; i < std::max(1, threads); ++i)
+        threads_.emplace_back([this] { work(); });
+}
+
+PhotoLoader::~PhotoLoader() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : threads_)
+        t.join();
+}
+
+void PhotoLoader::setFolder(const QString& folder, PhotoIndex index) {
+    index_ = std::move(index);
+    std::lock_guard lock(mutex_);
+    folder_ = folder;
+    ++generation_;
+    urgent_.clear();
+    background_.clear();
+    queued_.clear();
+    cache_.clear();
+}
+
+bool PhotoLoader::queue(const PhotoKey& key, bool urgent) {
+    if (queued_.count(key) != 0) return false;
+    std::deque<Job>& q = urgent ? urgent_ : background_;
+    if (q.size() >= kMaxQueued) {
+        queued_.erase(q.front().key);
+        q.pop_front();
+    }
+    q.push_back(Job{key, generation_});
+    queued_.insert(key);
+    return true;
+}
+
+PhotoLoader::Photo PhotoLoader::photo(const QString& entry, QSize size) {
+    if (size.isEmpty()) return {};
+    const auto file = index_.find(entry);
+    if (!file) return {};
+    const PhotoKey key{*file, size};
+    bool woken = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (const QImage* image = cache_.find(key)) {
+            if (image->isNull()) return {};
+            return Photo{Status::Ready, *image};
+        }
+        woken = queue(key, true);
+    }
+    if (woken) wake_.notify_one();
+    return Photo{Status::Pending, {}};
+}
+
+void PhotoLoader::prefetch(const QStringList& entries, QSize size) {
+    if (size.isEmpty()) return;
+    int added = 0;
+    {
+        std::lock_guard lock(mutex_);
+        for (const QString& entry : entries) {
+            const auto file = index_.find(entry);
+            if (!file) continue;
+            const PhotoKey key{*file, size};
+            if (cache_.contains(key)) continue;
+            if (queue(key, false)) ++added;
+        }
+    }
+    if (added > 0) wake_.notify_all();
+}
+
+void PhotoLoader::work() {
+    lowerThisThread();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stop_ || !urgent_.empty() || !background_.empty(); });
+        if (stop_) return;
+        std::deque<Job>& q = urgent_.empty() ? background_ : urgent_;
+        const Job job = q.front();
+        q.pop_front();
+        ++running_;
+        const QString path = folder_ + QLatin1Char('/') + job.key.file;
+        lock.unlock();
+        QImage image = decodePhoto(readPhotoFile(path), job.key.size);
+        lock.lock();
+        --running_;
+        if (job.generation == generation_) {
+            cache_.put(job.key, std::move(image));
+            queued_.erase(job.key);
+            if (!announced_) {
+                announced_ = true;
+                QMetaObject::invokeMethod(
+                    this, [this] { announce(); }, Qt::QueuedConnection);
+            }
+        }
+        if (running_ == 0 && urgent_.empty() && background_.empty()) idle_.notify_all();
+    }
+}
+
+void PhotoLoader::announce() {
+    {
+        std::lock_guard lock(mutex_);
+        announced_ = false;
+    }
+    Q_EMIT photosReady();
+}
+
+int PhotoLoader::pendingCount() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(urgent_.size() + background_.size()) + running_;
+}
+
+bool PhotoLoader::waitUntilIdle(int ms) {
+    std::unique_lock lock(mutex_);
+    return idle_.wait_for(lock, std::chrono::milliseconds(ms), [this] {
+        return running_ == 0 && urgent_.empty() && background_.empty();
+    });
+}
+
+std::size_t PhotoLoader::cacheBytes() const {
+    std::lock_guard lock(mutex_);
+    return cache_.bytes();
+}
+
+std::size_t PhotoLoader::cachedCount() const {
+    std::lock_guard lock(mutex_);
+    return cache_.count();
+}
+
+} // namespace luckdial
