@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/importcommand.h"
+#include "app/photocontroller.h"
 #include "app/progress.h"
 #include "app/recovery.h"
 #include "app/reset.h"
@@ -35,7 +36,8 @@ Application::Application(Host& host)
       update_(std::make_unique<UpdateCheck>(host, *window_)),
       results_(std::make_unique<ResultsController>(host, *window_)),
       styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)),
-      remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)) {
+      remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)),
+      photos_(std::make_unique<PhotoController>(host, *window_)) {
     QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
                      [this] { draw_->closeFireworks(); });
     settings_->connectHandlers();
@@ -48,6 +50,7 @@ Application::Application(Host& host)
     draw_->connectHandlers();
     layout_->connectHandlers();
     remote_->connectHandlers();
+    photos_->connectHandlers();
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };
@@ -64,6 +67,7 @@ Application::~Application() {
 
 bool Application::start() {
     if (!startup_->run()) return false;
+    photos_->reload();
     if (!window_->isVisible()) window_->show();
     return true;
 }

@@ -22,6 +22,7 @@ class UpdateCheck;
 class ResultsController;
 class TextStyleController;
 class RemoteController;
+class PhotoController;
 
 class Application {
 public:
@@ -64,6 +65,7 @@ private:
     std::unique_ptr<ResultsController> results_;
     std::unique_ptr<TextStyleController> styles_;
     std::unique_ptr<RemoteController> remote_;
+    std::unique_ptr<PhotoController> photos_;
 };
 
 } // namespace luckdial

@@ -229,6 +229,7 @@ void DrawController::startDraw() {
                        static_cast<int>(std::clamp<double>(height, 0, QWIDGETSIZE_MAX)));
 
     bool frameLimitReached = false;
+    e_.winnersView->setScrolling(true);
     for (std::int64_t frame = 1;; ++frame) {
         if (frame > frameLimit_) {
             frameLimitReached = true;
@@ -253,6 +254,7 @@ void DrawController::startDraw() {
             std::int64_t{state_.scrollDelayMs} - spent, std::numeric_limits<std::int32_t>::min())));
     }
     frame_.clear();
+    e_.winnersView->setScrolling(false);
 
     if (!frameLimitReached) {
         e_.winners->setCaption({});
@@ -265,6 +267,8 @@ void DrawController::startDraw() {
             pool, gen_, in, state_.winnerNumber, state_.levelLimit,
             [this] { return host_.tickCount(); },
             [this](const DrawnWinner& winner, const std::string& label) {
+                // The photo is the unmasked entry's, whatever the label shows.
+                e_.winnersView->addPhotoEntry(qstr(winner.entry));
                 e_.winners->setCaption(label);
                 appendWinner(winner.entry);
                 e_.winners->show();
