@@ -93,9 +93,15 @@ CardPages paginateCards(int count, QFont font, int maxPixelSize, int floorWidth,
     }
     WinnersPages& p = out.pages;
     if (bestWidth >= floorWidth) {
-        out.card = cardGeometry(bestWidth, font, maxPixelSize);
         p.columns = bestColumns;
         p.rows = (count + bestColumns - 1) / bestColumns;
+        // The estimate of the name's line is close; the exact metrics decide.
+        auto height = [&](int w) {
+            return p.rows * cardGeometry(w, font, maxPixelSize).height() + (p.rows - 1) * vGap(w);
+        };
+        while (bestWidth > 1 && height(bestWidth) > bestArea.height())
+            --bestWidth;
+        out.card = cardGeometry(bestWidth, font, maxPixelSize);
         p.pageCount = 1;
         p.area = bestArea;
     } else {
