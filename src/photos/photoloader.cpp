@@ -64,7 +64,7 @@ void PhotoLoader::setFolder(const QString& folder, PhotoIndex index) {
 bool PhotoLoader::queue(const PhotoKey& key, bool urgent) {
     if (queued_.count(key) != 0) return false;
     std::deque<Job>& q = urgent ? urgent_ : background_;
-    if (q.size() >= kMaxQueued) {
+    if (q.size() >= (urgent ? kMaxUrgent : kMaxQueued)) {
         queued_.erase(q.front().key);
         q.pop_front();
     }
@@ -113,9 +113,16 @@ void PhotoLoader::work() {
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || !urgent_.empty() || !background_.empty(); });
         if (stop_) return;
-        std::deque<Job>& q = urgent_.empty() ? background_ : urgent_;
-        const Job job = q.front();
-        q.pop_front();
+        // The newest ask first: it is the frame or page on the screen now;
+        // older asks belong to frames already gone.
+        Job job;
+        if (!urgent_.empty()) {
+            job = urgent_.back();
+            urgent_.pop_back();
+        } else {
+            job = background_.front();
+            background_.pop_front();
+        }
         ++running_;
         const QString path = folder_ + QLatin1Char('/') + job.key.file;
         lock.unlock();

@@ -34,6 +34,8 @@ public:
     static constexpr qint64 kMaxFileBytes = 48LL * 1024 * 1024;
     /// Decodes queued at most; the oldest give way (their frames are gone).
     static constexpr std::size_t kMaxQueued = 4096;
+    /// Asks of photo() kept at most: a few screens' worth; the oldest go.
+    static constexpr std::size_t kMaxUrgent = 256;
 
     explicit PhotoLoader(std::size_t cacheBytes = kDefaultCacheBytes, int threads = 2,
                          QObject* parent = nullptr);
@@ -57,7 +59,8 @@ public:
         QImage image;
     };
     /// The entry's photo at `size` if it is ready; otherwise its decode is
-    /// queued ahead of prefetches. Never waits for a decode.
+    /// queued ahead of prefetches and of earlier asks (the newest ask is the
+    /// frame on the screen). Never waits for a decode.
     Photo photo(const QString& entry, QSize size);
     /// Queues the entries' photos behind the ones asked for by photo().
     void prefetch(const QStringList& entries, QSize size);
@@ -78,7 +81,7 @@ Q_SIGNALS:
 private:
     struct Job {
         PhotoKey key;
-        unsigned generation;
+        unsigned generation = 0;
     };
     bool queue(const PhotoKey& key, bool urgent);
     void work();
