@@ -26,10 +26,11 @@ std::string readPhotoFile(const QString& path) {
     return bytes;
 }
 
-// Decoding must never take the processor from the scroll: the decoding
-// threads run at the lowest priority (per thread on Linux).
+// Decoding must not take the processor from the scroll: the decoding
+// threads run below the window's priority (per thread on Linux), though not
+// at the lowest, where a busy machine would hold the photos back for seconds.
 void lowerThisThread() {
-    (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+    (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 5);
 }
 
 } // namespace
@@ -80,7 +81,11 @@ PhotoLoader::Photo PhotoLoader::photo(const QString& entry, QSize size) {
     const PhotoKey key{*file, size};
     bool woken = false;
     {
-        std::lock_guard lock(mutex_);
+        // A decoding thread holding the lock may have been put aside by the
+        // scheduler: the frame does not wait for it, the photo counts as
+        // not ready and is asked for again at the next paint.
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (!lock.owns_lock()) return Photo{Status::Pending, {}};
         if (const QImage* image = cache_.find(key)) {
             if (image->isNull()) return {};
             return Photo{Status::Ready, *image};
@@ -91,11 +96,12 @@ PhotoLoader::Photo PhotoLoader::photo(const QString& entry, QSize size) {
     return Photo{Status::Pending, {}};
 }
 
-void PhotoLoader::prefetch(const QStringList& entries, QSize size) {
-    if (size.isEmpty()) return;
+bool PhotoLoader::prefetch(const QStringList& entries, QSize size) {
+    if (size.isEmpty()) return true;
     int added = 0;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (!lock.owns_lock()) return false;
         for (const QString& entry : entries) {
             const auto file = index_.find(entry);
             if (!file) continue;
@@ -105,6 +111,7 @@ void PhotoLoader::prefetch(const QStringList& entries, QSize size) {
         }
     }
     if (added > 0) wake_.notify_all();
+    return true;
 }
 
 void PhotoLoader::work() {
@@ -132,8 +139,7 @@ void PhotoLoader::work() {
         if (job.generation == generation_) {
             cache_.put(job.key, std::move(image));
             queued_.erase(job.key);
-            if (!announced_) {
-                announced_ = true;
+            if (!announced_.exchange(true)) {
                 QMetaObject::invokeMethod(
                     this, [this] { announce(); }, Qt::QueuedConnection);
             }
@@ -143,10 +149,7 @@ void PhotoLoader::work() {
 }
 
 void PhotoLoader::announce() {
-    {
-        std::lock_guard lock(mutex_);
-        announced_ = false;
-    }
+    announced_ = false;
     Q_EMIT photosReady();
 }
 

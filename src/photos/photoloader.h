@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -62,8 +63,10 @@ public:
     /// queued ahead of prefetches and of earlier asks (the newest ask is the
     /// frame on the screen). Never waits for a decode.
     Photo photo(const QString& entry, QSize size);
-    /// Queues the entries' photos behind the ones asked for by photo().
-    void prefetch(const QStringList& entries, QSize size);
+    /// Queues the entries' photos behind the ones asked for by photo();
+    /// false (nothing queued) when that would have to wait for a decoding
+    /// thread: ask again later.
+    bool prefetch(const QStringList& entries, QSize size);
 
     /// Decodes queued or running.
     int pendingCount() const;
@@ -98,7 +101,7 @@ private:
     std::unordered_set<PhotoKey, PhotoKeyHash> queued_; ///< queued or running
     int running_ = 0;
     unsigned generation_ = 0;
-    bool announced_ = false;
+    std::atomic<bool> announced_{false};
     bool stop_ = false;
     std::vector<std::thread> threads_;
 };

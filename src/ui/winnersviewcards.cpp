@@ -83,17 +83,16 @@ void WinnersView::layoutCards(const WinnersBounds& b, int maxPixelSize) {
     if (scrolling_) {
         // The frames to come pick from the pool: decode it ahead, at the
         // frames' size, as far as the cache holds.
-        if (size != prefetchedSize_ && !scrollEntries_.isEmpty()) {
+        if (size != prefetchedSize_ && !scrollEntries_.isEmpty() &&
+            photos_->prefetch(scrollEntries_, size))
             prefetchedSize_ = size;
-            photos_->prefetch(scrollEntries_, size);
-        }
     } else if (pages_.pageCount > 1) {
         // The next page's photos are decoded while this one is shown.
         const auto [first, count] = pageRange(pages_, static_cast<int>(names_.size()), page_ + 1);
         QStringList next;
         for (int i = 0; i < count; ++i)
             next.push_back(photoEntry(first + i));
-        photos_->prefetch(next, size);
+        (void)photos_->prefetch(next, size); // a missed prefetch only costs the wait
     }
     place();
     Q_EMIT pageChanged(page_, std::max(1, pages_.pageCount));
