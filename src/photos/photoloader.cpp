@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -63,7 +64,18 @@ void PhotoLoader::setFolder(const QString& folder, PhotoIndex index) {
 }
 
 bool PhotoLoader::queue(const PhotoKey& key, bool urgent) {
-    if (queued_.count(key) != 0) return false;
+    if (queued_.count(key) != 0) {
+        // Asked for while only prefetched: it moves ahead of the prefetches,
+        // or a page's cards would wait behind thousands of them.
+        if (!urgent) return false;
+        const auto it = std::find_if(background_.begin(), background_.end(),
+                                     [&](const Job& j) { return j.key == key; });
+        if (it == background_.end()) return false; // already asked for or running
+        const Job job = *it;
+        background_.erase(it);
+        urgent_.push_back(job);
+        return true;
+    }
     std::deque<Job>& q = urgent ? urgent_ : background_;
     if (q.size() >= (urgent ? kMaxUrgent : kMaxQueued)) {
         queued_.erase(q.front().key);

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,22 @@ TEST(PhotoLoader, PrefetchFillsTheCacheWithinItsBound) {
     EXPECT_EQ(settled(loader, entries.back(), size).status, PhotoLoader::Status::Ready);
     EXPECT_EQ(loader.cachedCount(), 10u); // asking for a kept one decodes nothing
     EXPECT_EQ(loader.pendingCount(), 0);
+
+    // A photo only prefetched, when asked for, goes ahead of the prefetches.
+    loader.setFolder(folder, PhotoIndex::scan(folder));
+    const QSize other(30, 40);
+    while (!loader.prefetch(entries, other)) {
+    }
+    (void)loader.photo(entries.back(), other); // last of the 40 prefetched
+    QElapsedTimer waited;
+    waited.start();
+    PhotoLoader::Photo promoted;
+    while (waited.elapsed() < 60000 &&
+           (promoted = loader.photo(entries.back(), other)).status != PhotoLoader::Status::Ready)
+        QThread::msleep(1);
+    EXPECT_EQ(promoted.status, PhotoLoader::Status::Ready);
+    EXPECT_GT(loader.pendingCount(), 0) << "decoded before the prefetches ahead of it";
+    ASSERT_TRUE(loader.waitUntilIdle(60000));
 
     // A new folder forgets the old photos.
     loader.setFolder(folder, PhotoIndex());
