@@ -2,6 +2,7 @@
 
 #include "app/importcommand.h"
 #include "app/outcomesaver.h"
+#include "app/photocontroller.h"
 #include "app/progress.h"
 #include "app/recovery.h"
 #include "app/reset.h"
@@ -39,7 +40,8 @@ Application::Application(Host& host)
       results_(std::make_unique<ResultsController>(host, *window_)),
       styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)),
       console_(std::make_unique<ConsoleController>(host, *window_, state_, *draw_, *settings_)),
-      remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)) {
+      remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)),
+      photos_(std::make_unique<PhotoController>(host, *window_)) {
     QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
                      [this] { draw_->closeFireworks(); });
     settings_->connectHandlers();
@@ -57,6 +59,7 @@ Application::Application(Host& host)
     console_->lendPanel(QString::fromUtf8("手机遥控"), &remote_->panel());
     QObject::connect(remote_.get(), &RemoteController::panelWanted, console_.get(),
                      [this] { (void)console_->showPanel(&remote_->panel()); });
+    photos_->connectHandlers();
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };
@@ -73,6 +76,7 @@ Application::~Application() {
 bool Application::start() {
     console_->prepare();
     if (!startup_->run()) return false;
+    photos_->reload();
     if (!window_->isVisible()) window_->show();
     saver_->afterStart();
     return true;

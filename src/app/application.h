@@ -24,6 +24,7 @@ class TextStyleController;
 class ConsoleController;
 class RemoteController;
 class OutcomeSaver;
+class PhotoController;
 
 class Application {
 public:
@@ -70,6 +71,7 @@ private:
     std::unique_ptr<ConsoleController> console_;
     std::unique_ptr<RemoteController> remote_;
     std::unique_ptr<OutcomeSaver> saver_;
+    std::unique_ptr<PhotoController> photos_;
 };
 
 } // namespace luckdial

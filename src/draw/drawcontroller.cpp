@@ -230,6 +230,7 @@ void DrawController::startDraw() {
                        static_cast<int>(std::clamp<double>(height, 0, QWIDGETSIZE_MAX)));
 
     bool frameLimitReached = false;
+    e_.winnersView->setScrolling(true);
     for (std::int64_t frame = 1;; ++frame) {
         if (frame > frameLimit_) {
             frameLimitReached = true;
@@ -256,6 +257,7 @@ void DrawController::startDraw() {
             std::int64_t{period} - spent, std::numeric_limits<std::int32_t>::min())));
     }
     frame_.clear();
+    e_.winnersView->setScrolling(false);
 
     if (!frameLimitReached) {
         e_.winners->setCaption({});
@@ -268,6 +270,8 @@ void DrawController::startDraw() {
             pool, gen_, in, state_.winnerNumber, state_.levelLimit,
             [this] { return host_.tickCount(); },
             [this](const DrawnWinner& winner, const std::string& label) {
+                // The photo is the unmasked entry's, whatever the label shows.
+                e_.winnersView->addPhotoEntry(qstr(winner.entry));
                 e_.winners->setCaption(label);
                 appendWinner(winner.entry);
                 e_.winners->show();

@@ -55,6 +55,9 @@ struct MenuActions {
     QAction* toggleConsole = nullptr; ///< 界面大小/显示或隐藏控制台 (F2)
     // phone remote
     QAction* remote = nullptr; ///< 手机遥控... (switches the remote on, opens its panel)
+    // participants' photos
+    QAction* levelPhotos = nullptr;  ///< 本奖项显示照片 (checkable, the selected level's)
+    QAction* scrollPhotos = nullptr; ///< 滚动显示照片 (checkable)
 };
 
 /// The settings panel 外形框1 and everything in it.

@@ -356,6 +356,14 @@ void MainWindow::buildMenu() {
     // phone remote
     m.remote = item(m.menu, "手机遥控...");
     m.menu->insertAction(m.forfeit, m.remote);
+    // participants' photos
+    m.levelPhotos = item(m.menu, "本奖项显示照片", true);
+    m.scrollPhotos = item(m.menu, "滚动显示照片", true);
+    m.menu->insertAction(m.forfeit, m.levelPhotos);
+    m.menu->insertAction(m.forfeit, m.scrollPhotos);
+    // Shown once the event turns out to have photos.
+    m.levelPhotos->setVisible(false);
+    m.scrollPhotos->setVisible(false);
     m.exit = item(m.menu, "退出");
 }
 

@@ -1,7 +1,9 @@
 #include "ui/winnersview.h"
 
+#include "photos/photoloader.h"
 #include "ui/elements.h"
 #include "ui/widgets.h"
+#include "ui/winnercards.h"
 #include "ui/winnerspages.h"
 
 #include <QComboBox>
@@ -155,7 +157,8 @@ WinnersBlock layoutWinners(const std::vector<std::vector<QString>>& grid, QFont 
     return out;
 }
 
-WinnersView::WinnersView(MainElements& elements) : QWidget(elements.window), e_(elements) {
+WinnersView::WinnersView(MainElements& elements)
+    : QWidget(elements.window), e_(elements), cards_(std::make_unique<CardPages>()) {
     setObjectName(QStringLiteral("winnersView"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -280,6 +283,7 @@ void WinnersView::clear() {
     cap_ = 0;
     const bool changed = !names_.empty() || pages_.pageCount > 0;
     block_ = {};
+    cardMode_ = false;
     text_.clear();
     names_.clear();
     pages_ = {};
@@ -315,6 +319,12 @@ void WinnersView::layout(bool captionOnly) {
     const auto grid = winnersGrid(text);
     const WinnersBounds b = bounds();
     if (newText || names_.empty()) names_ = flatten(grid);
+
+    cardMode_ = wantsCards();
+    if (cardMode_) {
+        layoutCards(b, stored);
+        return;
+    }
 
     // One block when the names fit at the floor; a grid that cannot fit
     // even then goes to pages without trying every smaller size first.
@@ -405,7 +415,8 @@ bool WinnersView::nextPage() {
     layoutNow();
     if (page_ + 1 >= pages_.pageCount) return false;
     ++page_;
-    block_ = layoutWinnersPage(names_, pages_, page_, font_, bounds());
+    block_ = cardMode_ ? layoutCardsPage(names_, *cards_, page_, bounds())
+                       : layoutWinnersPage(names_, pages_, page_, font_, bounds());
     place();
     Q_EMIT pageChanged(page_, pages_.pageCount);
     return true;
@@ -426,6 +437,10 @@ void WinnersView::paintName(QPainter& painter, const QRect& cell, const QString&
 void WinnersView::paintEvent(QPaintEvent*) {
     if (block_.cells.empty()) return;
     QPainter p(this);
+    if (cardMode_) {
+        paintCards(p);
+        return;
+    }
     p.setRenderHint(QPainter::TextAntialiasing);
     QFont font = font_;
     font.setPixelSize(block_.pixelSize);
@@ -436,6 +451,11 @@ void WinnersView::paintEvent(QPaintEvent*) {
     const QPoint origin = geometry().topLeft();
     for (std::size_t i = 0; i < block_.cells.size(); ++i)
         paintName(p, block_.cells[i].translated(-origin), block_.texts[i], ascent);
+    paintIndicator(p, colour);
+}
+
+void WinnersView::paintIndicator(QPainter& p, const QColor& colour) const {
+    const QPoint origin = geometry().topLeft();
     if (pages_.pageCount > 0) {
         // Quiet: smaller, half transparent, at the right under the names.
         QFont small = font_;

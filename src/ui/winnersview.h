@@ -12,17 +12,21 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "ui/textwidths.h"
 #include "ui/winnerspages.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace luckdial {
 
 struct MainElements;
+class PhotoLoader;
+struct CardPages;
 
 /// Where the winners block may go, in window coordinates.
 struct WinnersBounds {
@@ -56,6 +60,7 @@ public:
     /// A child of the main window drawing elements.winners; the label stops
     /// drawing and taking presses itself.
     explicit WinnersView(MainElements& elements);
+    ~WinnersView() override;
 
     /// The bounds the elements give now.
     WinnersBounds bounds() const;
@@ -86,6 +91,26 @@ public:
     /// The text under the names of a paged draw ("特等奖  第 2/7 页").
     QString indicatorText() const;
 
+    // --- cards (participants' photos) ----------------------------------------------
+    /// Where the cards' photos come from (none: names only, as always).
+    void setPhotoLoader(PhotoLoader* loader);
+    /// The level's winners as cards (photo above name) rather than names.
+    void setCardsShown(bool shown);
+    /// Cards in the scroll frames too; otherwise the scroll shows names.
+    void setScrollCards(bool shown);
+    /// The draw is scrolling (its frames are on the screen).
+    void setScrolling(bool scrolling);
+    /// The unmasked entries of the winners shown, in order: photos are found
+    /// by these rather than by the names, which may be masked.
+    void setPhotoEntries(QStringList entries);
+    void addPhotoEntry(const QString& entry);
+    /// Entries whose photos a scroll with cards decodes ahead (the pool's).
+    void setScrollEntries(QStringList entries);
+    /// Cards are drawn now (rather than names).
+    bool showsCards() const;
+    /// The layout of the cards on the screen (meaningful when showsCards()).
+    const CardPages& cards();
+
 Q_SIGNALS:
     /// The page on the screen, the number of pages or the names changed.
     void pageChanged(int page, int pageCount);
@@ -107,6 +132,12 @@ private:
     void clear();
     /// One name in its cell: the one place that decides how a name looks.
     void paintName(QPainter& painter, const QRect& cell, const QString& name, int ascent) const;
+    void paintIndicator(QPainter& painter, const QColor& colour) const;
+    bool wantsCards() const;
+    void layoutCards(const WinnersBounds& bounds, int maxPixelSize);
+    /// The entry whose photo the i-th name shows.
+    QString photoEntry(int i) const;
+    void paintCards(QPainter& painter);
 
     MainElements& e_;
     WinnersBlock block_;
@@ -126,6 +157,16 @@ private:
     bool pending_ = false;
     bool pendingCaptionOnly_ = true;
     bool posted_ = false;
+
+    PhotoLoader* photos_ = nullptr;
+    bool cardsShown_ = false;
+    bool scrollCards_ = false;
+    bool scrolling_ = false;
+    bool cardMode_ = false; ///< the block on the screen is cards
+    QStringList photoEntries_;
+    QStringList scrollEntries_;
+    QSize prefetchedSize_;
+    std::unique_ptr<CardPages> cards_;
 };
 
 } // namespace luckdial

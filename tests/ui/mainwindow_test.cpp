@@ -282,6 +282,8 @@ TEST(MainWindow, PopUpMenuTreeInOrder) {
                           u("最小化界面"),
                           u("界面大小"),
                           u("手机遥控..."),
+                          u("本奖项显示照片"),
+                          u("滚动显示照片"),
                           u("当前某中奖人放弃"),
                           u("软件初始化"),
                           u("新版本下载"),
@@ -304,8 +306,13 @@ TEST(MainWindow, PopUpMenuTreeInOrder) {
 
     EXPECT_FALSE(m.update->isVisible());
     EXPECT_EQ(m.update->text(), u("新版本下载"));
+    // The photo commands show only for an event with photos.
+    for (QAction* a : {m.levelPhotos, m.scrollPhotos}) {
+        EXPECT_FALSE(a->isVisible());
+        EXPECT_TRUE(a->isCheckable());
+    }
     for (QAction* a : m.menu->actions())
-        if (a != m.update) {
+        if (a != m.update && a != m.levelPhotos && a != m.scrollPhotos) {
             EXPECT_TRUE(a->isVisible()) << a->objectName().toStdString();
         }
     for (QAction* a : {m.musicOn, m.musicOff, m.windowMode, m.fullScreen})

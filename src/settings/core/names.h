@@ -75,6 +75,19 @@ inline constexpr const char* kMaskChars = "屏蔽字符";
 /// next turns by itself (section zbt, source text: pass it through gbk());
 /// 0 or missing: pages turn only when the operator turns them.
 inline constexpr const char* kPageTurnSeconds = "翻页秒数";
+// --- participants' photos -----------------------------------------------------------
+/// The event's photo folder: "照片\1001.jpg" is the photo of "1001 刘伟".
+inline std::string photoDirectory() {
+    return gbk("照片");
+}
+/// Per level, section zbt: "照片N" for row 1 to 8, "1" shows the level's
+/// winners as cards with their photos, "0" as names; missing: cards when
+/// most of the pool has photos.
+inline std::string levelPhotosKey(int row) {
+    return gbk("照片") + toText(static_cast<long long>(row));
+}
+/// Section zbt, source text: "1" shows cards in the scroll frames too.
+inline constexpr const char* kScrollPhotos = "滚动显示照片";
 
 /// Progress counter of row 1 to 8: "计数N" in section jindu.
 inline std::string counterKey(int row) {

@@ -3,8 +3,7 @@
 // the decoding step instead. Only plain data lives in the frames that call
 // setjmp, so the jump skips no destructor.
 
-#include "ui/jpeg.h"
-#include "ui/widgets.h"
+#include "photos/jpeg.h"
 
 #include <csetjmp>
 #include <cstddef>
@@ -75,8 +74,9 @@ struct Decoder {
     }
 };
 
-// Reads the header and starts decompression; false on any error.
-bool start(Decoder& d, const unsigned char* data, std::size_t size) {
+// Reads the header and starts decompression at the scale `scale` chooses from
+// the picture's full size; false on any error.
+bool start(Decoder& d, const unsigned char* data, std::size_t size, const ScaleChoice& scale) {
     d.cinfo.err = jpeg_std_error(&d.err.base);
     d.err.base.error_exit = errorExit;
     d.err.base.emit_message = emitMessage;
@@ -93,6 +93,16 @@ bool start(Decoder& d, const unsigned char* data, std::size_t size) {
     if (pixels <= 0 || pixels > kMaxPixels) return false;
     d.cmyk = d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK;
     d.cinfo.out_color_space = d.cmyk ? JCS_CMYK : JCS_RGB;
+    if (scale) {
+        const int denominator = scale(
+            QSize(static_cast<int>(d.cinfo.image_width), static_cast<int>(d.cinfo.image_height)));
+        if (denominator <= 0) return false;
+        d.cinfo.scale_num = 1;
+        d.cinfo.scale_denom = static_cast<unsigned int>(denominator >= 8   ? 8
+                                                        : denominator >= 4 ? 4
+                                                        : denominator >= 2 ? 2
+                                                                           : 1);
+    }
     jpeg_start_decompress(&d.cinfo);
     return true;
 }
@@ -129,11 +139,25 @@ bool readRows(Decoder& d, unsigned char* bits, std::ptrdiff_t stride, unsigned c
 
 } // namespace
 
+int jpegScaleDenominator(QSize full, QSize atLeast) {
+    for (int d : {8, 4, 2}) {
+        // libjpeg rounds a scaled dimension up.
+        const int w = (full.width() + d - 1) / d;
+        const int h = (full.height() + d - 1) / d;
+        if (w >= atLeast.width() && h >= atLeast.height()) return d;
+    }
+    return 1;
+}
+
 QImage decodeJpeg(const std::string& bytes) {
+    return decodeJpeg(bytes, ScaleChoice());
+}
+
+QImage decodeJpeg(const std::string& bytes, const ScaleChoice& scale) {
     if (bytes.size() < 4) return {};
     auto d = std::make_unique<Decoder>();
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    if (!start(*d, data, bytes.size())) return {};
+    if (!start(*d, data, bytes.size(), scale)) return {};
     if (d->cinfo.output_components != (d->cmyk ? 4 : 3)) return {};
     QImage image(static_cast<int>(d->cinfo.output_width), static_cast<int>(d->cinfo.output_height),
                  QImage::Format_RGB888);
