@@ -52,7 +52,8 @@ Application::Application(Host& host)
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };
     QObject::connect(draw_.get(), &DrawController::outcomeRecorded, window_.get(), [this] {
-        writeRecoveryRecord(host_, window_->pool(), state_, window_->results());
+        writeRecoveryRecord(host_, window_->pool(), state_, window_->results(),
+                            window_->winnerGroups());
     });
 }
 

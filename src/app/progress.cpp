@@ -1,5 +1,6 @@
 #include "app/progress.h"
 
+#include "app/groupstore.h"
 #include "app/recovery.h"
 #include "draw/core/drawstate.h"
 #include "host/core/text.h"
@@ -128,6 +129,9 @@ bool saveProgress(Host& host, MainWindow& window, const DrawState& state) {
                         gbk("提示"));
         return false;
     }
+    // The pool and counters stand whatever happens to the groups: a missing
+    // or stale group file is told at the next start.
+    (void)saveProgressGroups(host, window);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/groupstore.h"
 #include "app/progress.h"
 #include "app/recovery.h"
 #include "draw/core/drawstate.h"
@@ -82,13 +83,16 @@ bool StartupSequence::run() {
 
     // A run that ended without the exit question comes first; continuing it
     // replaces the resume question.
-    source_ = offerRecovery(host_, window_, state_);
+    std::string recordGroups;
+    GroupSource groups = GroupSource::RecoveryRecord;
+    source_ = offerRecovery(host_, window_, state_, &recordGroups);
     if (!source_) {
         const std::string source = choosePoolSource(host_, window_, state_, progressFile);
         // The progress file is the program's own GBK text, read back exactly
         // as it was written; only the organiser's pool file may be UTF-8.
         const bool resumed = !progressFile.empty() && source == progressFile;
         source_ = host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
+        groups = resumed ? GroupSource::ProgressFile : GroupSource::PoolFile;
     }
 
     settings_.applyConfiguration();
@@ -100,6 +104,7 @@ bool StartupSequence::run() {
     caption_->show();
 
     loadPool();
+    loadGroups(host_, window_, groups, recordGroups);
 
     e.startButton->setFocus();
     state_.winnerNumber = 1;

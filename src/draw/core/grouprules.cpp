@@ -294,6 +294,7 @@ RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& 
         if (w == quota - 1 && !in.presetNN.empty()) winner.entry = in.presetNN, preset = true;
         if (w == quota && !in.presetN.empty()) winner.entry = in.presetN, preset = true;
         if (preset) group = groupOfFirst(pool, winner.entry);
+        winner.group = group;
 
         winner.shown = shownEntry(winner.entry, in.mask);
         label.append(winner.shown, layoutSeparator(i, in.perDrawCount, in.columns));
