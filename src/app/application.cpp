@@ -9,6 +9,7 @@
 #include "host/host.h"
 #include "remote/remotecontroller.h"
 #include "settings/appearance.h"
+#include "settings/grouprulescontroller.h"
 #include "settings/settingscontroller.h"
 #include "settings/update.h"
 #include "ui/elements.h"
@@ -35,7 +36,8 @@ Application::Application(Host& host)
       update_(std::make_unique<UpdateCheck>(host, *window_)),
       results_(std::make_unique<ResultsController>(host, *window_)),
       styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)),
-      remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)) {
+      remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)),
+      groupRules_(std::make_unique<GroupRulesController>(host, *window_)) {
     QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
                      [this] { draw_->closeFireworks(); });
     settings_->connectHandlers();
@@ -48,6 +50,7 @@ Application::Application(Host& host)
     draw_->connectHandlers();
     layout_->connectHandlers();
     remote_->connectHandlers();
+    groupRules_->connectHandlers();
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };

@@ -22,6 +22,7 @@ class UpdateCheck;
 class ResultsController;
 class TextStyleController;
 class RemoteController;
+class GroupRulesController;
 
 class Application {
 public:
@@ -45,6 +46,7 @@ public:
     StartupSequence& startup() { return *startup_; }
     ResultsController& results() { return *results_; }
     RemoteController& remote() { return *remote_; }
+    GroupRulesController& groupRules() { return *groupRules_; }
 
 private:
     void wireMenu();
@@ -64,6 +66,7 @@ private:
     std::unique_ptr<ResultsController> results_;
     std::unique_ptr<TextStyleController> styles_;
     std::unique_ptr<RemoteController> remote_;
+    std::unique_ptr<GroupRulesController> groupRules_;
 };
 
 } // namespace luckdial

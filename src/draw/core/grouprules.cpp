@@ -342,4 +342,23 @@ RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& 
     return outcome;
 }
 
+void addGroupColumn(std::vector<std::string>& columns, std::vector<std::vector<std::string>>& rows,
+                    const std::vector<WinnerGroup>& winners) {
+    columns.push_back("分组");
+    std::size_t next = 0;
+    for (std::vector<std::string>& row : rows) {
+        std::string group;
+        if (row.size() >= 3 && row[2] != "放弃领奖") {
+            for (std::size_t k = next; k < winners.size(); ++k) {
+                if (utf8(winners[k].entry) == row[1]) {
+                    group = utf8(winners[k].group);
+                    next = k + 1;
+                    break;
+                }
+            }
+        }
+        row.push_back(std::move(group));
+    }
+}
+
 } // namespace luckdial

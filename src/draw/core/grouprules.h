@@ -4,6 +4,7 @@
 // never comes here; the plain draw stays as it is. Pure logic, GBK text.
 
 #include "draw/core/winners.h"
+#include "pool/groupfile.h"
 
 #include <cstdint>
 #include <functional>
@@ -105,5 +106,12 @@ RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& 
                               const std::function<std::uint32_t()>& clockMs,
                               const std::function<void(const DrawnWinner&, std::string_view group,
                                                        const std::string& label)>& onWinner = {});
+
+/// Adds the column 分组 to the winners spreadsheet's rows (resultRows of the
+/// results text): each winner row takes the group of the next recorded
+/// winner with the same entry, in order; forfeit rows and rows with no such
+/// winner stay empty. Cells are UTF-8.
+void addGroupColumn(std::vector<std::string>& columns, std::vector<std::vector<std::string>>& rows,
+                    const std::vector<WinnerGroup>& winners);
 
 } // namespace luckdial

@@ -1,5 +1,6 @@
 #include "draw/core/grouprules.h"
 
+#include "draw/core/resultrows.h"
 #include "host/core/text.h"
 #include "pool/pool.h"
 
@@ -360,6 +361,24 @@ TEST(DrawWinnersByRule, EligibleEntriesWinUniformlyAndOthersNever) {
     }
     EXPECT_LT(chi, 43.82);
     EXPECT_EQ(wins.size(), 20u);
+}
+
+TEST(ResultGroups, WinnerRowsTakeTheirGroupsInOrder) {
+    const std::string results =
+        gbk("甲  ------  三等奖\r\n（甲---放弃领奖）\r\n乙  ------  三等奖\r\n"
+            "旧  ------  一等奖\r\n甲  ------  三等奖\r\n");
+    const std::vector<WinnerGroup> winners = {{4, gbk("甲"), gbk("销售部"), true},
+                                              {4, gbk("乙"), "", false},
+                                              {4, gbk("甲"), gbk("研发部"), false}};
+    std::vector<std::string> columns = resultColumns();
+    std::vector<std::vector<std::string>> rows = resultRows(results);
+    addGroupColumn(columns, rows, winners);
+    EXPECT_EQ(columns.back(), "分组");
+    std::vector<std::string> groups;
+    for (const auto& row : rows)
+        groups.push_back(row.back());
+    // The forfeit row has none; a line no winner recorded has none.
+    EXPECT_EQ(groups, (std::vector<std::string>{"销售部", "", "", "", "研发部"}));
 }
 
 } // namespace
