@@ -13,6 +13,7 @@
 #include "remote/remotecontroller.h"
 #include "remote/remotepanel.h"
 #include "settings/appearance.h"
+#include "settings/grouprulescontroller.h"
 #include "settings/settingscontroller.h"
 #include "settings/update.h"
 #include "ui/elements.h"
@@ -41,7 +42,8 @@ Application::Application(Host& host)
       styles_(std::make_unique<TextStyleController>(host, window_->elements(), state_)),
       console_(std::make_unique<ConsoleController>(host, *window_, state_, *draw_, *settings_)),
       remote_(std::make_unique<RemoteController>(host, *window_, *draw_, state_)),
-      photos_(std::make_unique<PhotoController>(host, *window_)) {
+      photos_(std::make_unique<PhotoController>(host, *window_)),
+      groupRules_(std::make_unique<GroupRulesController>(host, *window_)) {
     QObject::connect(settings_.get(), &SettingsController::effectsSwitched, draw_.get(),
                      [this] { draw_->closeFireworks(); });
     settings_->connectHandlers();
@@ -60,6 +62,7 @@ Application::Application(Host& host)
     QObject::connect(remote_.get(), &RemoteController::panelWanted, console_.get(),
                      [this] { (void)console_->showPanel(&remote_->panel()); });
     photos_->connectHandlers();
+    groupRules_->connectHandlers();
     wireMenu();
     wireHotKeys();
     window_->onCloseRequested = [this] { return requestClose(); };

@@ -25,6 +25,7 @@ class ConsoleController;
 class RemoteController;
 class OutcomeSaver;
 class PhotoController;
+class GroupRulesController;
 
 class Application {
 public:
@@ -50,6 +51,7 @@ public:
     /// Two screens: the hall screen, the operator's console, clicker keys.
     ConsoleController& console() { return *console_; }
     RemoteController& remote() { return *remote_; }
+    GroupRulesController& groupRules() { return *groupRules_; }
 
 private:
     void wireMenu();
@@ -72,6 +74,7 @@ private:
     std::unique_ptr<RemoteController> remote_;
     std::unique_ptr<OutcomeSaver> saver_;
     std::unique_ptr<PhotoController> photos_;
+    std::unique_ptr<GroupRulesController> groupRules_;
 };
 
 } // namespace luckdial

@@ -1,5 +1,6 @@
 #include "app/importcommand.h"
 
+#include "app/groupstore.h"
 #include "app/recovery.h"
 #include "app/reset.h"
 #include "app/sheetloader.h"
@@ -108,7 +109,7 @@ bool ImportCommand::replacePool(const std::vector<std::string>& entries) {
     // of its run would otherwise be offered, or overwritten, at the next start.
     std::vector<std::pair<std::string, std::string>> moved;
     std::vector<std::string> aside = {names::progressFile(), pendingProgressName(),
-                                      recoveryRecordName()};
+                                      recoveryRecordName(), names::progressGroupsFile()};
     if (!host_.readFile(host_.path(names::resultsFile())).empty())
         aside.push_back(names::resultsFile());
     for (const std::string& name : aside) {
@@ -182,6 +183,7 @@ void ImportCommand::run() {
         if (answer != IdOk) return;
     }
     if (!replacePool(list.entries)) return;
+    writePoolGroups(host_, entryGroupFileText(list));
 
     host_.messageBox(
         gbk("新的抽奖名单已导入，共") + countText(list.entries.size()) + gbk("条；") +

@@ -19,7 +19,8 @@ void OutcomeSaver::connectHandlers() {
 }
 
 bool OutcomeSaver::writeRecord() {
-    return writeRecoveryRecord(host_, window_.pool(), state_, window_.results());
+    return writeRecoveryRecord(host_, window_.pool(), state_, window_.results(),
+                               window_.winnerGroups());
 }
 
 void OutcomeSaver::afterStart() {

@@ -1,5 +1,6 @@
 #include "app/progress.h"
 
+#include "app/groupstore.h"
 #include "app/notices.h"
 #include "app/outcomesaver.h"
 #include "app/recovery.h"
@@ -128,6 +129,9 @@ bool saveProgress(Host& host, MainWindow& window, const DrawState& state) {
         keepPending = !undone;
     }
     if (!keepPending) (void)host.deleteFile(pendingFile); // a leftover is settled at start-up
+    // The pool and counters stand whatever happens to the groups: a missing
+    // or stale group file is told at the next start.
+    if (saved) (void)saveProgressGroups(host, window);
     return saved;
 }
 

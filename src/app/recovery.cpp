@@ -75,10 +75,14 @@ std::vector<std::string> replacedFileNames() {
 }
 
 bool writeRecoveryRecord(Host& host, const Pool& pool, const DrawState& state,
-                         const std::string& results) {
+                         const std::string& results, const std::vector<WinnerGroup>& winnerGroups) {
     const std::string poolText = progressText(pool);
-    const std::string header = recoveryHeader(state.counters, pool.count(), poolText, results);
-    return host.writeFile(host.path(recoveryRecordName()), {header, poolText, results});
+    const std::string groups = pool.hasGroups() || !winnerGroups.empty()
+                                   ? groupFileText(pool, winnerGroups)
+                                   : std::string();
+    const std::string header =
+        recoveryHeader(state.counters, pool.count(), poolText, results, groups);
+    return host.writeFile(host.path(recoveryRecordName()), {header, poolText, results, groups});
 }
 
 void removeRecoveryRecord(Host& host) {
@@ -86,7 +90,8 @@ void removeRecoveryRecord(Host& host) {
     (void)host.deleteFile(host.path(recoveryRecordName()));
 }
 
-std::unique_ptr<TextFile> offerRecovery(Host& host, MainWindow& window, DrawState& state) {
+std::unique_ptr<TextFile> offerRecovery(Host& host, MainWindow& window, DrawState& state,
+                                        std::string* groups) {
     const std::string path = host.path(recoveryRecordName());
     if (!host.fileExists(path)) return nullptr;
     // Read raw: the record is the program's own GBK, never a UTF-8 file.
@@ -114,6 +119,7 @@ std::unique_ptr<TextFile> offerRecovery(Host& host, MainWindow& window, DrawStat
         counter = std::max(counter, std::int32_t{0});
     state.counters = record->counters;
     window.results() = std::move(record->results);
+    if (groups) *groups = std::move(record->groups);
     return std::make_unique<TextBuffer>(std::move(record->poolText));
 }
 

@@ -5,6 +5,8 @@
 // start-up therefore means the last run was cut short, and the operator may
 // continue from its last draw.
 
+#include "pool/groupfile.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +31,10 @@ std::vector<std::string> replacedFileNames();
 
 /// Writes the record of the event as it stands. False when it could not be
 /// written; the previous record is then untouched.
+/// With groups in the pool or winners' groups, the record carries them too.
 bool writeRecoveryRecord(Host& host, const Pool& pool, const DrawState& state,
-                         const std::string& results);
+                         const std::string& results,
+                         const std::vector<WinnerGroup>& winnerGroups = {});
 
 /// Removes the record: the run ends normally.
 void removeRecoveryRecord(Host& host);
@@ -40,6 +44,8 @@ void removeRecoveryRecord(Host& host);
 /// text and returns the pool's source; the record stays until the next draw
 /// replaces it. On No, or when the record is damaged, the record is kept
 /// under a dated name and nothing is returned.
-std::unique_ptr<TextFile> offerRecovery(Host& host, MainWindow& window, DrawState& state);
+/// groups, when given, receives the record's group file text on Yes.
+std::unique_ptr<TextFile> offerRecovery(Host& host, MainWindow& window, DrawState& state,
+                                        std::string* groups = nullptr);
 
 } // namespace luckdial

@@ -1,5 +1,6 @@
 #include "app/reset.h"
 
+#include "app/groupstore.h"
 #include "app/recovery.h"
 #include "host/core/text.h"
 #include "host/host.h"
@@ -106,6 +107,7 @@ void ResetCommand::run() {
     // record of the run, which hold the same things.
     (void)host_.deleteFile(host_.path(pendingProgressName()));
     removeRecoveryRecord(host_);
+    removeProgressGroups(host_);
     (void)host_.deleteFile(host_.path(names::resultsFile()));
     (void)host_.deleteFile(config);
     (void)host_.deleteFile(backgroundCopy);

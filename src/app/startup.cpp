@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/groupstore.h"
 #include "app/notices.h"
 #include "app/progress.h"
 #include "app/recovery.h"
@@ -83,7 +84,9 @@ bool StartupSequence::run() {
 
     // A run that ended without the exit question comes first; continuing it
     // replaces the resume question.
-    source_ = offerRecovery(host_, window_, state_);
+    std::string recordGroups;
+    GroupSource groups = GroupSource::RecoveryRecord;
+    source_ = offerRecovery(host_, window_, state_, &recordGroups);
     std::string sourceName = recoveryRecordName();
     if (!source_) {
         const std::string source = choosePoolSource(host_, window_, state_, progressFile);
@@ -92,6 +95,7 @@ bool StartupSequence::run() {
         const bool resumed = !progressFile.empty() && source == progressFile;
         sourceName = resumed ? names::progressFile() : names::poolFile();
         source_ = host_.openTextFile(source, resumed ? TextEncoding::Gbk : TextEncoding::Recognise);
+        groups = resumed ? GroupSource::ProgressFile : GroupSource::PoolFile;
     }
 
     settings_.applyConfiguration();
@@ -103,6 +107,7 @@ bool StartupSequence::run() {
     caption_->show();
 
     const TextStop stop = loadPool();
+    loadGroups(host_, window_, groups, recordGroups);
 
     e.startButton->setFocus();
     state_.winnerNumber = 1;

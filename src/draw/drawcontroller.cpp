@@ -165,6 +165,20 @@ DrawInputs DrawController::drawInputs(std::optional<int> row) const {
     return in;
 }
 
+LevelRule DrawController::levelRule(std::optional<int> row) const {
+    if (!row) return {};
+    const std::string config = host_.path(names::kConfigFile);
+    return parseLevelRule(host_.readItem(config, names::kGeneral, names::eligibleGroupsKey(*row)),
+                          host_.readItem(config, names::kGeneral, names::groupSeatsKey(*row)));
+}
+
+GroupSeats DrawController::groupSeats(int row, const LevelRule& rule) const {
+    GroupTally taken;
+    for (const WinnerGroup& w : window_.winnerGroups())
+        if (w.row == row && !w.forfeited && !w.group.empty()) ++taken[w.group];
+    return GroupSeats(rule, state_.levelLimit - 1, state_.winnerNumber - 1, std::move(taken));
+}
+
 void DrawController::startDraw() {
     // A second start during a run would draw that run's winners twice.
     if (busy_) return;
@@ -202,6 +216,20 @@ void DrawController::startDraw() {
         return;
     }
 
+    // A level with rules that cannot be met is refused before anything moves.
+    const LevelRule rule = levelRule(row);
+    std::optional<GroupSeats> seats;
+    if (rule.active() && row) {
+        seats.emplace(groupSeats(*row, rule));
+        const std::string problem = pool.count() == 0
+                                        ? std::string()
+                                        : seats->problem(pool, table_.allowRepeat(), levelText());
+        if (!problem.empty()) {
+            host_.messageBox(problem, MbOk | MbIconWarning, gbk("分组规则"));
+            return;
+        }
+    }
+
     BusyMark busy(busy_);
     e_.startButton->hide();
     e_.stopButton->show();
@@ -229,6 +257,9 @@ void DrawController::startDraw() {
     e_.winners->resize(e_.winners->width(),
                        static_cast<int>(std::clamp<double>(height, 0, QWIDGETSIZE_MAX)));
 
+    // The scroll shows only who may win.
+    const std::vector<std::uint32_t> eligible =
+        seats ? eligiblePositions(pool, *seats) : std::vector<std::uint32_t>{};
     bool frameLimitReached = false;
     e_.winnersView->setScrolling(true);
     for (std::int64_t frame = 1;; ++frame) {
@@ -240,7 +271,9 @@ void DrawController::startDraw() {
         const std::uint32_t frameStart = host_.tickCount();
         gen_.reseed(frameStart);
         e_.winners->setCaption(
-            buildScrollFrame(pool, gen_, state_.perDrawCount, count, in.columns, frame_));
+            seats
+                ? buildEligibleFrame(pool, gen_, state_.perDrawCount, eligible, in.columns, frame_)
+                : buildScrollFrame(pool, gen_, state_.perDrawCount, count, in.columns, frame_));
         e_.winners->show();
         // Laid out inside the frame's own time, so the wait below allows for it.
         e_.winnersView->layoutNow();
@@ -266,17 +299,29 @@ void DrawController::startDraw() {
         in.mask.right = table_.maskRight();
         in.mask.chars = table_.maskChars();
         in.allowRepeat = table_.allowRepeat();
-        const DrawOutcome outcome = drawWinners(
-            pool, gen_, in, state_.winnerNumber, state_.levelLimit,
-            [this] { return host_.tickCount(); },
-            [this](const DrawnWinner& winner, const std::string& label) {
-                // The photo is the unmasked entry's, whatever the label shows.
-                e_.winnersView->addPhotoEntry(qstr(winner.entry));
-                e_.winners->setCaption(label);
-                appendWinner(winner.entry);
-                e_.winners->show();
-                updateProgress(winner.winnerNumber);
-            });
+        const bool keepGroups = pool.hasGroups() || seats;
+        const auto onWinner = [&](const DrawnWinner& winner, const std::string& label) {
+            // The photo is the unmasked entry's, whatever the label shows.
+            e_.winnersView->addPhotoEntry(qstr(winner.entry));
+            e_.winners->setCaption(label);
+            appendWinner(winner.entry);
+            if (keepGroups && row)
+                window_.winnerGroups().push_back({*row, winner.entry, winner.group, false});
+            e_.winners->show();
+            updateProgress(winner.winnerNumber);
+        };
+        // A level without rules takes the plain draw, unchanged.
+        const DrawOutcome outcome =
+            seats ? drawWinnersByRule(
+                        pool, gen_, in, *seats, state_.winnerNumber, state_.levelLimit,
+                        [this] { return host_.tickCount(); },
+                        [&](const DrawnWinner& winner, std::string_view, const std::string& label) {
+                            onWinner(winner, label);
+                        })
+                        .draw
+                  : drawWinners(
+                        pool, gen_, in, state_.winnerNumber, state_.levelLimit,
+                        [this] { return host_.tickCount(); }, onWinner);
         // The hall sees these winners now: they go on disk before any box
         // can hold the run up.
         Q_EMIT outcomeRecorded();
@@ -367,6 +412,8 @@ void DrawController::selectPrizeLevel() {
             state_.winnerNumber =
                 drawn + (drawn < std::numeric_limits<std::int32_t>::max() ? 1 : 0);
             setProgressCaption(drawn);
+        } else if (levelRule(row).active()) {
+            setProgressCaption(0);
         }
     }
 
@@ -396,8 +443,12 @@ void DrawController::appendWinner(std::string_view entry) {
 }
 
 void DrawController::setProgressCaption(std::int32_t count) {
-    e_.progress->setCaption(levelText() + gbk(" 已抽取") + toText(static_cast<long long>(count)) +
-                            gbk("名"));
+    std::string caption =
+        levelText() + gbk(" 已抽取") + toText(static_cast<long long>(count)) + gbk("名");
+    // The level's rule by group, where the operator chooses the level.
+    const std::string rule = ruleCaption(levelRule(matchingRow()));
+    if (!rule.empty()) caption += "  " + rule;
+    e_.progress->setCaption(caption);
 }
 
 void DrawController::updateProgress(std::int32_t w) {
@@ -451,6 +502,8 @@ void DrawController::forfeitWinner(const std::string& suggested) {
     if (const std::optional<int> row = matchingRow()) {
         state_.exhaustedMark(*row) = w - 1;
         --state_.counter(*row);
+        // The seat goes back to the forfeited winner's group.
+        (void)forfeitWinnerGroup(window_.winnerGroups(), *row, *who);
     }
     window_.results() += forfeitLine(*who);
     Q_EMIT outcomeRecorded();

@@ -6,6 +6,7 @@
 // elements at the moment they are needed.
 
 #include "draw/core/drawstate.h"
+#include "draw/core/grouprules.h"
 #include "draw/core/winners.h"
 #include "ui/prizetable.h"
 
@@ -119,6 +120,10 @@ private:
     DrawInputs drawInputs(std::optional<int> row) const;
     /// Arms the automatic page turn for the draw just shown (or disarms it).
     void armPageTurn();
+    /// The row's rule by group as stored; inactive for no row.
+    LevelRule levelRule(std::optional<int> row) const;
+    /// The seats of the row's level as its winners so far have taken them.
+    GroupSeats groupSeats(int row, const LevelRule& rule) const;
 
     Host& host_;
     MainWindow& window_;

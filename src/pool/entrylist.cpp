@@ -1,11 +1,14 @@
 #include "pool/entrylist.h"
 
 #include "host/core/text.h"
+#include "pool/groupfile.h"
 #include "pool/pool.h"
+#include "pool/savedstate.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace luckdial {
@@ -140,8 +143,58 @@ EntryList buildEntries(const std::vector<std::vector<std::string>>& rows,
             list.entries.push_back(entry);
             seen.insert(list.entries.back());
         }
+        if (recipe.groupColumn != std::string::npos)
+            list.groups.push_back(oneLine(cellAt(rows[r], recipe.groupColumn)));
     }
     return list;
+}
+
+std::string entryGroupFileText(const EntryList& list) {
+    if (list.groups.size() != list.entries.size()) return {};
+    GroupFile file;
+    std::unordered_map<std::string, std::uint16_t> ids;
+    file.members.reserve(list.entries.size());
+    for (const std::string& g : list.groups) {
+        std::uint16_t id = 0;
+        if (!g.empty()) {
+            const auto it = ids.find(g);
+            if (it != ids.end()) {
+                id = it->second;
+            } else if (file.names.size() < Pool::kMaxGroups) {
+                file.names.push_back(gbk(g));
+                id = static_cast<std::uint16_t>(file.names.size());
+                ids.emplace(g, id);
+            }
+        }
+        file.members.push_back(id);
+    }
+    if (file.names.empty()) return {};
+    file.check = progressCheck(poolFileText(list.entries));
+    return groupFileText(file);
+}
+
+std::vector<std::pair<std::string, std::size_t>> groupSizes(const EntryList& list) {
+    std::unordered_map<std::string, std::size_t> index;
+    std::vector<std::pair<std::string, std::size_t>> out;
+    for (const std::string& g : list.groups) {
+        if (g.empty()) continue;
+        const auto [it, added] = index.emplace(g, out.size());
+        if (added) out.emplace_back(g, 0);
+        ++out[it->second].second;
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    return out;
+}
+
+std::string groupCountsText(const std::vector<std::pair<std::string, std::size_t>>& sizes,
+                            std::size_t shown) {
+    if (sizes.empty()) return {};
+    std::string text;
+    for (std::size_t k = 0; k < sizes.size() && k < shown; ++k)
+        text += (k ? "、" : "") + sizes[k].first + " " + std::to_string(sizes[k].second);
+    if (sizes.size() > shown) text += "、…";
+    return text + "，共 " + std::to_string(sizes.size()) + " 个分组";
 }
 
 std::string poolFileText(const std::vector<std::string>& entries) {

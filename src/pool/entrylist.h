@@ -22,11 +22,17 @@ struct EntryRecipe {
     std::string joiner = " ";
     /// Keep only the first of equal entries.
     bool dropDuplicates = false;
+    /// 0-based column whose cell is the entry's group (a department);
+    /// npos: no groups.
+    std::size_t groupColumn = std::string::npos;
 };
 
 struct EntryList {
     /// UTF-8, each one line, in row order.
     std::vector<std::string> entries;
+    /// The group of each entry (UTF-8, one line, empty for none); empty when
+    /// the recipe has no group column.
+    std::vector<std::string> groups;
     /// Rows below the header with nothing in the chosen columns.
     std::size_t emptyRows = 0;
     /// Entries equal to an earlier one: dropped or kept as the recipe says.
@@ -49,6 +55,19 @@ std::string oneLine(std::string_view cell);
 /// The pool file's bytes: every entry in GBK (GB18030 where GBK has no
 /// character), each followed by "\r\n".
 std::string poolFileText(const std::vector<std::string>& entries);
+
+/// The group file of entries as poolFileText writes them: group names and
+/// numbers in GBK, tied to the pool those lines load as. Empty when no entry
+/// has a group.
+std::string entryGroupFileText(const EntryList& list);
+
+/// The list's groups by size, largest first (UTF-8).
+std::vector<std::pair<std::string, std::size_t>> groupSizes(const EntryList& list);
+
+/// "销售部 120、研发部 80、… 共 5 个分组" for the first few groups by size
+/// (UTF-8); empty without groups.
+std::string groupCountsText(const std::vector<std::pair<std::string, std::size_t>>& sizes,
+                            std::size_t shown = 4);
 
 /// Whether the first row looks like column names rather than a participant:
 /// a name such as 姓名 or 工号, or text above a column of numbers.

@@ -41,8 +41,22 @@ void Pool::clear() {
     release(offsets_);
     release(tree_);
     release(removed_);
+    release(groupOf_);
+    release(groupNames_);
     live_ = 0;
     liveBytes_ = 0;
+}
+
+bool Pool::setGroups(std::vector<std::string> names, std::vector<std::uint16_t> perEntry) {
+    release(groupOf_);
+    release(groupNames_);
+    if (names.empty()) return true;
+    if (live_ != slots() || perEntry.size() != live_ || names.size() > kMaxGroups) return false;
+    for (std::uint16_t& g : perEntry)
+        if (g > names.size()) g = 0;
+    groupOf_ = std::move(perEntry);
+    groupNames_ = std::move(names);
+    return true;
 }
 
 void Pool::shrinkToFit() {
@@ -59,6 +73,7 @@ void Pool::append(std::string_view entry) {
     offsets_.push_back(static_cast<std::uint32_t>(arena_.size()));
     ++live_;
     liveBytes_ += entry.size();
+    if (!groupNames_.empty()) groupOf_.push_back(0);
     if (tree_.empty()) return; // built at the first removal
     // Node i covers slots (i - lowbit(i), i]: this slot plus the nodes that
     // make up the rest of that range. On average one node is added.
@@ -115,7 +130,8 @@ void Pool::removeAt(std::size_t position) {
 
 std::size_t Pool::memoryBytes() const {
     return arena_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) +
-           tree_.capacity() * sizeof(std::uint32_t) + removed_.capacity() * sizeof(std::uint64_t);
+           tree_.capacity() * sizeof(std::uint32_t) + removed_.capacity() * sizeof(std::uint64_t) +
+           groupOf_.capacity() * sizeof(std::uint16_t);
 }
 
 TextStop Pool::assignLines(std::string text,

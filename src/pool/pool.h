@@ -48,6 +48,34 @@ public:
     /// Total bytes of the entries (without line ends).
     std::size_t entryBytes() const { return liveBytes_; }
 
+    // --- groups (departments): a number per entry, 0 for none -------------------
+    /// Most distinct groups a pool holds; entries of further groups have none.
+    static constexpr std::size_t kMaxGroups = 65535;
+    /// Gives entry k (0-based, as loaded) the group perEntry[k], a 1-based
+    /// index into names (0: no group). Only before the first removal and with
+    /// one number per entry; otherwise the pool keeps no groups and false is
+    /// returned. Empty names drop the groups.
+    bool setGroups(std::vector<std::string> names, std::vector<std::uint16_t> perEntry);
+    bool hasGroups() const { return !groupNames_.empty(); }
+    /// Group number of the entry at a 0-based position; 0 outside or for none.
+    std::uint16_t groupAt(std::size_t position) const {
+        if (groupOf_.empty() || position >= live_) return 0;
+        return groupOf_[slotOf(position)];
+    }
+    /// The group names, number 1 first.
+    const std::vector<std::string>& groupNames() const { return groupNames_; }
+    /// Name of group number id; empty for 0 or an unknown number.
+    std::string_view groupName(std::uint16_t id) const {
+        return (id == 0 || id > groupNames_.size()) ? std::string_view{} : groupNames_[id - 1u];
+    }
+    /// Calls f(position, group number) for every entry in order, in O(count).
+    template <typename F> void forEachGroup(F f) const {
+        const std::size_t n = slots();
+        std::size_t position = 0;
+        for (std::size_t k = 0; k < n; ++k)
+            if (isLive(k)) f(position++, groupOf_.empty() ? std::uint16_t{0} : groupOf_[k]);
+    }
+
     /// Calls f(entry) for every entry in order, in O(count) overall.
     template <typename F> void forEach(F f) const {
         const std::size_t n = slots();
@@ -79,6 +107,9 @@ private:
     std::vector<std::uint64_t> removed_;
     std::size_t live_ = 0;
     std::size_t liveBytes_ = 0;
+    /// Group number per slot; empty when the pool has no groups.
+    std::vector<std::uint16_t> groupOf_;
+    std::vector<std::string> groupNames_;
 };
 
 /// Called with the number of entries loaded so far and the share of the text

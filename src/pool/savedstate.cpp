@@ -30,6 +30,7 @@ constexpr Tables makeTables() {
 constexpr Tables kTables = makeTables();
 
 constexpr const char* kMagic = "LUCKDIAL RECOVERY 1";
+constexpr const char* kMagicGroups = "LUCKDIAL RECOVERY 2";
 
 std::string hex8(std::uint32_t value) {
     static const char digits[] = "0123456789abcdef";
@@ -101,16 +102,19 @@ std::string progressCheck(std::string_view progressText) {
 }
 
 std::string recoveryHeader(const std::array<std::int32_t, 8>& counters, std::size_t poolCount,
-                           std::string_view poolText, std::string_view results) {
-    std::string head = kMagic;
+                           std::string_view poolText, std::string_view results,
+                           std::string_view groups) {
+    std::string head = groups.empty() ? kMagic : kMagicGroups;
     head += "\r\ncounters";
     for (const std::int32_t c : counters)
         head += " " + std::to_string(c);
     head += "\r\npool " + std::to_string(poolCount) + " " + std::to_string(poolText.size());
     head += "\r\nresults " + std::to_string(results.size()) + "\r\n";
+    if (!groups.empty()) head += "groups " + std::to_string(groups.size()) + "\r\n";
     std::uint32_t crc = crc32(head);
     crc = crc32(poolText, crc);
     crc = crc32(results, crc);
+    crc = crc32(groups, crc);
     head += "check " + hex8(crc) + "\r\n\r\n";
     return head;
 }
@@ -120,24 +124,35 @@ std::optional<RecoveryContent> parseRecoveryRecord(std::string_view bytes) {
     RecoveryContent content;
     std::array<std::size_t, 2> pool{};
     std::array<std::size_t, 1> results{};
-    if (reader.line() != std::string_view(kMagic)) return std::nullopt;
+    std::array<std::size_t, 1> groups{};
+    const auto magic = reader.line();
+    const bool withGroups = magic == std::string_view(kMagicGroups);
+    if (magic != std::string_view(kMagic) && !withGroups) return std::nullopt;
     auto next = reader.line();
     if (!next || !numbers(*next, "counters", content.counters)) return std::nullopt;
     next = reader.line();
     if (!next || !numbers(*next, "pool", pool)) return std::nullopt;
     next = reader.line();
     if (!next || !numbers(*next, "results", results)) return std::nullopt;
+    if (withGroups) {
+        next = reader.line();
+        if (!next || !numbers(*next, "groups", groups)) return std::nullopt;
+    }
     const std::size_t checked = reader.position();
     const auto checkLine = reader.line();
     if (!checkLine || reader.line() != std::string_view()) return std::nullopt;
 
     const std::string_view body = bytes.substr(reader.position());
-    if (pool[1] > body.size() || body.size() - pool[1] != results[0]) return std::nullopt;
+    if (pool[1] > body.size() || results[0] > body.size() - pool[1] ||
+        body.size() - pool[1] - results[0] != groups[0])
+        return std::nullopt;
     const std::string_view poolText = body.substr(0, pool[1]);
-    const std::string_view resultsText = body.substr(pool[1]);
+    const std::string_view resultsText = body.substr(pool[1], results[0]);
+    const std::string_view groupsText = body.substr(pool[1] + results[0]);
     std::uint32_t crc = crc32(bytes.substr(0, checked));
     crc = crc32(poolText, crc);
     crc = crc32(resultsText, crc);
+    crc = crc32(groupsText, crc);
     if (*checkLine != "check " + hex8(crc)) return std::nullopt;
 
     // The pool text must give back exactly the entries it was written from.
@@ -149,6 +164,7 @@ std::optional<RecoveryContent> parseRecoveryRecord(std::string_view bytes) {
     content.poolCount = pool[0];
     content.poolText = std::string(poolText);
     content.results = std::string(resultsText);
+    content.groups = std::string(groupsText);
     return content;
 }
 

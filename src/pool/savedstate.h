@@ -11,6 +11,9 @@
 //   "check <CRC-32 of the four lines above and the body, 8 hex digits>" CR LF
 //   CR LF
 //   body: the pool as the progress file holds it, then the results text.
+// A record of a pool with groups is version 2: "LUCKDIAL RECOVERY 2", a line
+// "groups <bytes>" after the results line, and the group file's text (see
+// groupfile.h) at the end of the body. Version 1 records are still read.
 
 #include <array>
 #include <cstddef>
@@ -33,12 +36,15 @@ struct RecoveryContent {
     /// The pool as the progress file holds it: every entry followed by CR LF.
     std::string poolText;
     std::string results;
+    /// The group file's text; empty in a version 1 record.
+    std::string groups;
 };
 
 /// The header of a record holding these parts; the record is the header,
-/// then poolText, then results.
+/// then poolText, then results, then groups (version 2 when groups are given).
 std::string recoveryHeader(const std::array<std::int32_t, 8>& counters, std::size_t poolCount,
-                           std::string_view poolText, std::string_view results);
+                           std::string_view poolText, std::string_view results,
+                           std::string_view groups = {});
 
 /// The content of a record, or nothing when it is damaged: a header that
 /// does not parse, lengths that do not add up to the file, a check value that

@@ -55,6 +55,9 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
         partsRow->addWidget(parts_[i]);
     }
     partsRow->addStretch();
+    group_ = new QComboBox(this);
+    group_->setObjectName(QStringLiteral("组合框_分组"));
+    group_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     joiner_ = new QLineEdit(QStringLiteral(" "), this);
     joiner_->setObjectName(QStringLiteral("编辑框_连接符"));
     joiner_->setMaximumWidth(80);
@@ -95,6 +98,7 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     joinerRow->addStretch();
     form->addRow(QStringLiteral("列与列之间加上："), joinerRow);
     form->addRow(QString(), drop_);
+    form->addRow(QStringLiteral("分组（如部门）："), group_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok_);
@@ -117,6 +121,7 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     });
     for (QComboBox* part : parts_)
         connect(part, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
+    connect(group_, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
     connect(joiner_, &QLineEdit::textChanged, this, [this] { rebuild(); });
     connect(drop_, &QCheckBox::toggled, this, [this] { rebuild(); });
     rebuild();
@@ -147,6 +152,7 @@ void ImportDialog::setReading(bool reading) {
         w->setEnabled(!reading);
     for (QComboBox* part : parts_)
         part->setEnabled(!reading);
+    group_->setEnabled(!reading);
     progress_->setVisible(reading);
     if (reading) {
         setProgress(-1);
@@ -191,6 +197,15 @@ void ImportDialog::setRows(std::vector<std::vector<std::string>> rows) {
         part->setCurrentIndex(chosen < columns.size() ? static_cast<int>(columns[chosen]) + 1 : 0);
         part->blockSignals(false);
     }
+    group_->blockSignals(true);
+    group_->clear();
+    group_->addItem(QStringLiteral("（不分组）"), -1);
+    for (std::size_t c = 0; c < columnCount_; ++c)
+        group_->addItem(QString(), static_cast<int>(c));
+    // Groups only when the organiser asks for them: a list imported as
+    // before gives the pool it always gave.
+    group_->setCurrentIndex(0);
+    group_->blockSignals(false);
     quiet_ = false;
     labelColumns();
     rebuild();
@@ -198,7 +213,9 @@ void ImportDialog::setRows(std::vector<std::vector<std::string>> rows) {
 
 void ImportDialog::labelColumns() {
     const bool header = header_->isChecked();
-    for (QComboBox* part : parts_) {
+    std::vector<QComboBox*> boxes(parts_.begin(), parts_.end());
+    boxes.push_back(group_);
+    for (QComboBox* part : boxes) {
         for (int item = 1; item < part->count(); ++item) {
             const auto c = static_cast<std::size_t>(part->itemData(item).toInt());
             QString text = QString::fromStdString(columnLetters(c)) + QStringLiteral("列");
@@ -224,6 +241,8 @@ EntryRecipe ImportDialog::recipe() const {
     const QByteArray joiner = joiner_->text().toUtf8();
     r.joiner.assign(joiner.constData(), static_cast<std::size_t>(joiner.size()));
     r.dropDuplicates = drop_->isChecked();
+    const int group = group_->currentData().isValid() ? group_->currentData().toInt() : -1;
+    if (group >= 0) r.groupColumn = static_cast<std::size_t>(group);
     return r;
 }
 
@@ -240,6 +259,8 @@ QString ImportDialog::countsText(const EntryList& list, bool dropDuplicates) {
             examples << shortCell(e);
         text += QStringLiteral("，如：") + examples.join(QStringLiteral("、"));
     }
+    const std::string groups = groupCountsText(groupSizes(list));
+    if (!groups.empty()) text += QStringLiteral("；分组：") + u(groups);
     if (list.tooMany())
         text += QStringLiteral("。超过了抽奖号码库的上限 %1 条！").arg(Pool::kLimit);
     return text;

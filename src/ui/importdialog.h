@@ -58,6 +58,7 @@ public:
     QComboBox* sheetBox() const { return sheet_; }          ///< 组合框_工作表
     QCheckBox* headerBox() const { return header_; }        ///< 选择框_标题行
     QComboBox* columnBox(int part) const;                   ///< 组合框_列1 to 组合框_列3
+    QComboBox* groupBox() const { return group_; }          ///< 组合框_分组
     QLineEdit* joinerEdit() const { return joiner_; }       ///< 编辑框_连接符
     QCheckBox* dropDuplicatesBox() const { return drop_; }  ///< 选择框_去掉重复
     QListWidget* preview() const { return preview_; }       ///< 列表框_预览
@@ -83,6 +84,7 @@ private:
     QComboBox* sheet_ = nullptr;
     QCheckBox* header_ = nullptr;
     std::array<QComboBox*, kParts> parts_{};
+    QComboBox* group_ = nullptr;
     QLineEdit* joiner_ = nullptr;
     QCheckBox* drop_ = nullptr;
     QListWidget* preview_ = nullptr;

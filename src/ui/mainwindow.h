@@ -3,6 +3,7 @@
 // pop-up menu tree. It owns no behaviour: the subsystems connect their
 // handlers to the signals below and to the elements' own signals.
 
+#include "pool/groupfile.h"
 #include "pool/pool.h"
 #include "ui/elements.h"
 
@@ -28,6 +29,9 @@ public:
     Pool& pool() { return pool_; }
     /// The results text (the hidden edit box 结果), GBK.
     std::string& results() { return results_; }
+    /// The groups of the winners in the results text, in draw order; empty
+    /// when the pool has no groups.
+    std::vector<WinnerGroup>& winnerGroups() { return winnerGroups_; }
 
     /// Background picture from JPEG bytes; empty or undecodable bytes clear it.
     void setBackgroundPicture(const std::string& jpegBytes);
@@ -61,6 +65,7 @@ private:
     MainElements e_;
     Pool pool_;
     std::string results_;
+    std::vector<WinnerGroup> winnerGroups_;
     void buildDisplay();
     void buildPanel();
     void buildMenu();

@@ -1,5 +1,6 @@
 #include "ui/resultswindow.h"
 
+#include "draw/core/grouprules.h"
 #include "draw/core/resultrows.h"
 #include "host/core/displaytext.h"
 #include "host/core/hostbase.h"
@@ -423,8 +424,11 @@ void ResultsController::exportSpreadsheet() {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if (tail != extension) path += extension;
 
-    if (!sheet::writeXlsx(HostBase::nativePath(path), "抽奖结果", resultColumns(),
-                          resultRows(window_.results()))) {
+    std::vector<std::string> columns = resultColumns();
+    std::vector<std::vector<std::string>> rows = resultRows(window_.results());
+    // An event with groups says each winner's group.
+    if (!window_.winnerGroups().empty()) addGroupColumn(columns, rows, window_.winnerGroups());
+    if (!sheet::writeXlsx(HostBase::nativePath(path), "抽奖结果", columns, rows)) {
         // As the text export: the file is not opened, so nothing older passes for the export.
         host_.messageBox(gbk("抽奖结果导出失败，请检查磁盘或文件权限！"), MbOk | MbIconWarning,
                          gbk("提示"));

@@ -293,3 +293,63 @@ TEST(PoolTextStop, TellsTheLineWhereTheTextStoppedEarly) {
 }
 
 } // namespace
+
+TEST(PoolGroups, GroupsFollowTheirEntriesThroughRemovals) {
+    struct Case {
+        std::vector<std::size_t> removals; // 0-based positions, in turn
+        std::vector<std::string> entries;
+        std::vector<std::uint16_t> groups;
+    };
+    // Entries a..f in groups 1,2,1,0,2,1.
+    const std::vector<Case> cases = {
+        {{}, {"a", "b", "c", "d", "e", "f"}, {1, 2, 1, 0, 2, 1}},
+        {{0}, {"b", "c", "d", "e", "f"}, {2, 1, 0, 2, 1}},
+        {{2, 2}, {"a", "b", "e", "f"}, {1, 2, 2, 1}},
+        {{5, 0, 3}, {"b", "c", "d"}, {2, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        Pool pool;
+        for (const char* e : {"a", "b", "c", "d", "e", "f"})
+            pool.append(e);
+        ASSERT_TRUE(pool.setGroups({"S", "R"}, {1, 2, 1, 0, 2, 1}));
+        for (const std::size_t p : c.removals)
+            pool.removeAt(p);
+        std::vector<std::string> entries;
+        std::vector<std::uint16_t> groups;
+        std::vector<std::uint16_t> walked;
+        for (std::size_t k = 0; k < pool.count(); ++k) {
+            entries.emplace_back(pool.entryAt(k));
+            groups.push_back(pool.groupAt(k));
+        }
+        pool.forEachGroup([&](std::size_t position, std::uint16_t id) {
+            EXPECT_EQ(position, walked.size());
+            walked.push_back(id);
+        });
+        EXPECT_EQ(entries, c.entries);
+        EXPECT_EQ(groups, c.groups);
+        EXPECT_EQ(walked, c.groups);
+        EXPECT_EQ(pool.groupName(1), "S");
+        EXPECT_EQ(pool.groupName(2), "R");
+        EXPECT_EQ(pool.groupName(0), "");
+        EXPECT_EQ(pool.groupName(3), "");
+    }
+}
+
+TEST(PoolGroups, RefusedUnlessOneNumberPerEntryBeforeAnyRemoval) {
+    Pool pool;
+    for (const char* e : {"a", "b", "c"})
+        pool.append(e);
+    EXPECT_FALSE(pool.setGroups({"S"}, {1, 1}));
+    EXPECT_FALSE(pool.hasGroups());
+    // A number beyond the names is no group.
+    EXPECT_TRUE(pool.setGroups({"S"}, {1, 7, 0}));
+    EXPECT_EQ(pool.groupAt(1), 0);
+    pool.append("d");
+    EXPECT_EQ(pool.groupAt(3), 0);
+    pool.removeAt(0);
+    EXPECT_FALSE(pool.setGroups({"S"}, {1, 1, 1}));
+    EXPECT_FALSE(pool.hasGroups());
+    EXPECT_EQ(pool.groupAt(0), 0);
+    pool.assignLines("x\r\ny\r\n");
+    EXPECT_FALSE(pool.hasGroups());
+}

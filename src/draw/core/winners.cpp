@@ -147,10 +147,15 @@ drawWinners(Pool& pool, DrawGenerator& gen, const DrawInputs& in, std::int32_t& 
 
         DrawnWinner winner;
         winner.entry = std::string(pool.entryAt(static_cast<std::size_t>(idx - 1)));
+        winner.group = std::string(pool.groupName(pool.groupAt(static_cast<std::size_t>(idx - 1))));
         const std::int64_t w = winnerNumber;
         if (w == quota - 2 && !in.presetNNN.empty()) winner.entry = in.presetNNN;
         if (w == quota - 1 && !in.presetNN.empty()) winner.entry = in.presetNN;
         if (w == quota && !in.presetN.empty()) winner.entry = in.presetN;
+        // A preset winner need not be in the pool: no group is known for it.
+        if ((w == quota - 2 && !in.presetNNN.empty()) || (w == quota - 1 && !in.presetNN.empty()) ||
+            (w == quota && !in.presetN.empty()))
+            winner.group.clear();
 
         winner.shown = shownEntry(winner.entry, in.mask);
         label.append(winner.shown, layoutSeparator(i, in.perDrawCount, in.columns));

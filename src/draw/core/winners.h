@@ -72,6 +72,7 @@ struct DrawnWinner {
     std::string entry; ///< unmasked (as stored, or the preset text)
     std::string shown; ///< as displayed (masked, bounded)
     std::int32_t winnerNumber = 0;
+    std::string group; ///< the drawn entry's group (GBK; empty: none)
 };
 
 struct DrawOutcome {

@@ -142,6 +142,23 @@ inline std::string poolTooLargeMessage() {
     return gbk("抽奖号码库里面的号码（或者名单）超过了1000000条，软件无法支持！");
 }
 
+// --- prize rules by group ---------------------------------------------------------
+/// Beside the pool file and the progress file: their entries' groups.
+inline std::string poolGroupsFile() {
+    return gbk("抽奖号码库_分组.dat");
+}
+inline std::string progressGroupsFile() {
+    return gbk("进度_分组.dat");
+}
+/// Row 1 to 8's eligible groups ("销售部、研发部"; empty: everyone) and group
+/// seats ("销售部:5、研发部:5") in section zbt.
+inline std::string eligibleGroupsKey(int row) {
+    return levelWord(row) + gbk("可抽分组");
+}
+inline std::string groupSeatsKey(int row) {
+    return levelWord(row) + gbk("分组名额");
+}
+
 // --- phone remote -------------------------------------------------------------------
 /// The port the remote listens on (section kGeneral); the remote itself is
 /// never stored as switched on.
