@@ -2,7 +2,7 @@
 // neither crashes nor ends the process. Built from its own source file, so
 // that only QImage is needed from Qt.
 
-#include "ui/jpeg.h"
+#include "photos/jpeg.h"
 
 #include "check.h"
 
