@@ -216,29 +216,7 @@ void scroll_frame_paint_ms_4k(benchmark::State& state) {
     }
 }
 
-/// Notes when each new scroll frame reaches the screen: the first paint of
-/// the winners label after its caption changed.
-class FrameClock : public QObject {
-public:
-    explicit FrameClock(luckdial::TransparentLabel* winners) : winners_(winners) {
-        winners_->installEventFilter(this);
-    }
-    std::vector<double> shownAtMs;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == winners_ && event->type() == QEvent::Paint && winners_->caption() != last_) {
-            last_ = winners_->caption();
-            shownAtMs.push_back(millisecondsSince(start_));
-        }
-        return false;
-    }
-
-private:
-    luckdial::TransparentLabel* winners_;
-    std::string last_;
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
+using luckdial::bench::FrameClock;
 
 /// Intervals between scroll frames reaching the screen, after the warm-up.
 std::vector<double> frameIntervals(Event& event) {

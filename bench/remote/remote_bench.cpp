@@ -174,28 +174,7 @@ private:
     QWidget* stop_;
 };
 
-/// Notes when each new scroll frame reaches the screen.
-class FrameClock : public QObject {
-public:
-    explicit FrameClock(luckdial::TransparentLabel* winners) : winners_(winners) {
-        winners_->installEventFilter(this);
-    }
-    std::vector<double> shownAtMs;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == winners_ && event->type() == QEvent::Paint && winners_->caption() != last_) {
-            last_ = winners_->caption();
-            shownAtMs.push_back(msBetween(start_, Clock::now()));
-        }
-        return false;
-    }
-
-private:
-    luckdial::TransparentLabel* winners_;
-    std::string last_;
-    Clock::time_point start_ = Clock::now();
-};
+using luckdial::bench::FrameClock;
 
 void pressToDraw(Event& event) {
     const std::string token = event.claim();

@@ -8,6 +8,7 @@
 // 10 s of processor time before it was read or refused.
 
 #include "sheet/sheet.h"
+#include "support/procstatus.h"
 #include "support/tempdir.h"
 #include "workbookfiles.h"
 
@@ -240,17 +241,7 @@ std::vector<Hostile> hostileFiles() {
     return files;
 }
 
-long statusKilobytes(const char* field) {
-    FILE* f = std::fopen("/proc/self/status", "re");
-    if (!f) return 0;
-    char line[256];
-    long value = 0;
-    std::size_t n = std::strlen(field);
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, field, n) == 0) value = std::atol(line + n + 1);
-    std::fclose(f);
-    return value;
-}
+using luckdial::testing::statusKilobytes;
 
 const char* errorName(sheet::ReadError e) {
     static const char* const kNames[] = {

@@ -5,6 +5,7 @@
 // program so that nothing else it did counts.
 
 #include "sheet/sheet.h"
+#include "support/procstatus.h"
 #include "support/tempdir.h"
 
 #include <benchmark/benchmark.h>
@@ -65,17 +66,7 @@ std::uint64_t unzippedSize(const std::string& path, const char* part) {
     return st.size;
 }
 
-long statusKilobytes(const char* field) {
-    FILE* f = std::fopen("/proc/self/status", "re");
-    if (!f) return 0;
-    char line[256];
-    long value = 0;
-    std::size_t n = std::strlen(field);
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, field, n) == 0) value = std::atol(line + n + 1);
-    std::fclose(f);
-    return value;
-}
+using luckdial::testing::statusKilobytes;
 
 /// The child's side: one import, then the growth of the peak resident size.
 int measureImport(const std::string& path) {

@@ -4,6 +4,9 @@
 #include "host/core/text.h"
 #include "host/qt/qthost.h"
 #include "settings/core/names.h"
+#include "ui/widgets.h"
+
+#include <QEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -62,6 +65,20 @@ Application& DemoEvent::start() {
     app_ = std::make_unique<Application>(*host_);
     if (!app_->start()) fail("start-up ended the program");
     return *app_;
+}
+
+FrameClock::FrameClock(TransparentLabel* winners) : winners_(winners) {
+    winners_->installEventFilter(this);
+}
+
+bool FrameClock::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == winners_ && event->type() == QEvent::Paint && winners_->caption() != last_) {
+        last_ = winners_->caption();
+        shownAtMs.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
+                .count());
+    }
+    return false;
 }
 
 } // namespace luckdial::bench

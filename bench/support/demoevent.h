@@ -3,6 +3,9 @@
 // folder, run by the real application on the real host, and the percentile
 // every figure is given as.
 
+#include <QObject>
+
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,6 +14,7 @@
 namespace luckdial {
 class Application;
 class QtHost;
+class TransparentLabel;
 } // namespace luckdial
 
 namespace luckdial::bench {
@@ -45,6 +49,22 @@ private:
     std::filesystem::path dir_;
     std::unique_ptr<QtHost> host_;
     std::unique_ptr<Application> app_;
+};
+
+/// Notes when each new scroll frame reaches the screen: the first paint of
+/// the winners label after its caption changed (ms since construction).
+class FrameClock : public QObject {
+public:
+    explicit FrameClock(TransparentLabel* winners);
+    std::vector<double> shownAtMs;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TransparentLabel* winners_;
+    std::string last_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
 } // namespace luckdial::bench
