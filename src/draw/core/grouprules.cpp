@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 namespace luckdial {
@@ -469,20 +470,28 @@ RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& 
 namespace {
 
 /// For each line, the recorded winner it names: the next one, after the
-/// winner the line before took, for which same(line, winner) holds.
-template <typename Same>
+/// winner the line before took, whose key is the line's key (lineKey gives
+/// nothing for a line that names no winner). Each line finds its winner by
+/// a search, not a scan, so a long results text of lines no winner matches
+/// stays quick to show.
+template <typename LineKey, typename WinnerKey>
 std::vector<const WinnerGroup*> matchWinners(std::size_t lines,
-                                             const std::vector<WinnerGroup>& winners, Same same) {
+                                             const std::vector<WinnerGroup>& winners,
+                                             LineKey lineKey, WinnerKey winnerKey) {
+    std::unordered_map<std::string, std::vector<std::size_t>> byKey;
+    for (std::size_t k = 0; k < winners.size(); ++k)
+        byKey[winnerKey(winners[k])].push_back(k);
     std::vector<const WinnerGroup*> matched(lines, nullptr);
     std::size_t next = 0;
     for (std::size_t line = 0; line < lines; ++line) {
-        for (std::size_t k = next; k < winners.size(); ++k) {
-            if (same(line, winners[k])) {
-                matched[line] = &winners[k];
-                next = k + 1;
-                break;
-            }
-        }
+        const std::optional<std::string> key = lineKey(line);
+        if (!key) continue;
+        const auto it = byKey.find(*key);
+        if (it == byKey.end()) continue;
+        const auto at = std::lower_bound(it->second.begin(), it->second.end(), next);
+        if (at == it->second.end()) continue;
+        matched[line] = &winners[*at];
+        next = *at + 1;
     }
     return matched;
 }
@@ -495,10 +504,13 @@ std::vector<std::string> resultLineGroups(std::string_view gbkResults,
     forEachResultLine(gbkResults, [&](std::string_view line, std::string_view) {
         if (!line.empty()) lines.push_back(parseResultLine(line));
     });
-    const std::vector<const WinnerGroup*> matched =
-        matchWinners(lines.size(), winners, [&](std::size_t k, const WinnerGroup& w) {
-            return lines[k].kind == ResultLine::Winner && lines[k].who == w.entry;
-        });
+    const std::vector<const WinnerGroup*> matched = matchWinners(
+        lines.size(), winners,
+        [&](std::size_t k) -> std::optional<std::string> {
+            if (lines[k].kind != ResultLine::Winner) return std::nullopt;
+            return std::string(lines[k].who);
+        },
+        [](const WinnerGroup& w) { return w.entry; });
     std::vector<std::string> groups;
     groups.reserve(matched.size());
     for (const WinnerGroup* w : matched)
@@ -528,10 +540,13 @@ std::string resultsWithGroups(std::string_view gbkResults,
 void addGroupColumn(std::vector<std::string>& columns, std::vector<std::vector<std::string>>& rows,
                     const std::vector<WinnerGroup>& winners) {
     columns.push_back("分组");
-    const std::vector<const WinnerGroup*> matched =
-        matchWinners(rows.size(), winners, [&](std::size_t k, const WinnerGroup& w) {
-            return rows[k].size() >= 3 && rows[k][2] != "放弃领奖" && utf8(w.entry) == rows[k][1];
-        });
+    const std::vector<const WinnerGroup*> matched = matchWinners(
+        rows.size(), winners,
+        [&](std::size_t k) -> std::optional<std::string> {
+            if (rows[k].size() < 3 || rows[k][2] == "放弃领奖") return std::nullopt;
+            return rows[k][1];
+        },
+        [](const WinnerGroup& w) { return utf8(w.entry); });
     for (std::size_t k = 0; k < rows.size(); ++k)
         rows[k].push_back(matched[k] ? utf8(matched[k]->group) : std::string());
 }
