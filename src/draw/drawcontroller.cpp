@@ -1,6 +1,7 @@
 #include "draw/drawcontroller.h"
 
 #include "draw/core/resultrows.h"
+#include "host/core/displaytext.h"
 #include "host/host.h"
 #include "host/qtext.h"
 #include "pool/pool.h"
@@ -221,9 +222,12 @@ void DrawController::startDraw() {
     std::optional<GroupSeats> seats;
     if (rule.active() && row) {
         seats.emplace(groupSeats(*row, rule));
+        // A preset winner still to come takes a seat of its group first.
+        seats->holdForPresets(pendingPresets(pool, in, state_.winnerNumber, state_.levelLimit));
         const std::string problem = pool.count() == 0
                                         ? std::string()
-                                        : seats->problem(pool, table_.allowRepeat(), levelText());
+                                        : seats->problem(pool, table_.allowRepeat(), levelText(),
+                                                         {in.presetN, in.presetNN, in.presetNNN});
         if (!problem.empty()) {
             host_.messageBox(problem, MbOk | MbIconWarning, gbk("分组规则"));
             return;
@@ -257,9 +261,10 @@ void DrawController::startDraw() {
     e_.winners->resize(e_.winners->width(),
                        static_cast<int>(std::clamp<double>(height, 0, QWIDGETSIZE_MAX)));
 
-    // The scroll shows only who may win.
+    // The scroll shows only who may win; a seat held for a preset winner
+    // scrolls as any other seat of its group would, so nothing gives it away.
     const std::vector<std::uint32_t> eligible =
-        seats ? eligiblePositions(pool, *seats) : std::vector<std::uint32_t>{};
+        seats ? eligiblePositions(pool, seats->withoutPresets()) : std::vector<std::uint32_t>{};
     bool frameLimitReached = false;
     e_.winnersView->setScrolling(true);
     for (std::int64_t frame = 1;; ++frame) {
@@ -499,11 +504,14 @@ void DrawController::forfeitWinner(const std::string& suggested) {
 
     const std::int32_t w = --state_.winnerNumber;
     setProgressCaption(w - 1);
+    bool seatNotReturned = false;
     if (const std::optional<int> row = matchingRow()) {
         state_.exhaustedMark(*row) = w - 1;
         --state_.counter(*row);
-        // The seat goes back to the forfeited winner's group.
-        (void)forfeitWinnerGroup(window_.winnerGroups(), *row, *who);
+        // The seat goes back to the forfeited winner's group; a text that
+        // names none of the level's winners cannot say which group that is.
+        seatNotReturned =
+            !forfeitWinnerGroup(window_.winnerGroups(), *row, *who) && levelRule(row).active();
     }
     window_.results() += forfeitLine(*who);
     Q_EMIT outcomeRecorded();
@@ -511,6 +519,15 @@ void DrawController::forfeitWinner(const std::string& suggested) {
     Q_EMIT resultsWritten(writeResultsFile());
     e_.winners->setCaption({});
     e_.congrats->setCaption({});
+    // Told once, after the forfeit is on record: the level's next winner
+    // then takes a seat open to any group the rule allows.
+    if (seatNotReturned)
+        host_.messageBox(
+            gbk("已记录“") + displayText(*who) + gbk("”放弃领奖，但本奖项的中奖者中没有“") +
+                displayText(*who) +
+                gbk("”，不知其所在分组，空出的名额没有退回任何分组的名额。\r\n"
+                    "如果这是输入错误，请核对中奖名单；本奖项之后的抽取仍按分组规则进行。"),
+            MbOk | MbIconWarning, gbk("分组规则"));
 }
 
 } // namespace luckdial

@@ -1,5 +1,6 @@
 #include "pool/groupfile.h"
 
+#include "pool/crlflines.h"
 #include "pool/pool.h"
 #include "pool/savedstate.h"
 
@@ -11,31 +12,6 @@ namespace luckdial {
 namespace {
 
 constexpr std::string_view kMagic = "LUCKDIAL GROUPS 1";
-
-std::string hex8(std::uint32_t value) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out(8, '0');
-    for (int i = 7; i >= 0; --i, value >>= 4)
-        out[static_cast<std::size_t>(i)] = digits[value & 0xFu];
-    return out;
-}
-
-class Lines {
-public:
-    explicit Lines(std::string_view text) : text_(text) {}
-    std::optional<std::string_view> next() {
-        const std::size_t end = text_.find("\r\n", pos_);
-        if (end == std::string_view::npos) return std::nullopt;
-        const std::string_view line = text_.substr(pos_, end - pos_);
-        pos_ = end + 2;
-        return line;
-    }
-    bool done() const { return pos_ == text_.size(); }
-
-private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-};
 
 template <typename T> bool toNumberExact(std::string_view s, T& out) {
     if (s.empty()) return false;
@@ -100,7 +76,7 @@ std::string groupFileText(const Pool& pool, const std::vector<WinnerGroup>& winn
 }
 
 std::optional<GroupFile> parseGroupFile(std::string_view text) {
-    Lines lines(text);
+    CrLfLines lines(text);
     GroupFile file;
     if (lines.next() != kMagic) return std::nullopt;
     const auto entries = lines.next();

@@ -1,6 +1,7 @@
 #include "pool/savedstate.h"
 
 #include "host/core/linereader.h"
+#include "pool/crlflines.h"
 
 #include <charconv>
 #include <cstring>
@@ -31,34 +32,6 @@ constexpr Tables kTables = makeTables();
 
 constexpr const char* kMagic = "LUCKDIAL RECOVERY 1";
 constexpr const char* kMagicGroups = "LUCKDIAL RECOVERY 2";
-
-std::string hex8(std::uint32_t value) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out(8, '0');
-    for (int i = 7; i >= 0; --i, value >>= 4)
-        out[static_cast<std::size_t>(i)] = digits[value & 0xFu];
-    return out;
-}
-
-/// Reads the header line by line; every field must be exactly as written.
-class HeaderReader {
-public:
-    explicit HeaderReader(std::string_view bytes) : bytes_(bytes) {}
-
-    /// The next line without its CR LF; nothing when no CR LF follows.
-    std::optional<std::string_view> line() {
-        const std::size_t end = bytes_.find("\r\n", pos_);
-        if (end == std::string_view::npos) return std::nullopt;
-        std::string_view l = bytes_.substr(pos_, end - pos_);
-        pos_ = end + 2;
-        return l;
-    }
-    std::size_t position() const { return pos_; }
-
-private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
 
 /// Splits "word a b c" into its numbers after checking the word.
 template <typename T, std::size_t N>
@@ -120,27 +93,28 @@ std::string recoveryHeader(const std::array<std::int32_t, 8>& counters, std::siz
 }
 
 std::optional<RecoveryContent> parseRecoveryRecord(std::string_view bytes) {
-    HeaderReader reader(bytes);
+    // The header is read line by line; every field must be exactly as written.
+    CrLfLines reader(bytes);
     RecoveryContent content;
     std::array<std::size_t, 2> pool{};
     std::array<std::size_t, 1> results{};
     std::array<std::size_t, 1> groups{};
-    const auto magic = reader.line();
+    const auto magic = reader.next();
     const bool withGroups = magic == std::string_view(kMagicGroups);
     if (magic != std::string_view(kMagic) && !withGroups) return std::nullopt;
-    auto next = reader.line();
+    auto next = reader.next();
     if (!next || !numbers(*next, "counters", content.counters)) return std::nullopt;
-    next = reader.line();
+    next = reader.next();
     if (!next || !numbers(*next, "pool", pool)) return std::nullopt;
-    next = reader.line();
+    next = reader.next();
     if (!next || !numbers(*next, "results", results)) return std::nullopt;
     if (withGroups) {
-        next = reader.line();
+        next = reader.next();
         if (!next || !numbers(*next, "groups", groups)) return std::nullopt;
     }
     const std::size_t checked = reader.position();
-    const auto checkLine = reader.line();
-    if (!checkLine || reader.line() != std::string_view()) return std::nullopt;
+    const auto checkLine = reader.next();
+    if (!checkLine || reader.next() != std::string_view()) return std::nullopt;
 
     const std::string_view body = bytes.substr(reader.position());
     if (pool[1] > body.size() || results[0] > body.size() - pool[1] ||

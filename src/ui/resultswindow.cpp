@@ -171,8 +171,13 @@ void ResultsWindow::loadFrom(MainWindow& main) {
 
     fitToSize();
     // Each line bounded as everywhere else on screen; the results file itself
-    // (what export opens) keeps every entry whole.
-    shownResults_ = displayLines(main.results());
+    // (what export opens) keeps every entry whole. An event with groups shows
+    // each winner's group after the prize, as the export's column 分组 does.
+    const std::vector<WinnerGroup>& groups = main.winnerGroups();
+    const bool grouped = std::any_of(groups.begin(), groups.end(),
+                                     [](const WinnerGroup& w) { return !w.group.empty(); });
+    shownResults_ =
+        grouped ? resultsWithGroups(main.results(), groups) : displayLines(main.results());
     text_->setPlainText(widgetText(shownResults_));
 
     scrollTimer_->setPeriod(kScrollPeriodMs);

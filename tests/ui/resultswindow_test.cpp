@@ -438,6 +438,40 @@ TEST_F(ResultsTest, AHugeEntryIsShownAndPrintedBounded) {
     EXPECT_EQ(main.results().size(), huge.size() + 61);
 }
 
+TEST_F(ResultsTest, WinnersGroupsAreShownOnlyInAnEventWithGroups) {
+    const std::string results = gbk("0815  ------  二等奖\r\n（0815---放弃领奖）\r\n"
+                                    "1207  ------  二等奖\r\n0342  ------  一等奖\r\n");
+    struct Case {
+        std::vector<WinnerGroup> winners;
+        const char* shown;
+    };
+    const std::vector<Case> cases = {
+        {{},
+         "0815  ------  二等奖\n（0815---放弃领奖）\n1207  ------  二等奖\n0342  ------  一等奖\n"},
+        // Groups recorded but none of them named: nothing to show.
+        {{{3, "0815", "", true}, {3, "1207", "", false}},
+         "0815  ------  二等奖\n（0815---放弃领奖）\n1207  ------  二等奖\n0342  ------  一等奖\n"},
+        {{{3, "0815", gbk("销售部"), true},
+          {3, "1207", "", false},
+          {2, "0342", gbk("研发部"), false}},
+         "0815  ------  二等奖  ------  销售部\n（0815---放弃领奖）\n1207  ------  二等奖\n"
+         "0342  ------  一等奖  ------  研发部\n"},
+    };
+    for (const Case& c : cases) {
+        main.results() = results;
+        main.winnerGroups() = c.winners;
+        auto w = openWindow();
+        EXPECT_EQ(w->text()->toPlainText(), QString::fromUtf8(c.shown));
+        // What is printed is what is shown; the results text is untouched.
+        EXPECT_EQ(utf8(w->printText()),
+                  utf8(w->title()->caption()) + "\r\n" +
+                      QString::fromUtf8(c.shown)
+                          .replace(QStringLiteral("\n"), QStringLiteral("\r\n"))
+                          .toStdString());
+        EXPECT_EQ(main.results(), results);
+    }
+}
+
 // --- the main window's side ------------------------------------------------------------
 
 namespace {

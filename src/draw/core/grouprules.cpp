@@ -1,5 +1,6 @@
 #include "draw/core/grouprules.h"
 
+#include "draw/core/resultrows.h"
 #include "host/core/displaytext.h"
 #include "host/core/text.h"
 #include "pool/pool.h"
@@ -7,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <unordered_map>
 #include <utility>
 
 namespace luckdial {
@@ -149,10 +152,27 @@ std::int32_t GroupSeats::freeSeats() const {
         std::numeric_limits<std::int32_t>::max()));
 }
 
+std::int32_t GroupSeats::heldBy(std::string_view group) const {
+    return static_cast<std::int32_t>(std::count_if(
+        held_.begin(), held_.end(), [&](const PendingPreset& p) { return p.group == group; }));
+}
+
+std::int32_t GroupSeats::reservedForDraws(std::string_view group) const {
+    return std::max(0, reservedLeft(group) - heldBy(group));
+}
+
+std::int64_t GroupSeats::freeForDraws() const {
+    // A preset beyond its group's seats still takes one of the level's.
+    std::int64_t reserved = 0;
+    for (const GroupQuota& q : rule_.quotas)
+        reserved += reservedForDraws(q.group);
+    return std::int64_t{remaining()} - static_cast<std::int64_t>(held_.size()) - reserved;
+}
+
 bool GroupSeats::open(std::string_view group) const {
-    if (remaining() <= 0) return false;
-    if (quotaOf(group)) return reservedLeft(group) > 0;
-    return listed(group) && freeSeats() > 0;
+    if (std::int64_t{remaining()} - static_cast<std::int64_t>(held_.size()) <= 0) return false;
+    if (quotaOf(group)) return reservedForDraws(group) > 0;
+    return listed(group) && freeForDraws() > 0;
 }
 
 void GroupSeats::take(std::string_view group) {
@@ -160,7 +180,54 @@ void GroupSeats::take(std::string_view group) {
     if (!group.empty()) ++taken_[std::string(group)];
 }
 
-std::string GroupSeats::problem(const Pool& pool, bool allowRepeat, std::string_view level) const {
+void GroupSeats::holdForPresets(std::vector<PendingPreset> presets) {
+    held_ = std::move(presets);
+}
+
+bool GroupSeats::release(std::int32_t winnerNumber) {
+    const auto it = std::find_if(held_.begin(), held_.end(), [&](const PendingPreset& p) {
+        return p.winnerNumber == winnerNumber;
+    });
+    if (it == held_.end()) return false;
+    held_.erase(it);
+    return true;
+}
+
+GroupSeats GroupSeats::withoutPresets() const {
+    GroupSeats plain = *this;
+    plain.held_.clear();
+    return plain;
+}
+
+std::string GroupSeats::presetProblem(const std::string& name) const {
+    const std::string fix = gbk("，无法抽取！请修改预设中奖人或分组规则。");
+    std::int64_t inFree = 0;
+    for (const PendingPreset& p : held_) {
+        const std::string who = name + gbk("第") + number(p.winnerNumber) + gbk("名的预设中奖人");
+        if (quotaOf(p.group)) {
+            if (heldBy(p.group) > reservedLeft(p.group))
+                return who + gbk("属于分组“") + p.group + gbk("”，但该分组在本奖项只剩") +
+                       number(reservedLeft(p.group)) + gbk("个名额") + fix;
+            continue;
+        }
+        if (!listed(p.group)) {
+            const std::string rule = gbk("（仅限 ") + eligibleText(rule_) + gbk("）");
+            return who +
+                   (p.group.empty() ? gbk("不属于名单的任何分组")
+                                    : gbk("属于分组“") + p.group + gbk("”")) +
+                   gbk("，不符合本奖项的分组规则") + rule + fix;
+        }
+        ++inFree;
+    }
+    if (inFree > 0 && inFree > freeSeats())
+        return name + gbk("有") + number(inFree) +
+               gbk("名预设中奖人不占分组名额，但本奖项分组名额以外只剩") +
+               number(std::max(0, freeSeats())) + gbk("个名额") + fix;
+    return {};
+}
+
+std::string GroupSeats::problem(const Pool& pool, bool allowRepeat, std::string_view level,
+                                const std::vector<std::string>& presetTexts) const {
     const std::string name = gbk("“") + std::string(level) + gbk("”");
     std::int64_t reservedSum = 0;
     for (const GroupQuota& q : rule_.quotas)
@@ -168,43 +235,70 @@ std::string GroupSeats::problem(const Pool& pool, bool allowRepeat, std::string_
     if (reservedSum > quota_)
         return name + gbk("的分组名额合计") + number(reservedSum) + gbk("名，超过了本奖项的名额") +
                number(quota_) + gbk("名，无法抽取！请修改分组规则。");
+    if (std::string held = presetProblem(name); !held.empty()) return held;
 
-    // Entries per group number; then what each group can still give.
+    // Entries per group number; then what each group can still give. A
+    // group holding an entry equal to a preset never runs out: a random win
+    // of that entry leaves it in the pool.
     std::vector<std::int64_t> perId(pool.groupNames().size() + 1, 0);
-    pool.forEachGroup([&](std::size_t, std::uint16_t id) { ++perId[id]; });
-    const auto entriesOf = [&](std::string_view group) -> std::int64_t {
-        if (group.empty()) return perId[0];
+    std::vector<char> stickyById(perId.size(), 0);
+    const bool anyPreset = std::any_of(presetTexts.begin(), presetTexts.end(),
+                                       [](const std::string& t) { return !t.empty(); });
+    pool.forEachGroup([&](std::size_t position, std::uint16_t id) {
+        ++perId[id];
+        if (anyPreset && !stickyById[id]) {
+            const std::string_view entry = pool.entryAt(position);
+            stickyById[id] =
+                std::find(presetTexts.begin(), presetTexts.end(), entry) != presetTexts.end();
+        }
+    });
+    const auto idOf = [&](std::string_view group) -> std::optional<std::size_t> {
+        if (group.empty()) return 0;
         const auto& names = pool.groupNames();
         const auto it = std::find(names.begin(), names.end(), group);
-        return it == names.end() ? 0 : perId[static_cast<std::size_t>(it - names.begin()) + 1];
+        if (it == names.end()) return std::nullopt;
+        return static_cast<std::size_t>(it - names.begin()) + 1;
     };
-    const auto usable = [&](std::int64_t entries, std::int64_t seats) {
+    const auto usable = [&](std::int64_t entries, std::int64_t seats, bool sticky) {
         if (seats <= 0) return std::int64_t{0};
-        return allowRepeat ? (entries > 0 ? seats : 0) : std::min(entries, seats);
+        return allowRepeat || sticky ? (entries > 0 ? seats : 0) : std::min(entries, seats);
+    };
+    const auto besides = [&](std::int64_t presets) {
+        return presets > 0 ? gbk("（另有预设中奖人") + number(presets) + gbk("名）")
+                           : std::string();
     };
 
     std::int64_t reachable = 0;
     for (const GroupQuota& q : rule_.quotas) {
-        const std::int64_t left = reservedLeft(q.group);
-        const std::int64_t have = entriesOf(q.group);
-        if (usable(have, left) < left)
-            return name + gbk("的分组“") + q.group + gbk("”还需抽取") + number(left) +
-                   gbk("名，但参与抽奖的该分组只剩") + number(have) + gbk("名，无法抽取！");
+        const std::int64_t left = reservedForDraws(q.group);
+        const std::optional<std::size_t> id = idOf(q.group);
+        const std::int64_t have = id ? perId[*id] : 0;
+        if (usable(have, left, id && stickyById[*id]) < left)
+            return name + gbk("的分组“") + q.group + gbk("”还需抽取") + number(left) + gbk("名") +
+                   besides(heldBy(q.group)) + gbk("，但参与抽奖的该分组只剩") + number(have) +
+                   gbk("名，无法抽取！");
         reachable += left;
     }
     std::int64_t others = 0;
+    bool othersSticky = false;
     for (std::size_t id = 0; id < perId.size(); ++id) {
         const std::string_view g =
             id == 0 ? std::string_view{} : pool.groupName(static_cast<std::uint16_t>(id));
-        if (!quotaOf(g) && listed(g)) others += perId[id];
+        if (!quotaOf(g) && listed(g)) {
+            others += perId[id];
+            othersSticky = othersSticky || (perId[id] > 0 && stickyById[id]);
+        }
     }
-    reachable += usable(others, freeSeats());
-    if (reachable < remaining()) {
+    reachable += usable(others, freeForDraws(), othersSticky);
+    const std::int64_t atRandom =
+        std::int64_t{remaining()} - static_cast<std::int64_t>(held_.size());
+    if (reachable < atRandom) {
         std::string which = rule_.eligible.empty()
                                 ? std::string()
                                 : gbk("（仅限 ") + eligibleText(rule_) + gbk("）");
-        return name + which + gbk("还需抽取") + number(remaining()) +
-               gbk("名，但符合条件的参与者只有") + number(reachable) + gbk("名，无法抽取！");
+        return name + which + gbk("还需抽取") + number(atRandom) + gbk("名") +
+               besides(static_cast<std::int64_t>(held_.size())) + gbk("，但符合条件的参与者只有") +
+               number(reachable) + gbk("名，无法抽取！");
     }
     return {};
 }
@@ -259,7 +353,30 @@ std::string groupOfFirst(const Pool& pool, std::string_view entry) {
     return std::string(pool.groupName(found));
 }
 
+/// The preset text fixed to winner number w, or empty: NNN is winner Q - 2,
+/// NN Q - 1, N Q, tested in that order as the plain draw does.
+const std::string& presetFor(const DrawInputs& in, std::int64_t w, std::int64_t quota) {
+    static const std::string none;
+    const std::string* text = &none;
+    if (w == quota - 2 && !in.presetNNN.empty()) text = &in.presetNNN;
+    if (w == quota - 1 && !in.presetNN.empty()) text = &in.presetNN;
+    if (w == quota && !in.presetN.empty()) text = &in.presetN;
+    return *text;
+}
+
 } // namespace
+
+std::vector<PendingPreset> pendingPresets(const Pool& pool, const DrawInputs& in,
+                                          std::int32_t winnerNumber, std::int32_t levelLimit) {
+    std::vector<PendingPreset> pending;
+    const std::int64_t quota = static_cast<std::int64_t>(levelLimit) - 1;
+    for (std::int64_t w = std::max<std::int64_t>({winnerNumber, quota - 2, 1}); w <= quota; ++w) {
+        const std::string& text = presetFor(in, w, quota);
+        if (!text.empty())
+            pending.push_back({static_cast<std::int32_t>(w), groupOfFirst(pool, text)});
+    }
+    return pending;
+}
 
 RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& in,
                               GroupSeats& seats, std::int32_t& winnerNumber,
@@ -277,23 +394,31 @@ RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& 
             outcome.draw.poolEmptied = true;
             break;
         }
-        if (eligible.empty()) {
+        const std::string& preset = presetFor(in, winnerNumber, quota);
+        // The seat held for this preset is its own turn's: the random draw
+        // that still happens ranges over whoever could take the seat.
+        if (!preset.empty() && seats.release(winnerNumber))
+            eligible = eligiblePositions(pool, seats);
+        if (eligible.empty() && preset.empty()) {
             outcome.noneEligible = true;
             break;
         }
         gen.reseed(clockMs());
-        const std::int32_t idx = gen.randomIndex(1, static_cast<std::int32_t>(eligible.size()));
-        const std::uint32_t position = eligible[static_cast<std::size_t>(idx - 1)];
+        const bool picked = !eligible.empty();
+        const std::int32_t idx =
+            picked ? gen.randomIndex(1, static_cast<std::int32_t>(eligible.size())) : 0;
+        const std::uint32_t position = picked ? eligible[static_cast<std::size_t>(idx - 1)] : 0;
 
         DrawnWinner winner;
-        winner.entry = std::string(pool.entryAt(position));
-        std::string group(pool.groupName(pool.groupAt(position)));
-        const std::int64_t w = winnerNumber;
-        bool preset = false;
-        if (w == quota - 2 && !in.presetNNN.empty()) winner.entry = in.presetNNN, preset = true;
-        if (w == quota - 1 && !in.presetNN.empty()) winner.entry = in.presetNN, preset = true;
-        if (w == quota && !in.presetN.empty()) winner.entry = in.presetN, preset = true;
-        if (preset) group = groupOfFirst(pool, winner.entry);
+        std::string group;
+        if (picked) {
+            winner.entry = std::string(pool.entryAt(position));
+            group = pool.groupName(pool.groupAt(position));
+        }
+        if (!preset.empty()) {
+            winner.entry = preset;
+            group = groupOfFirst(pool, winner.entry);
+        }
         winner.group = group;
 
         winner.shown = shownEntry(winner.entry, in.mask);
@@ -302,7 +427,7 @@ RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& 
         const bool isPreset = winner.entry == in.presetN || winner.entry == in.presetNN ||
                               winner.entry == in.presetNNN;
         bool removed = false;
-        if (!in.allowRepeat && !isPreset) {
+        if (!in.allowRepeat && !isPreset && picked) {
             pool.removeAt(position);
             removed = true;
         }
@@ -342,23 +467,88 @@ RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& 
     return outcome;
 }
 
+namespace {
+
+/// For each line, the recorded winner it names: the next one, after the
+/// winner the line before took, whose key is the line's key (lineKey gives
+/// nothing for a line that names no winner). Each line finds its winner by
+/// a search, not a scan, so a long results text of lines no winner matches
+/// stays quick to show.
+template <typename LineKey, typename WinnerKey>
+std::vector<const WinnerGroup*> matchWinners(std::size_t lines,
+                                             const std::vector<WinnerGroup>& winners,
+                                             LineKey lineKey, WinnerKey winnerKey) {
+    std::unordered_map<std::string, std::vector<std::size_t>> byKey;
+    for (std::size_t k = 0; k < winners.size(); ++k)
+        byKey[winnerKey(winners[k])].push_back(k);
+    std::vector<const WinnerGroup*> matched(lines, nullptr);
+    std::size_t next = 0;
+    for (std::size_t line = 0; line < lines; ++line) {
+        const std::optional<std::string> key = lineKey(line);
+        if (!key) continue;
+        const auto it = byKey.find(*key);
+        if (it == byKey.end()) continue;
+        const auto at = std::lower_bound(it->second.begin(), it->second.end(), next);
+        if (at == it->second.end()) continue;
+        matched[line] = &winners[*at];
+        next = *at + 1;
+    }
+    return matched;
+}
+
+} // namespace
+
+std::vector<std::string> resultLineGroups(std::string_view gbkResults,
+                                          const std::vector<WinnerGroup>& winners) {
+    std::vector<ResultLine> lines;
+    forEachResultLine(gbkResults, [&](std::string_view line, std::string_view) {
+        if (!line.empty()) lines.push_back(parseResultLine(line));
+    });
+    const std::vector<const WinnerGroup*> matched = matchWinners(
+        lines.size(), winners,
+        [&](std::size_t k) -> std::optional<std::string> {
+            if (lines[k].kind != ResultLine::Winner) return std::nullopt;
+            return std::string(lines[k].who);
+        },
+        [](const WinnerGroup& w) { return w.entry; });
+    std::vector<std::string> groups;
+    groups.reserve(matched.size());
+    for (const WinnerGroup* w : matched)
+        groups.push_back(w ? w->group : std::string());
+    return groups;
+}
+
+std::string resultsWithGroups(std::string_view gbkResults,
+                              const std::vector<WinnerGroup>& winners) {
+    const std::vector<std::string> groups = resultLineGroups(gbkResults, winners);
+    std::string shown;
+    std::size_t k = 0;
+    forEachResultLine(gbkResults, [&](std::string_view line, std::string_view lineEnd) {
+        shown += displayText(line);
+        if (!line.empty()) {
+            const std::string& group = groups[k++];
+            if (!group.empty()) {
+                shown += kWinnerSeparator;
+                shown += displayText(group);
+            }
+        }
+        shown += lineEnd;
+    });
+    return shown;
+}
+
 void addGroupColumn(std::vector<std::string>& columns, std::vector<std::vector<std::string>>& rows,
                     const std::vector<WinnerGroup>& winners) {
     columns.push_back("分组");
-    std::size_t next = 0;
-    for (std::vector<std::string>& row : rows) {
-        std::string group;
-        if (row.size() >= 3 && row[2] != "放弃领奖") {
-            for (std::size_t k = next; k < winners.size(); ++k) {
-                if (utf8(winners[k].entry) == row[1]) {
-                    group = utf8(winners[k].group);
-                    next = k + 1;
-                    break;
-                }
-            }
-        }
-        row.push_back(std::move(group));
-    }
+    const std::vector<const WinnerGroup*> matched = matchWinners(
+        rows.size(), winners,
+        [&](std::size_t k) -> std::optional<std::string> {
+            if (rows[k].size() < 3 || rows[k][2] == "放弃领奖") return std::nullopt;
+            return rows[k][1];
+        },
+        [](const WinnerGroup& w) { return utf8(w.entry); });
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        rows[k].push_back(matched[k] ? utf8(matched[k]->group) : std::string());
 }
 
 } // namespace luckdial

@@ -46,6 +46,20 @@ std::string ruleCaption(const LevelRule& rule);
 /// Seats each group has taken in one level.
 using GroupTally = std::map<std::string, std::int32_t, std::less<>>;
 
+/// A preset winner the level has still to draw: the winner number its field
+/// is fixed to and the group it counts for (that of the first equal pool
+/// entry; empty when the pool holds none).
+struct PendingPreset {
+    std::int32_t winnerNumber = 0;
+    std::string group;
+    bool operator==(const PendingPreset&) const = default;
+};
+
+/// The inputs' preset winners fixed to winner numbers from winnerNumber up
+/// to the quota (levelLimit - 1), in the order of their numbers.
+std::vector<PendingPreset> pendingPresets(const Pool& pool, const DrawInputs& in,
+                                          std::int32_t winnerNumber, std::int32_t levelLimit);
+
 /// The seats of one level: its rule, its quota and what each group has won.
 class GroupSeats {
 public:
@@ -53,9 +67,19 @@ public:
 
     /// An entry of this group may win the next seat: the group is eligible and
     /// has a seat of its own left, or it has no quota and a free seat is left.
+    /// Seats held for preset winners are not open to anyone else.
     bool open(std::string_view group) const;
     /// A winner of this group takes a seat.
     void take(std::string_view group);
+
+    /// Holds a seat for each preset winner still to come, in its group's
+    /// quota when the group has one, otherwise among the free seats.
+    void holdForPresets(std::vector<PendingPreset> presets);
+    /// Frees the seat held for the preset of this winner number, so that the
+    /// preset's own turn can take it; false when none was held.
+    bool release(std::int32_t winnerNumber);
+    /// The same seats with nothing held for presets.
+    GroupSeats withoutPresets() const;
     /// Seats of the level not yet drawn.
     std::int32_t remaining() const { return quota_ - drawn_; }
     /// Seats still reserved for the group (0 for a group without quota).
@@ -66,18 +90,28 @@ public:
 
     /// What keeps the level from being drawn as its rule says, as the
     /// message to show before the scroll, or empty. With repeats allowed an
-    /// entry may win again, so one entry is enough for any number of seats.
-    std::string problem(const Pool& pool, bool allowRepeat, std::string_view level) const;
+    /// entry may win again, so one entry is enough for any number of seats;
+    /// so is an entry equal to one of the presets, which a random win leaves
+    /// in the pool. Held presets must fit their groups' seats and the rule.
+    std::string problem(const Pool& pool, bool allowRepeat, std::string_view level,
+                        const std::vector<std::string>& presetTexts = {}) const;
 
 private:
     bool listed(std::string_view group) const;
     const GroupQuota* quotaOf(std::string_view group) const;
     std::int32_t takenBy(std::string_view group) const;
+    std::int32_t heldBy(std::string_view group) const;
+    /// Seats of the group's quota left for winners drawn at random.
+    std::int32_t reservedForDraws(std::string_view group) const;
+    /// Seats of no group's quota left for winners drawn at random.
+    std::int64_t freeForDraws() const;
+    std::string presetProblem(const std::string& name) const;
 
     LevelRule rule_;
     std::int32_t quota_;
     std::int32_t drawn_;
     GroupTally taken_;
+    std::vector<PendingPreset> held_;
 };
 
 /// 0-based pool positions, in order, of the entries that may win now.
@@ -106,6 +140,18 @@ RuleOutcome drawWinnersByRule(Pool& pool, DrawGenerator& gen, const DrawInputs& 
                               const std::function<std::uint32_t()>& clockMs,
                               const std::function<void(const DrawnWinner&, std::string_view group,
                                                        const std::string& label)>& onWinner = {});
+
+/// The group of each non-empty line of the results text (GBK; the rows of
+/// resultRows, in order): a winner line takes the group of the next recorded
+/// winner with the same entry; forfeit lines and lines no winner recorded
+/// have none.
+std::vector<std::string> resultLineGroups(std::string_view gbkResults,
+                                          const std::vector<WinnerGroup>& winners);
+
+/// The results text as the results window shows it: every line bounded as
+/// on screen, and each winner line with a group followed by the winner
+/// separator and the group (a column 分组).
+std::string resultsWithGroups(std::string_view gbkResults, const std::vector<WinnerGroup>& winners);
 
 /// Adds the column 分组 to the winners spreadsheet's rows (resultRows of the
 /// results text): each winner row takes the group of the next recorded

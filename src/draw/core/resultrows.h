@@ -16,6 +16,37 @@ inline constexpr std::string_view kWinnerSeparator = "  ------  ";
 /// "---放弃领奖）" and "\r\n".
 std::string forfeitLine(std::string_view who);
 
+/// One line of the results text (GBK, without its line end).
+struct ResultLine {
+    enum Kind { Winner, Forfeit, Other };
+    Kind kind = Other;
+    /// The winner's entry, the typed text of a forfeit, or the whole line.
+    std::string_view who;
+    /// The prize name of a winner line.
+    std::string_view prize;
+};
+ResultLine parseResultLine(std::string_view gbkLine);
+
+/// Calls fn(line, lineEnd) for every line of the results text: the line
+/// without its end ("\n" with a carriage return before it taken off) and
+/// the end as it stands ("\r\n", "\n" or nothing for a last line).
+template <typename Fn> void forEachResultLine(std::string_view gbkResults, Fn&& fn) {
+    std::size_t start = 0;
+    while (start < gbkResults.size()) {
+        std::size_t end = gbkResults.find('\n', start);
+        const bool last = end == std::string_view::npos;
+        if (last) end = gbkResults.size();
+        std::string_view line = gbkResults.substr(start, end - start);
+        std::string_view lineEnd = last ? std::string_view{} : gbkResults.substr(end, 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+            lineEnd = gbkResults.substr(start + line.size(), last ? 1 : 2);
+        }
+        fn(line, lineEnd);
+        start = end + 1;
+    }
+}
+
 /// The column names of the winners spreadsheet (UTF-8): 序号, 中奖者, 奖项.
 std::vector<std::string> resultColumns();
 

@@ -196,6 +196,94 @@ TEST(GroupSeats, ProblemsNameTheLevelAndTheGroup) {
     }
 }
 
+TEST(GroupSeats, PendingPresetsAreThoseStillToComeWithTheirGroups) {
+    struct Case {
+        int quota;
+        int winnerNumber;
+        const char* n;
+        const char* nn;
+        const char* nnn;
+        std::vector<PendingPreset> expected;
+    };
+    const std::vector<Case> cases = {
+        {5, 1, "S1", "R2", "外人", {{3, ""}, {4, "R"}, {5, "S"}}},
+        {5, 4, "S1", "R2", "外人", {{4, "R"}, {5, "S"}}},
+        {5, 6, "S1", "R2", "外人", {}},
+        {5, 1, "", "R2", "", {{4, "R"}}},
+        // A short quota uses the fields that still name a winner number.
+        {2, 1, "S1", "R2", "M1", {{1, "R"}, {2, "S"}}},
+        {1, 1, "S1", "R2", "M1", {{1, "S"}}},
+        {3, 1, "", "", "", {}},
+    };
+    Pool pool;
+    fillGrouped(pool, staff({{"S", 3}, {"R", 3}, {"M", 2}}));
+    for (const Case& c : cases) {
+        DrawInputs in;
+        in.presetN = gbk(c.n);
+        in.presetNN = gbk(c.nn);
+        in.presetNNN = gbk(c.nnn);
+        EXPECT_EQ(pendingPresets(pool, in, c.winnerNumber, c.quota + 1), c.expected)
+            << c.quota << " from " << c.winnerNumber;
+    }
+}
+
+TEST(GroupSeats, PresetsStillToComeAreCountedBeforeTheScroll) {
+    struct Case {
+        const char* eligible;
+        const char* quotas;
+        int quota;
+        int drawn;
+        const char* n;
+        const char* nn;
+        const char* message; // empty: drawable
+    };
+    // Pool: 销售部 6, 研发部 3, no group 2 (entries "销售部1", ..., "none1").
+    const std::vector<Case> cases = {
+        // A preset outside the pool takes a seat, so the random seats fit.
+        {"", "", 12, 0, "外人", "", ""},
+        {"", "", 13, 0, "外人", "",
+         "“三等奖”还需抽取12名（另有预设中奖人1名），但符合条件的参与者只有11名，无法抽取！"},
+        // Drawn past the preset's number: nothing is held any more.
+        {"", "", 12, 11, "外人", "", ""},
+        {"", "", 13, 11, "外人", "", ""},
+        // The preset's entry stays in the pool when it wins at random, so
+        // its group never runs out of entries.
+        {"", "研发部:5", 5, 0, "研发部1", "", ""},
+        {"", "研发部:5", 5, 0, "", "",
+         "“三等奖”的分组“研发部”还需抽取5名，但参与抽奖的该分组只剩3名，无法抽取！"},
+        // Quotas fill the level: a preset without quota has no seat.
+        {"", "销售部:2、研发部:2", 4, 0, "none1", "",
+         "“三等奖”有1名预设中奖人不占分组名额，但本奖项分组名额以外只剩0个名额，无法抽取！"
+         "请修改预设中奖人或分组规则。"},
+        {"", "销售部:2、研发部:1", 4, 0, "none1", "", ""},
+        // More presets in a group than its seats.
+        {"", "销售部:1、研发部:3", 4, 0, "销售部1", "销售部2",
+         "“三等奖”第3名的预设中奖人属于分组“销售部”，但该分组在本奖项只剩1个名额，无法抽取！"
+         "请修改预设中奖人或分组规则。"},
+        {"", "销售部:2、研发部:2", 4, 0, "销售部1", "销售部2", ""},
+        // A preset the rule does not allow.
+        {"销售部、研发部", "", 2, 0, "none1", "",
+         "“三等奖”第2名的预设中奖人不属于名单的任何分组，不符合本奖项的分组规则"
+         "（仅限 销售部、研发部），无法抽取！请修改预设中奖人或分组规则。"},
+        {"研发部", "", 2, 0, "销售部3", "",
+         "“三等奖”第2名的预设中奖人属于分组“销售部”，不符合本奖项的分组规则（仅限 研发部），"
+         "无法抽取！请修改预设中奖人或分组规则。"},
+        {"研发部", "销售部:1", 2, 0, "销售部3", "", ""},
+    };
+    Pool pool;
+    fillGrouped(pool, staff({{gbk("销售部"), 6}, {gbk("研发部"), 3}, {"", 2}}));
+    for (const Case& c : cases) {
+        DrawInputs in;
+        in.presetN = gbk(c.n);
+        in.presetNN = gbk(c.nn);
+        GroupSeats seats(parseLevelRule(gbk(c.eligible), gbk(c.quotas)), c.quota, c.drawn, {});
+        seats.holdForPresets(pendingPresets(pool, in, c.drawn + 1, c.quota + 1));
+        EXPECT_EQ(seats.problem(pool, false, gbk("三等奖"), {in.presetN, in.presetNN, ""}),
+                  gbk(c.message))
+            << c.eligible << " / " << c.quotas << " / " << c.quota << " / " << c.n;
+    }
+}
+
 struct DrawCase {
     const char* name;
     const char* eligible;
@@ -204,6 +292,8 @@ struct DrawCase {
     int perDraw;
     bool allowRepeat;
     std::map<std::string, int> expectedSeats; // exact wins per group; others: none
+    const char* presetN = "";
+    const char* presetNN = "";
 };
 
 TEST(DrawWinnersByRule, EveryWinnerEligibleAndQuotasExactlyMet) {
@@ -212,6 +302,9 @@ TEST(DrawWinnersByRule, EveryWinnerEligibleAndQuotasExactlyMet) {
         {"only one group", "M", "", 4, 4, false, {{"M", 4}}},
         {"quota and rest from listed", "S、M", "R:2", 6, 6, false, {{"R", 2}}},
         {"repeats allowed", "", "S:3、M:3", 6, 2, true, {{"S", 3}, {"M", 3}}},
+        // Preset winners take their groups' seats; the random ones leave them.
+        {"preset in a quota", "", "S:5、R:5", 10, 3, false, {{"S", 5}, {"R", 5}}, "S1"},
+        {"presets in and beside quotas", "M", "R:2", 5, 2, false, {{"R", 2}, {"M", 3}}, "M2", "R3"},
     };
     for (const DrawCase& c : cases) {
         for (std::uint32_t seed = 0; seed < 40; ++seed) {
@@ -221,18 +314,33 @@ TEST(DrawWinnersByRule, EveryWinnerEligibleAndQuotasExactlyMet) {
             DrawInputs in;
             in.perDrawCount = c.perDraw;
             in.allowRepeat = c.allowRepeat;
+            in.presetN = c.presetN;
+            in.presetNN = c.presetNN;
             DrawGenerator gen;
             SteppingClock clock{1000 + seed * 7};
             std::int32_t w = 1;
             const std::int32_t limit = c.quota + 1;
             std::map<std::string, int> won;
             std::set<std::string> winners;
+            unsigned removed = 0;
             GroupTally tally;
             for (int run = 0; run < 20 && w < limit; ++run) {
                 GroupSeats seats(rule, c.quota, w - 1, tally);
-                ASSERT_EQ(seats.problem(pool, c.allowRepeat, "L"), "") << c.name;
+                seats.holdForPresets(pendingPresets(pool, in, w, limit));
+                ASSERT_EQ(seats.problem(pool, c.allowRepeat, "L",
+                                        {in.presetN, in.presetNN, in.presetNNN}),
+                          "")
+                    << c.name;
                 const RuleOutcome out =
                     drawWinnersByRule(pool, gen, in, seats, w, limit, clock.fn());
+                for (const DrawnWinner& d : out.draw.winners) {
+                    if (d.winnerNumber == c.quota && *c.presetN) {
+                        EXPECT_EQ(d.entry, c.presetN);
+                    }
+                    if (d.winnerNumber == c.quota - 1 && *c.presetNN) {
+                        EXPECT_EQ(d.entry, c.presetNN);
+                    }
+                }
                 EXPECT_FALSE(out.noneEligible) << c.name;
                 ASSERT_EQ(out.groups.size(), out.draw.winners.size());
                 for (std::size_t k = 0; k < out.groups.size(); ++k) {
@@ -242,8 +350,13 @@ TEST(DrawWinnersByRule, EveryWinnerEligibleAndQuotasExactlyMet) {
                     EXPECT_EQ(out.draw.winners[k].entry.substr(0, g.empty() ? 4 : 1),
                               g.empty() ? "none" : g)
                         << c.name;
-                    if (!c.allowRepeat) {
-                        EXPECT_TRUE(winners.insert(out.draw.winners[k].entry).second);
+                    // A preset's entry stays in the pool and may win again.
+                    const std::string& entry = out.draw.winners[k].entry;
+                    const bool preset = entry == in.presetN || entry == in.presetNN;
+                    if (!preset) ++removed;
+                    if (!c.allowRepeat && !preset) {
+                        EXPECT_TRUE(winners.insert(entry).second)
+                            << c.name << " seed " << seed << " " << entry;
                     }
                 }
             }
@@ -263,7 +376,7 @@ TEST(DrawWinnersByRule, EveryWinnerEligibleAndQuotasExactlyMet) {
             for (const auto& [g, n] : c.expectedSeats)
                 EXPECT_EQ(won[g], n) << c.name << " " << g << " seed " << seed;
             if (!c.allowRepeat) {
-                EXPECT_EQ(pool.count(), 23u - static_cast<unsigned>(c.quota));
+                EXPECT_EQ(pool.count(), 23u - removed) << c.name;
             }
         }
     }
@@ -379,6 +492,31 @@ TEST(ResultGroups, WinnerRowsTakeTheirGroupsInOrder) {
         groups.push_back(row.back());
     // The forfeit row has none; a line no winner recorded has none.
     EXPECT_EQ(groups, (std::vector<std::string>{"销售部", "", "", "", "研发部"}));
+}
+
+TEST(ResultGroups, WindowTextShowsEachWinnersGroupAfterThePrize) {
+    const std::vector<WinnerGroup> winners = {{4, gbk("甲"), gbk("销售部"), true},
+                                              {4, gbk("乙"), "", false},
+                                              {4, gbk("甲"), gbk("研发部"), false},
+                                              {1, std::string(300, 'x'), gbk("总部"), false}};
+    const std::string bounded = std::string(254, 'x') + gbk("…");
+    struct Case {
+        std::string results;
+        std::string shown;
+    };
+    const std::vector<Case> cases = {
+        {gbk("甲  ------  三等奖\r\n（甲---放弃领奖）\r\n乙  ------  三等奖\r\n"
+             "旧  ------  一等奖\r\n甲  ------  三等奖\r\n"),
+         gbk("甲  ------  三等奖  ------  销售部\r\n（甲---放弃领奖）\r\n乙  ------  三等奖\r\n"
+             "旧  ------  一等奖\r\n甲  ------  三等奖  ------  研发部\r\n")},
+        // Empty lines and a bare line feed stay; the last line may lack its end.
+        {gbk("\r\n甲  ------  三等奖\n\r\n乙  ------  三等奖"),
+         gbk("\r\n甲  ------  三等奖  ------  销售部\n\r\n乙  ------  三等奖")},
+        // A huge entry is bounded as on screen, and its group still shows.
+        {std::string(300, 'x') + gbk("  ------  特等奖\r\n"), bounded + gbk("  ------  总部\r\n")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(resultsWithGroups(c.results, winners), c.shown) << utf8(c.results);
 }
 
 } // namespace

@@ -139,5 +139,117 @@ TEST_F(GroupDraw, WhatCannotBeMetIsSaidBeforeTheScroll) {
     }
 }
 
+TEST_F(GroupDraw, AForfeitOfNoWinnerIsRecordedAndToldOnce) {
+    struct Case {
+        const char* seats; // the level's rule
+        bool typeAWinner;  // the forfeit names one of the level's winners
+        bool told;
+    };
+    const std::vector<Case> cases = {
+        {"S:3、R:2", true, false},
+        {"S:3、R:2", false, true},
+        // Without a rule no seat is at stake: the forfeit is as it always was.
+        {"", false, false},
+    };
+    for (const Case& c : cases) {
+        fillStaff();
+        window.winnerGroups().clear();
+        window.results().clear();
+        state = DrawState{};
+        setRow(4, "三等奖", "5", "2", "2");
+        setRule(4, "", c.seats);
+        setLevelQuietly("三等奖");
+        draw.selectPrizeLevel();
+        stopAfterFrames(1);
+        draw.startDraw();
+        ASSERT_EQ(state.winnerNumber, 3);
+        const std::string who = c.typeAWinner ? window.winnerGroups().back().entry : "Z9";
+        host.expectInput({}, who);
+        if (c.told)
+            host.expectMessage(
+                gbk("已记录“Z9”放弃领奖，但本奖项的中奖者中没有“Z9”，不知其所在分组，"
+                    "空出的名额没有退回任何分组的名额。\r\n如果这是输入错误，"
+                    "请核对中奖名单；本奖项之后的抽取仍按分组规则进行。"),
+                IdOk, gbk("分组规则"));
+        draw.forfeitWinner();
+        host.verifyAllAnswered();
+        // The forfeit itself is as before, told or not.
+        EXPECT_EQ(state.winnerNumber, 2) << c.seats;
+        EXPECT_EQ(state.counter(4), 1);
+        EXPECT_NE(resultsFile().find(gbk("（") + who + gbk("---放弃领奖）\r\n")),
+                  std::string::npos);
+        // Only a forfeit of a winner found gives that winner's seat back.
+        int taken = 0;
+        for (const auto& [group, n] : seatsTaken(4))
+            taken += n;
+        EXPECT_EQ(taken, c.typeAWinner ? 1 : 2) << c.seats;
+        const bool marked = std::any_of(window.winnerGroups().begin(), window.winnerGroups().end(),
+                                        [](const WinnerGroup& w) { return w.forfeited; });
+        EXPECT_EQ(marked, c.typeAWinner) << c.seats;
+    }
+}
+
+TEST_F(GroupDraw, PresetWinnersTakeTheirSeatsInTheCheckAndTheDraw) {
+    struct Case {
+        const char* eligible;
+        const char* seats;
+        const char* quota;
+        const char* presetN;
+        const char* message;              // empty: the level is drawn out
+        std::map<std::string, int> exact; // then: every seat by group
+    };
+    const std::vector<Case> cases = {
+        // The group quotas fill the level: a preset outside them has no seat.
+        {"",
+         "S:3、R:2",
+         "5",
+         "X1",
+         "“三等奖”有1名预设中奖人不占分组名额，但本奖项分组名额以外只剩0个名额，无法抽取！"
+         "请修改预设中奖人或分组规则。",
+         {}},
+        {"R、M",
+         "",
+         "3",
+         "S2",
+         "“三等奖”第3名的预设中奖人属于分组“S”，不符合本奖项的分组规则（仅限 R、M），无法抽取！"
+         "请修改预设中奖人或分组规则。",
+         {}},
+        // R has 6 entries for 7 seats; its preset stays in the pool, so the
+        // draw can fill them, and the check lets it.
+        {"", "R:7", "7", "R1", "", {{"R", 7}}},
+        {"", "S:3、R:2", "5", "S4", "", {{"S", 3}, {"R", 2}}},
+    };
+    for (const Case& c : cases) {
+        fillStaff();
+        window.winnerGroups().clear();
+        window.results().clear();
+        state = DrawState{};
+        setRow(4, "三等奖", c.quota, "2", "2");
+        setPresets(4, c.presetN, "", "");
+        setRule(4, c.eligible, c.seats);
+        setLevelQuietly("三等奖");
+        draw.selectPrizeLevel();
+        if (*c.message) {
+            host.expectMessage(gbk(c.message), IdOk, gbk("分组规则"));
+            stopAfterFrames(1);
+            draw.startDraw();
+            host.verifyAllAnswered();
+            EXPECT_EQ(window.results(), "");
+            EXPECT_EQ(state.winnerNumber, 1);
+            continue;
+        }
+        for (int run = 0; run < 10 && state.winnerNumber < state.levelLimit; ++run) {
+            stopAfterFrames(1);
+            draw.startDraw();
+        }
+        host.verifyAllAnswered();
+        EXPECT_EQ(state.winnerNumber, state.levelLimit) << c.seats;
+        EXPECT_EQ(seatsTaken(4), c.exact) << c.seats;
+        ASSERT_FALSE(window.winnerGroups().empty());
+        EXPECT_EQ(window.winnerGroups().back().entry, c.presetN);
+    }
+    setPresets(4, "", "", "");
+}
+
 } // namespace
 } // namespace luckdial
