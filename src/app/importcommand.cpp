@@ -1,6 +1,7 @@
 #include "app/importcommand.h"
 
 #include "app/groupstore.h"
+#include "app/photoimport.h"
 #include "app/recovery.h"
 #include "app/reset.h"
 #include "app/sheetloader.h"
@@ -141,6 +142,12 @@ void ImportCommand::run() {
     // stops the read, and nothing has been written by then.
     ImportDialog dialog({}, QFileInfo(QString::fromStdString(native)).fileName(), &window_);
     SheetLoader loader;
+    // Photo cells are paths relative to the list's folder.
+    PhotoImport photos(QFileInfo(QString::fromStdString(native)).absolutePath());
+    QObject::connect(&dialog, &ImportDialog::photosChanged, &dialog, [&] {
+        dialog.setPhotosText(
+            QString::fromStdString(PhotoImport::countsText(photos.count(dialog.entries()))));
+    });
     int shownSheet = 0;
     QObject::connect(&loader, &SheetLoader::progressed, &dialog, &ImportDialog::setProgress);
     QObject::connect(&loader, &SheetLoader::finished, &dialog, [&] {
@@ -184,9 +191,21 @@ void ImportCommand::run() {
     }
     if (!replacePool(list.entries)) return;
     writePoolGroups(host_, entryGroupFileText(list));
+    std::string photosDone;
+    if (!list.photos.empty()) {
+        const std::vector<PhotoImport::Copy> copies =
+            photos.plan(list, PhotoImport::existingPhotoFiles(host_));
+        const int copied = photos.copyInto(host_, copies);
+        photosDone = gbk("照片") + countText(static_cast<std::size_t>(copied)) +
+                     gbk("张已放入“照片”文件夹；");
+        if (copied < static_cast<int>(copies.size()))
+            photosDone += gbk("另有") +
+                          countText(copies.size() - static_cast<std::size_t>(copied)) +
+                          gbk("张照片未能复制；");
+    }
 
     host_.messageBox(
-        gbk("新的抽奖名单已导入，共") + countText(list.entries.size()) + gbk("条；") +
+        gbk("新的抽奖名单已导入，共") + countText(list.entries.size()) + gbk("条；") + photosDone +
             (hadPool ? gbk("原来的名单已保存为“抽奖号码库_bak.txt”。\r\n") : std::string()) +
             gbk("抽奖系统将重新启动！"),
         MbOk);
