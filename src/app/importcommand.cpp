@@ -8,6 +8,7 @@
 #include "host/core/hostbase.h"
 #include "host/core/text.h"
 #include "host/host.h"
+#include "photos/photoindex.h"
 #include "pool/entrylist.h"
 #include "settings/core/names.h"
 #include "ui/elements.h"
@@ -144,9 +145,11 @@ void ImportCommand::run() {
     SheetLoader loader;
     // Photo cells are paths relative to the list's folder.
     PhotoImport photos(QFileInfo(QString::fromStdString(native)).absolutePath());
+    const PhotoIndex eventPhotos = PhotoIndex::scan(
+        QString::fromStdString(HostBase::nativePath(host_.path(names::photoDirectory()))));
     QObject::connect(&dialog, &ImportDialog::photosChanged, &dialog, [&] {
         dialog.setPhotosText(
-            QString::fromStdString(PhotoImport::countsText(photos.count(dialog.entries()))));
+            QString::fromStdString(photos.windowText(dialog.entries(), eventPhotos)));
     });
     int shownSheet = 0;
     QObject::connect(&loader, &SheetLoader::progressed, &dialog, &ImportDialog::setProgress);

@@ -236,6 +236,19 @@ std::string PhotoImport::countsText(const Counts& c) {
     return text;
 }
 
+std::string PhotoImport::windowText(const EntryList& list, const PhotoIndex& existing) {
+    std::string text;
+    if (!list.photos.empty()) text = countsText(count(list));
+    if (!existing.isEmpty()) {
+        std::size_t have = 0;
+        for (const std::string& entry : list.entries)
+            if (existing.find(q(entry))) ++have;
+        text += (text.empty() ? "照片：" : "；") + std::string("照片文件夹里已有 ") +
+                std::to_string(have) + " 条名单的照片";
+    }
+    return text;
+}
+
 std::vector<std::string> PhotoImport::existingPhotoFiles(Host& host) {
     std::vector<std::string> names;
     const QDir dir(

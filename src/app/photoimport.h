@@ -22,6 +22,7 @@
 namespace luckdial {
 
 class Host;
+class PhotoIndex;
 
 class PhotoImport {
 public:
@@ -67,6 +68,10 @@ public:
     Counts count(const EntryList& list);
     /// The counts as the import window shows them (UTF-8).
     static std::string countsText(const Counts& counts);
+    /// The import window's photo line (UTF-8): the photo column's counts when
+    /// the list has one, and how many entries the event's photo folder
+    /// already has a photo for when it has any; empty when neither.
+    std::string windowText(const EntryList& list, const PhotoIndex& existing);
 
     /// The copies the list asks for, one per photo name (the first entry of a
     /// name wins). existingFiles: the file names now in the photo folder

@@ -58,9 +58,6 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     group_ = new QComboBox(this);
     group_->setObjectName(QStringLiteral("组合框_分组"));
     group_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    photo_ = new QComboBox(this);
-    photo_->setObjectName(QStringLiteral("组合框_照片"));
-    photo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     joiner_ = new QLineEdit(QStringLiteral(" "), this);
     joiner_->setObjectName(QStringLiteral("编辑框_连接符"));
     joiner_->setMaximumWidth(80);
@@ -73,10 +70,6 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     counts_ = new QLabel(this);
     counts_->setObjectName(QStringLiteral("标签_统计"));
     counts_->setWordWrap(true);
-    photos_ = new QLabel(this);
-    photos_->setObjectName(QStringLiteral("标签_照片"));
-    photos_->setWordWrap(true);
-    photos_->hide();
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("进度条_读取"));
     progress_->setRange(0, 1000);
@@ -91,6 +84,15 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     // Enter pressed while the list is still read must not cancel the import:
     // with 确定 disabled, an auto-default 取消 holding the focus would take it.
     cancel_->setAutoDefault(false);
+    // Made after the buttons, so that Tab and the keys of the other controls
+    // reach them as before; Tab comes to the photo column last.
+    photo_ = new QComboBox(this);
+    photo_->setObjectName(QStringLiteral("组合框_照片"));
+    photo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    photos_ = new QLabel(this);
+    photos_->setObjectName(QStringLiteral("标签_照片"));
+    photos_->setWordWrap(true);
+    photos_->hide();
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -298,17 +300,12 @@ void ImportDialog::rebuild() {
     if (list_.entries.size() > shown) preview_->addItem(QStringLiteral("……"));
     counts_->setText(countsText(list_, drop_->isChecked()));
     ok_->setEnabled(!reading_ && !list_.entries.empty());
-    if (recipe().photoColumn == std::string::npos) {
-        photos_->clear();
-        photos_->hide();
-    } else {
-        photos_->show();
-        Q_EMIT photosChanged();
-    }
+    Q_EMIT photosChanged();
 }
 
 void ImportDialog::setPhotosText(const QString& text) {
     photos_->setText(text);
+    photos_->setVisible(!text.isEmpty());
 }
 
 } // namespace luckdial

@@ -72,15 +72,15 @@ public:
     /// The counts line for a list, as the dialog shows it.
     static QString countsText(const EntryList& list, bool dropDuplicates);
 
-    /// What the shell found of the photos the entries name, shown under the
-    /// counts while a photo column is chosen.
+    /// What the shell found of the entries' photos, shown under the counts;
+    /// empty: no line.
     void setPhotosText(const QString& text);
 
 Q_SIGNALS:
     /// The operator picked another sheet; the shell answers with setRows or showSheet.
     void sheetChosen(int index);
-    /// The entries changed while a photo column is chosen: the shell looks
-    /// for their photos and answers with setPhotosText.
+    /// The entries or their photo cells changed: the shell looks for their
+    /// photos and answers with setPhotosText.
     void photosChanged();
 
 private:

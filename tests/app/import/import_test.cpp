@@ -708,7 +708,12 @@ TEST_F(ImportPhotos, AConfirmedImportReplacesPhotosOfTheSameName) {
     writeFile(event / "9999.jpg", "someone else's");
     chooseFile(list.book);
     onDialog([&](ImportDialog& d) {
+        // The photos the event has already count, with a photo column or without.
+        EXPECT_EQ(d.photosLabel()->text(), u("照片：照片文件夹里已有 2 条名单的照片"));
         choosePhotos(d);
+        EXPECT_EQ(d.photosLabel()->text(),
+                  u("照片：找到 4 张，缺少 7 张（其中不在名单所在的文件夹里 3 张，超过 48 MB 的 1 "
+                    "张，不是 JPEG 或 PNG 图片 1 张）；照片文件夹里已有 2 条名单的照片"));
         d.okButton()->click();
     });
     host().expectMessage(doneWithPhotos(list.cases.size(), 4), IdOk);
