@@ -164,7 +164,7 @@ PhotoImport::Counts PhotoImport::survey(const EntryList& list,
     for (std::size_t i = 0; i < list.entries.size(); ++i) {
         const std::string& cell = list.photos[i];
         if (cell.empty()) continue;
-        const Seen& seen = look(cell);
+        const Seen seen = look(cell); // a copy: the next look may grow the table
         switch (seen.state) {
         case State::Found:
             break;
@@ -272,7 +272,8 @@ int PhotoImport::copyInto(Host& host, const std::vector<Copy>& copies) {
     for (const Copy& copy : copies) {
         // Looked at again: the file may have changed while the window was open.
         const QString real = QFileInfo(copy.source).canonicalFilePath();
-        if (real != copy.source || !inside(real, folder_)) continue;
+        // Not a file any more (a pipe would block the open): skipped.
+        if (real != copy.source || !inside(real, folder_) || !QFileInfo(real).isFile()) continue;
         QFile file(real);
         if (!file.open(QIODevice::ReadOnly)) continue;
         const QByteArray data = file.read(kMaxFileBytes + 1);

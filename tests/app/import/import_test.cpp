@@ -32,6 +32,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -595,6 +597,7 @@ protected:
         fs::resize_file(folder / "big.jpg",
                         static_cast<std::uintmax_t>(PhotoImport::kMaxFileBytes) + 1);
         fs::create_directories(folder / "dir.jpg");
+        ASSERT_EQ(mkfifo((folder / "pipe.jpg").c_str(), 0600), 0);
         using S = PhotoImport::State;
         list.cases = {
             {"1001", "p/1001.jpg", "1001.jpg", S::Found},
@@ -607,7 +610,8 @@ protected:
             {"1007", "text.jpg", nullptr, S::NotImage},
             {"1008", "big.jpg", nullptr, S::TooLarge},
             {"1010", "dir.jpg", nullptr, S::Missing},
-            {"1011", "", nullptr, S::Missing}, // no photo: not counted
+            {"1013", "pipe.jpg", nullptr, S::Missing}, // would block a read
+            {"1011", "", nullptr, S::Missing},         // no photo: not counted
         };
         const std::string absoluteElsewhere = (root / "outside.jpg").string();
         list.cases.push_back({"1012", nullptr, nullptr, S::Outside});
@@ -663,7 +667,7 @@ TEST_F(ImportPhotos, EachCellIsFoundOrRefusedAndOnlyFoundOnesAreCopied) {
     host().expectMessage(doneWithPhotos(list.cases.size(), 4), IdOk);
     trigger();
     EXPECT_EQ(shown,
-              u("照片：找到 4 张，缺少 7 张（其中不在名单所在的文件夹里 3 张，超过 48 MB 的 1 张，"
+              u("照片：找到 4 张，缺少 8 张（其中不在名单所在的文件夹里 3 张，超过 48 MB 的 1 张，"
                 "不是 JPEG 或 PNG 图片 1 张）"));
 
     std::map<std::string, std::string> want;
@@ -712,7 +716,7 @@ TEST_F(ImportPhotos, AConfirmedImportReplacesPhotosOfTheSameName) {
         EXPECT_EQ(d.photosLabel()->text(), u("照片：照片文件夹里已有 2 条名单的照片"));
         choosePhotos(d);
         EXPECT_EQ(d.photosLabel()->text(),
-                  u("照片：找到 4 张，缺少 7 张（其中不在名单所在的文件夹里 3 张，超过 48 MB 的 1 "
+                  u("照片：找到 4 张，缺少 8 张（其中不在名单所在的文件夹里 3 张，超过 48 MB 的 1 "
                     "张，不是 JPEG 或 PNG 图片 1 张）；照片文件夹里已有 2 条名单的照片"));
         d.okButton()->click();
     });
