@@ -13,11 +13,14 @@
 #include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/importdialog.h"
+#include "ui/loadingcaption.h"
 #include "ui/mainwindow.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QFileInfo>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -198,7 +201,22 @@ void ImportCommand::run() {
     if (!list.photos.empty()) {
         const std::vector<PhotoImport::Copy> copies =
             photos.plan(list, PhotoImport::existingPhotoFiles(host_));
-        const int copied = photos.copyInto(host_, copies);
+        // Thousands of photos take a while: the caption says what is going on.
+        // Painted, not processing events, so that no handler runs meanwhile.
+        std::unique_ptr<LoadingCaption> caption;
+        if (!copies.empty()) {
+            caption = std::make_unique<LoadingCaption>();
+            caption->label()->setCaption(gbk("正在复制照片，请稍后..."));
+            caption->move(host_.screenLeft() + (host_.screenWidth() - caption->width()) / 2,
+                          host_.screenTop() + (host_.screenHeight() - caption->height()) / 2);
+            caption->show();
+            caption->repaint();
+        }
+        const int copied = photos.copyInto(host_, copies, [&](std::size_t done, std::size_t total) {
+            caption->setProgress(static_cast<double>(done) / static_cast<double>(total));
+            caption->repaint();
+        });
+        caption.reset();
         photosDone = gbk("照片") + countText(static_cast<std::size_t>(copied)) +
                      gbk("张已放入“照片”文件夹；");
         if (copied < static_cast<int>(copies.size()))

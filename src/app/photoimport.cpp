@@ -259,7 +259,8 @@ std::vector<std::string> PhotoImport::existingPhotoFiles(Host& host) {
     return names;
 }
 
-int PhotoImport::copyInto(Host& host, const std::vector<Copy>& copies) {
+int PhotoImport::copyInto(Host& host, const std::vector<Copy>& copies,
+                          const std::function<void(std::size_t, std::size_t)>& progressed) {
     if (copies.empty()) return 0;
     const std::string folder = host.path(names::photoDirectory());
     if (!host.fileExists(folder)) (void)host.createDirectory(folder); // a failure fails each write
@@ -269,7 +270,9 @@ int PhotoImport::copyInto(Host& host, const std::vector<Copy>& copies) {
         if (PhotoIndex::isPhotoFileName(q(name))) byStem[s(stemOf(q(name)))].push_back(name);
 
     int copied = 0;
+    std::size_t done = 0;
     for (const Copy& copy : copies) {
+        if (progressed) progressed(done++, copies.size());
         // Looked at again: the file may have changed while the window was open.
         const QString real = QFileInfo(copy.source).canonicalFilePath();
         // Not a file any more (a pipe would block the open): skipped.

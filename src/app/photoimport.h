@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,8 +90,10 @@ public:
     /// Copies the planned photos into the event's photo folder through Host:
     /// each is checked again and replaces a photo of its name; other photos of
     /// that name with another extension are removed so that the new one is
-    /// the one found. Returns how many were copied.
-    int copyInto(Host& host, const std::vector<Copy>& copies);
+    /// the one found. Returns how many were copied. progressed(done, total)
+    /// follows each copy.
+    int copyInto(Host& host, const std::vector<Copy>& copies,
+                 const std::function<void(std::size_t, std::size_t)>& progressed = {});
 
     /// The file names now in the event's photo folder (UTF-8).
     static std::vector<std::string> existingPhotoFiles(Host& host);
