@@ -40,6 +40,9 @@ columns=(1 1 3 3 5 5 1 1)
     printf '滚动速度=30\r\n是否允许重复=假\r\n奖品图片宽=220\r\n奖品图片高=165\r\n'
     printf '自动停止=0\r\n烟花时间=3\r\n禁用特效=假\r\n不显示按钮=假\r\n'
     printf '屏蔽启用=假\r\n屏蔽左=4\r\n屏蔽右=7\r\n屏蔽字符=****\r\n'
+    # 二等奖's winners as cards: the demo's few dozen photos are not most of
+    # the pool, which would turn cards on by themselves (make-demo-photos.sh).
+    printf '照片3=1\r\n'
     # The layout of a 1024x768 screen, which the program scales to the screen in
     # use; only tops are given, so the titles, the buttons and the winners stay
     # centred. The prize picture sits at the right of the buttons and the

@@ -7,6 +7,8 @@
 # place in the selector (default 3, three winners; 6 draws twenty).
 # SHOT_PER_DRAW makes that level draw so many at once (its quota too), in
 # SHOT_COLUMNS columns (default 10): a draw the hall shows in pages.
+# SHOT_PHOTOS_ONLY=1 keeps only the participants with a demo photo, so that
+# every level shows its winners as cards with their photos.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/screenshot.png}")
@@ -33,6 +35,10 @@ if [ -n "${SHOT_PER_DRAW:-}" ]; then
             -e "s/^${w}一次抽取人数=.*/${w}一次抽取人数=$SHOT_PER_DRAW/" \
             -e "s/^列$n=.*/列$n=${SHOT_COLUMNS:-10}/" -e 's/$/\r/' | to_gbk >"$dir/peizhi.new"
     mv "$dir/peizhi.new" "$dir/peizhi.a"
+fi
+if [ -n "${SHOT_PHOTOS_ONLY:-}" ]; then
+    head -n "$(find "$dir/照片" -name '*.jpg' | wc -l)" "$dir/抽奖号码库.txt" >"$dir/pool.new"
+    mv "$dir/pool.new" "$dir/抽奖号码库.txt"
 fi
 xvfb_start
 app_start "$dir"

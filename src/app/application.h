@@ -52,6 +52,7 @@ public:
     ConsoleController& console() { return *console_; }
     RemoteController& remote() { return *remote_; }
     GroupRulesController& groupRules() { return *groupRules_; }
+    PhotoController& photos() { return *photos_; }
 
 private:
     void wireMenu();

@@ -1,21 +1,26 @@
 #include "app/importcommand.h"
 
 #include "app/groupstore.h"
+#include "app/photoimport.h"
 #include "app/recovery.h"
 #include "app/reset.h"
 #include "app/sheetloader.h"
 #include "host/core/hostbase.h"
 #include "host/core/text.h"
 #include "host/host.h"
+#include "photos/photoindex.h"
 #include "pool/entrylist.h"
 #include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/importdialog.h"
+#include "ui/loadingcaption.h"
 #include "ui/mainwindow.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QFileInfo>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -141,6 +146,14 @@ void ImportCommand::run() {
     // stops the read, and nothing has been written by then.
     ImportDialog dialog({}, QFileInfo(QString::fromStdString(native)).fileName(), &window_);
     SheetLoader loader;
+    // Photo cells are paths relative to the list's folder.
+    PhotoImport photos(QFileInfo(QString::fromStdString(native)).absolutePath());
+    const PhotoIndex eventPhotos = PhotoIndex::scan(
+        QString::fromStdString(HostBase::nativePath(host_.path(names::photoDirectory()))));
+    QObject::connect(&dialog, &ImportDialog::photosChanged, &dialog, [&] {
+        dialog.setPhotosText(
+            QString::fromStdString(photos.windowText(dialog.entries(), eventPhotos)));
+    });
     int shownSheet = 0;
     QObject::connect(&loader, &SheetLoader::progressed, &dialog, &ImportDialog::setProgress);
     QObject::connect(&loader, &SheetLoader::finished, &dialog, [&] {
@@ -184,9 +197,36 @@ void ImportCommand::run() {
     }
     if (!replacePool(list.entries)) return;
     writePoolGroups(host_, entryGroupFileText(list));
+    std::string photosDone;
+    if (!list.photos.empty()) {
+        const std::vector<PhotoImport::Copy> copies =
+            photos.plan(list, PhotoImport::existingPhotoFiles(host_));
+        // Thousands of photos take a while: the caption says what is going on.
+        // Painted, not processing events, so that no handler runs meanwhile.
+        std::unique_ptr<LoadingCaption> caption;
+        if (!copies.empty()) {
+            caption = std::make_unique<LoadingCaption>();
+            caption->label()->setCaption(gbk("正在复制照片，请稍后..."));
+            caption->move(host_.screenLeft() + (host_.screenWidth() - caption->width()) / 2,
+                          host_.screenTop() + (host_.screenHeight() - caption->height()) / 2);
+            caption->show();
+            caption->repaint();
+        }
+        const int copied = photos.copyInto(host_, copies, [&](std::size_t done, std::size_t total) {
+            caption->setProgress(static_cast<double>(done) / static_cast<double>(total));
+            caption->repaint();
+        });
+        caption.reset();
+        photosDone = gbk("照片") + countText(static_cast<std::size_t>(copied)) +
+                     gbk("张已放入“照片”文件夹；");
+        if (copied < static_cast<int>(copies.size()))
+            photosDone += gbk("另有") +
+                          countText(copies.size() - static_cast<std::size_t>(copied)) +
+                          gbk("张照片未能复制；");
+    }
 
     host_.messageBox(
-        gbk("新的抽奖名单已导入，共") + countText(list.entries.size()) + gbk("条；") +
+        gbk("新的抽奖名单已导入，共") + countText(list.entries.size()) + gbk("条；") + photosDone +
             (hadPool ? gbk("原来的名单已保存为“抽奖号码库_bak.txt”。\r\n") : std::string()) +
             gbk("抽奖系统将重新启动！"),
         MbOk);

@@ -145,6 +145,8 @@ EntryList buildEntries(const std::vector<std::vector<std::string>>& rows,
         }
         if (recipe.groupColumn != std::string::npos)
             list.groups.push_back(oneLine(cellAt(rows[r], recipe.groupColumn)));
+        if (recipe.photoColumn != std::string::npos)
+            list.photos.push_back(oneLine(cellAt(rows[r], recipe.photoColumn)));
     }
     return list;
 }

@@ -25,6 +25,9 @@ struct EntryRecipe {
     /// 0-based column whose cell is the entry's group (a department);
     /// npos: no groups.
     std::size_t groupColumn = std::string::npos;
+    /// 0-based column whose cell names the entry's photo (a file name or a
+    /// path relative to the list's folder); npos: no photos.
+    std::size_t photoColumn = std::string::npos;
 };
 
 struct EntryList {
@@ -33,6 +36,9 @@ struct EntryList {
     /// The group of each entry (UTF-8, one line, empty for none); empty when
     /// the recipe has no group column.
     std::vector<std::string> groups;
+    /// The photo cell of each entry (UTF-8, one line, empty for none); empty
+    /// when the recipe has no photo column.
+    std::vector<std::string> photos;
     /// Rows below the header with nothing in the chosen columns.
     std::size_t emptyRows = 0;
     /// Entries equal to an earlier one: dropped or kept as the recipe says.

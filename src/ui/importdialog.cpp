@@ -84,6 +84,15 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     // Enter pressed while the list is still read must not cancel the import:
     // with 确定 disabled, an auto-default 取消 holding the focus would take it.
     cancel_->setAutoDefault(false);
+    // Made after the buttons, so that Tab and the keys of the other controls
+    // reach them as before; Tab comes to the photo column last.
+    photo_ = new QComboBox(this);
+    photo_->setObjectName(QStringLiteral("组合框_照片"));
+    photo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    photos_ = new QLabel(this);
+    photos_->setObjectName(QStringLiteral("标签_照片"));
+    photos_->setWordWrap(true);
+    photos_->hide();
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -99,6 +108,7 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     form->addRow(QStringLiteral("列与列之间加上："), joinerRow);
     form->addRow(QString(), drop_);
     form->addRow(QStringLiteral("分组（如部门）："), group_);
+    form->addRow(QStringLiteral("照片列（可选）："), photo_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok_);
@@ -108,6 +118,7 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     layout->addWidget(new QLabel(QStringLiteral("预览（前%1条）：").arg(kPreviewEntries), this));
     layout->addWidget(preview_);
     layout->addWidget(counts_);
+    layout->addWidget(photos_);
     layout->addWidget(progress_);
     layout->addLayout(buttons);
     resize(520, 480);
@@ -122,6 +133,7 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     for (QComboBox* part : parts_)
         connect(part, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
     connect(group_, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
+    connect(photo_, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
     connect(joiner_, &QLineEdit::textChanged, this, [this] { rebuild(); });
     connect(drop_, &QCheckBox::toggled, this, [this] { rebuild(); });
     rebuild();
@@ -153,6 +165,7 @@ void ImportDialog::setReading(bool reading) {
     for (QComboBox* part : parts_)
         part->setEnabled(!reading);
     group_->setEnabled(!reading);
+    photo_->setEnabled(!reading);
     progress_->setVisible(reading);
     if (reading) {
         setProgress(-1);
@@ -206,6 +219,14 @@ void ImportDialog::setRows(std::vector<std::vector<std::string>> rows) {
     // before gives the pool it always gave.
     group_->setCurrentIndex(0);
     group_->blockSignals(false);
+    // Photos too: a list of file names is only taken for photos when asked.
+    photo_->blockSignals(true);
+    photo_->clear();
+    photo_->addItem(QStringLiteral("（不导入）"), -1);
+    for (std::size_t c = 0; c < columnCount_; ++c)
+        photo_->addItem(QString(), static_cast<int>(c));
+    photo_->setCurrentIndex(0);
+    photo_->blockSignals(false);
     quiet_ = false;
     labelColumns();
     rebuild();
@@ -215,6 +236,7 @@ void ImportDialog::labelColumns() {
     const bool header = header_->isChecked();
     std::vector<QComboBox*> boxes(parts_.begin(), parts_.end());
     boxes.push_back(group_);
+    boxes.push_back(photo_);
     for (QComboBox* part : boxes) {
         for (int item = 1; item < part->count(); ++item) {
             const auto c = static_cast<std::size_t>(part->itemData(item).toInt());
@@ -243,6 +265,8 @@ EntryRecipe ImportDialog::recipe() const {
     r.dropDuplicates = drop_->isChecked();
     const int group = group_->currentData().isValid() ? group_->currentData().toInt() : -1;
     if (group >= 0) r.groupColumn = static_cast<std::size_t>(group);
+    const int photo = photo_->currentData().isValid() ? photo_->currentData().toInt() : -1;
+    if (photo >= 0) r.photoColumn = static_cast<std::size_t>(photo);
     return r;
 }
 
@@ -276,6 +300,12 @@ void ImportDialog::rebuild() {
     if (list_.entries.size() > shown) preview_->addItem(QStringLiteral("……"));
     counts_->setText(countsText(list_, drop_->isChecked()));
     ok_->setEnabled(!reading_ && !list_.entries.empty());
+    Q_EMIT photosChanged();
+}
+
+void ImportDialog::setPhotosText(const QString& text) {
+    photos_->setText(text);
+    photos_->setVisible(!text.isEmpty());
 }
 
 } // namespace luckdial

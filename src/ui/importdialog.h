@@ -1,9 +1,9 @@
 #pragma once
 // The small window of 导入抽奖名单...: which sheet, whether the first row
 // names the columns, which columns make an entry and what joins them, whether
-// duplicates stay; a preview of the first entries and the counts follow every
-// change. While a sheet is read its progress bar shows how far, and only
-// 取消 answers. Only the look and the entries live here; the shell reads the
+// duplicates stay, which column names each entry's photo; a preview of the
+// first entries and the counts follow every change. While a sheet is read its progress bar shows
+// how far, and only 取消 answers. Only the look and the entries live here; the shell reads the
 // sheets and writes the pool.
 
 #include "pool/entrylist.h"
@@ -59,6 +59,8 @@ public:
     QCheckBox* headerBox() const { return header_; }        ///< 选择框_标题行
     QComboBox* columnBox(int part) const;                   ///< 组合框_列1 to 组合框_列3
     QComboBox* groupBox() const { return group_; }          ///< 组合框_分组
+    QComboBox* photoBox() const { return photo_; }          ///< 组合框_照片
+    QLabel* photosLabel() const { return photos_; }         ///< 标签_照片
     QLineEdit* joinerEdit() const { return joiner_; }       ///< 编辑框_连接符
     QCheckBox* dropDuplicatesBox() const { return drop_; }  ///< 选择框_去掉重复
     QListWidget* preview() const { return preview_; }       ///< 列表框_预览
@@ -70,9 +72,16 @@ public:
     /// The counts line for a list, as the dialog shows it.
     static QString countsText(const EntryList& list, bool dropDuplicates);
 
+    /// What the shell found of the entries' photos, shown under the counts;
+    /// empty: no line.
+    void setPhotosText(const QString& text);
+
 Q_SIGNALS:
     /// The operator picked another sheet; the shell answers with setRows or showSheet.
     void sheetChosen(int index);
+    /// The entries or their photo cells changed: the shell looks for their
+    /// photos and answers with setPhotosText.
+    void photosChanged();
 
 private:
     void labelColumns();
@@ -85,6 +94,8 @@ private:
     QCheckBox* header_ = nullptr;
     std::array<QComboBox*, kParts> parts_{};
     QComboBox* group_ = nullptr;
+    QComboBox* photo_ = nullptr;
+    QLabel* photos_ = nullptr;
     QLineEdit* joiner_ = nullptr;
     QCheckBox* drop_ = nullptr;
     QListWidget* preview_ = nullptr;

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace luckdial;
 
 namespace {
@@ -80,4 +82,52 @@ TEST(ImportDialog, PreviewShowsTheFirstEntriesThenAnEllipsis) {
     EXPECT_EQ(d.preview()->item(ImportDialog::kPreviewEntries - 1)->text(), u("10"));
     EXPECT_EQ(d.preview()->item(ImportDialog::kPreviewEntries)->text(), u("……"));
     EXPECT_EQ(d.entries().entries.size(), 25u);
+}
+
+TEST(ImportDialog, APhotoColumnIsChosenOnlyOnPurposeAndTheShellSaysWhatItFound) {
+    ImportDialog d({"名单"}, u("a.xlsx"));
+    d.setRows({{"工号", "姓名", "照片"}, {"1001", "张三", "p/1001.jpg"}, {"1002", "李四", ""}});
+    EXPECT_EQ(d.photoBox()->objectName(), u("组合框_照片"));
+    EXPECT_EQ(d.photoBox()->currentText(), u("（不导入）"));
+    EXPECT_EQ(d.photoBox()->itemText(3), u("C列：照片"));
+    EXPECT_EQ(d.recipe().photoColumn, std::string::npos);
+    EXPECT_TRUE(d.entries().photos.empty());
+    EXPECT_TRUE(d.photosLabel()->isHidden());
+
+    // Every change of the entries asks the shell again.
+    QSignalSpy asked(&d, &ImportDialog::photosChanged);
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::size_t column;
+        std::vector<std::string> photos;
+    };
+    const std::vector<Step> steps = {
+        {"photo column chosen", [&] { d.photoBox()->setCurrentIndex(3); }, 2, {"p/1001.jpg", ""}},
+        {"entries change", [&] { d.columnBox(1)->setCurrentIndex(0); }, 2, {"p/1001.jpg", ""}},
+        {"the number column as photos",
+         [&] { d.photoBox()->setCurrentIndex(1); },
+         0,
+         {"1001", "1002"}},
+        {"no photos again", [&] { d.photoBox()->setCurrentIndex(0); }, std::string::npos, {}},
+    };
+    int expected = 0;
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(asked.count(), ++expected) << step.what;
+        EXPECT_EQ(d.recipe().photoColumn, step.column) << step.what;
+        EXPECT_EQ(d.entries().photos, step.photos) << step.what;
+    }
+    // The shell's answer is the line; an empty one hides it.
+    d.setPhotosText(u("照片：找到 1 张，缺少 0 张"));
+    EXPECT_FALSE(d.photosLabel()->isHidden());
+    d.setPhotosText(QString());
+    EXPECT_TRUE(d.photosLabel()->isHidden());
+
+    // Another sheet starts without photos, as without groups.
+    d.photoBox()->setCurrentIndex(3);
+    d.setRows({{"甲", "a.jpg"}});
+    EXPECT_EQ(d.photoBox()->currentIndex(), 0);
+    EXPECT_EQ(d.groupBox()->currentIndex(), 0);
+    EXPECT_EQ(d.photoBox()->count(), 3);
 }

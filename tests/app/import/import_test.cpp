@@ -4,6 +4,11 @@
 
 #include "app/importcommand.h"
 
+#include "app/application.h"
+#include "app/photocontroller.h"
+#include "app/photoimport.h"
+#include "photos/photoloader.h"
+
 #include "app/shell/event_fixture.h"
 #include "support/app_fixture.h"
 #include "support/tempdir.h"
@@ -27,8 +32,11 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -545,6 +553,257 @@ TEST_F(ImportDuringAnEvent, TheNextStartDrawsFromTheNewListAsANewEvent) {
     EXPECT_EQ(winnersIn(read("抽奖结果.txt")).size(), 2u);
     for (const std::string& w : winnersIn(read("抽奖结果.txt")))
         EXPECT_NE(std::find(fresh.begin(), fresh.end(), w), fresh.end()) << utf8(w);
+}
+
+// --- photos named in the list ------------------------------------------------
+
+std::string jpegBytes(const std::string& tag) {
+    return std::string("\xFF\xD8\xFF\xE0", 4) + "JFIF " + tag;
+}
+std::string pngBytes(const std::string& tag) {
+    return std::string("\x89PNG\r\n\x1A\n", 8) + tag;
+}
+void writeFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+/// A list in lists/名单/ whose photo column points at every kind of file.
+struct PhotoList {
+    struct Case {
+        const char* entryNumber;
+        const char* cell;     ///< the list's photo cell
+        const char* copiedAs; ///< file in 照片, or nullptr: none
+        PhotoImport::State state;
+    };
+    std::vector<Case> cases;
+    std::string book;
+};
+
+class ImportPhotos : public Import {
+protected:
+    void SetUp() override {
+        Import::SetUp();
+        const fs::path root = lists.path();
+        const fs::path folder = root / "名单";
+        writeFile(folder / "p" / "1001.jpg", jpegBytes("1001"));
+        writeFile(folder / "1002.PNG", pngBytes("1002"));
+        writeFile(folder / "p" / "三.jpeg", jpegBytes("1003"));
+        writeFile(folder / "jpeg-named.png", jpegBytes("1009"));
+        writeFile(root / "outside.jpg", jpegBytes("out"));
+        fs::create_symlink(root / "outside.jpg", folder / "link.jpg");
+        writeFile(folder / "text.jpg", "not a picture at all");
+        writeFile(folder / "big.jpg", jpegBytes("big"));
+        fs::resize_file(folder / "big.jpg",
+                        static_cast<std::uintmax_t>(PhotoImport::kMaxFileBytes) + 1);
+        fs::create_directories(folder / "dir.jpg");
+        ASSERT_EQ(mkfifo((folder / "pipe.jpg").c_str(), 0600), 0);
+        using S = PhotoImport::State;
+        list.cases = {
+            {"1001", "p/1001.jpg", "1001.jpg", S::Found},
+            {"1002", "1002.PNG", "1002.png", S::Found},
+            {"1003", "p\\三.jpeg", "1003.jpeg", S::Found},    // written on Windows
+            {"1009", "jpeg-named.png", "1009.jpg", S::Found}, // by content
+            {"1004", "nope.jpg", nullptr, S::Missing},
+            {"1005", "../outside.jpg", nullptr, S::Outside},
+            {"1006", "link.jpg", nullptr, S::Outside}, // a link out of the folder
+            {"1007", "text.jpg", nullptr, S::NotImage},
+            {"1008", "big.jpg", nullptr, S::TooLarge},
+            {"1010", "dir.jpg", nullptr, S::Missing},
+            {"1013", "pipe.jpg", nullptr, S::Missing}, // would block a read
+            {"1011", "", nullptr, S::Missing},         // no photo: not counted
+        };
+        const std::string absoluteElsewhere = (root / "outside.jpg").string();
+        list.cases.push_back({"1012", nullptr, nullptr, S::Outside});
+        Rows rows;
+        for (const auto& c : list.cases)
+            rows.push_back({c.entryNumber, std::string("员工") + c.entryNumber,
+                            c.cell ? c.cell : absoluteElsewhere});
+        list.book = (folder / "名单.xlsx").string();
+        ASSERT_TRUE(sheet::writeXlsx(list.book, "名单", {"工号", "姓名", "照片"}, rows));
+    }
+
+    /// The import window with the photo column (C) chosen.
+    void choosePhotos(ImportDialog& d) { d.photoBox()->setCurrentIndex(3); }
+
+    std::map<std::string, std::string> photos() {
+        std::map<std::string, std::string> files;
+        const fs::path folder = fs::path(dir_.path()) / "照片";
+        if (fs::exists(folder))
+            for (const auto& entry : fs::directory_iterator(folder))
+                files[entry.path().filename().string()] = readBytes(entry.path());
+        return files;
+    }
+
+    std::string doneWithPhotos(std::size_t entries, int photos) {
+        return gbk("新的抽奖名单已导入，共" + std::to_string(entries) + "条；照片" +
+                   std::to_string(photos) +
+                   "张已放入“照片”文件夹；原来的名单已保存为“抽奖号码库_bak.txt”。\r\n"
+                   "抽奖系统将重新启动！");
+    }
+
+    PhotoList list;
+};
+
+TEST_F(ImportPhotos, EachCellIsFoundOrRefusedAndOnlyFoundOnesAreCopied) {
+    PhotoImport check(QString::fromStdString(fs::path(list.book).parent_path().string()));
+    for (const auto& c : list.cases) {
+        if (!c.cell || !*c.cell) continue;
+        EXPECT_EQ(check.state(c.cell), c.state) << c.cell;
+    }
+    EXPECT_EQ(check.state((fs::path(lists.path()) / "outside.jpg").string()),
+              PhotoImport::State::Outside);
+
+    chooseFile(list.book);
+    QString shown;
+    onDialog([&](ImportDialog& d) {
+        EXPECT_EQ(d.photoBox()->currentText(), u("（不导入）"));
+        EXPECT_TRUE(d.photosLabel()->isHidden());
+        choosePhotos(d);
+        EXPECT_EQ(d.photoBox()->currentText(), u("C列：照片"));
+        shown = d.photosLabel()->text();
+        d.okButton()->click();
+    });
+    host().expectMessage(doneWithPhotos(list.cases.size(), 4), IdOk);
+    trigger();
+    EXPECT_EQ(shown,
+              u("照片：找到 4 张，缺少 8 张（其中不在名单所在的文件夹里 3 张，超过 48 MB 的 1 张，"
+                "不是 JPEG 或 PNG 图片 1 张）"));
+
+    std::map<std::string, std::string> want;
+    for (const auto& c : list.cases)
+        if (c.copiedAs)
+            want[c.copiedAs] =
+                c.entryNumber == std::string("1002") ? pngBytes("1002") : jpegBytes(c.entryNumber);
+    EXPECT_EQ(photos(), want);
+    expectRestart();
+}
+
+TEST_F(ImportPhotos, CancelAndAnUnconfirmedNewEventCopyNothing) {
+    writeFile(fs::path(dir_.path()) / "照片" / "1001.jpg", "old photo");
+    const auto before = photos();
+    // 取消 in the import window.
+    chooseFile(list.book);
+    onDialog([&](ImportDialog& d) {
+        choosePhotos(d);
+        d.cancelButton()->click();
+    });
+    trigger();
+    EXPECT_EQ(photos(), before);
+    expectNoRestart();
+
+    // 确定, but the new event is not confirmed: the old photo stays.
+    write("抽奖结果.txt", gbk("001  ------  特等奖\r\n"));
+    chooseFile(list.book);
+    onDialog([&](ImportDialog& d) {
+        choosePhotos(d);
+        d.okButton()->click();
+    });
+    host().expectMessage(newEventQuestion(), IdCancel);
+    trigger();
+    EXPECT_EQ(photos(), before);
+    expectNoRestart();
+}
+
+TEST_F(ImportPhotos, AConfirmedImportReplacesPhotosOfTheSameName) {
+    const fs::path event = fs::path(dir_.path()) / "照片";
+    writeFile(event / "1001.jpg", "old photo");
+    writeFile(event / "1002.jpg", "an older photo in another format");
+    writeFile(event / "9999.jpg", "someone else's");
+    chooseFile(list.book);
+    onDialog([&](ImportDialog& d) {
+        // The photos the event has already count, with a photo column or without.
+        EXPECT_EQ(d.photosLabel()->text(), u("照片：照片文件夹里已有 2 条名单的照片"));
+        choosePhotos(d);
+        EXPECT_EQ(d.photosLabel()->text(),
+                  u("照片：找到 4 张，缺少 8 张（其中不在名单所在的文件夹里 3 张，超过 48 MB 的 1 "
+                    "张，不是 JPEG 或 PNG 图片 1 张）；照片文件夹里已有 2 条名单的照片"));
+        d.okButton()->click();
+    });
+    host().expectMessage(doneWithPhotos(list.cases.size(), 4), IdOk);
+    trigger();
+    const auto after = photos();
+    EXPECT_EQ(after.at("1001.jpg"), jpegBytes("1001"));
+    // The .jpg would be found before the new .png: it goes.
+    EXPECT_EQ(after.count("1002.jpg"), 0u);
+    EXPECT_EQ(after.at("1002.png"), pngBytes("1002"));
+    EXPECT_EQ(after.at("9999.jpg"), "someone else's");
+}
+
+TEST(PhotoImportNames, ThePhotoTakesTheNameTheLookupFinds) {
+    struct Case {
+        const char* entry;
+        bool firstWordShared;
+        bool wholeEntryPhotoExists;
+        std::string stem;
+    };
+    const std::string longName(240, 'x');
+    const Case cases[] = {
+        {"1001 刘伟", false, false, "1001"},
+        {"1001 刘伟", true, false, "1001 刘伟"}, // another entry starts with 1001
+        {"1001 刘伟", false, true, "1001 刘伟"}, // its whole-entry photo would hide 1001.jpg
+        {"刘伟", false, false, "刘伟"},
+        {"1001\u3000刘伟", false, false, "1001"}, // a full-width space
+        // No file name, and the folder's scan skips hidden files: no photo.
+        {"销售/一部 张三", false, false, ""},
+        {".hidden 张三", false, false, ""},
+        {"../x", false, false, ""},
+        {"a/b", false, false, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PhotoImport::photoStem(c.entry, c.firstWordShared, c.wholeEntryPhotoExists),
+                  c.stem)
+            << c.entry;
+    EXPECT_EQ(PhotoImport::photoStem("1001 " + longName, false, false), "1001");
+    EXPECT_EQ(PhotoImport::photoStem(longName, false, false), "");
+}
+
+TEST(PhotoImportNames, SharedFirstWordsAndDuplicatesInOneList) {
+    TempDir folder;
+    writeFile(fs::path(folder.path()) / "a.jpg", jpegBytes("a"));
+    writeFile(fs::path(folder.path()) / "b.jpg", jpegBytes("b"));
+    EntryList list;
+    list.entries = {"1001 张三", "1001 张三", "2001 李四", "2001 王五", "3001"};
+    list.photos = {"a.jpg", "b.jpg", "a.jpg", "b.jpg", "a.jpg"};
+    PhotoImport photos(QString::fromStdString(folder.path()));
+    const auto copies = photos.plan(list, {"3001.PNG"});
+    std::vector<std::string> names;
+    for (const auto& c : copies)
+        names.push_back(c.name + c.ext);
+    // The same entry twice keeps its first photo; two people of one first
+    // word are named in full.
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"1001.jpg", "2001 李四.jpg", "2001 王五.jpg", "3001.jpg"}));
+    const PhotoImport::Counts counts = photos.count(list);
+    EXPECT_EQ(counts.found, 5);
+    EXPECT_EQ(counts.missing, 0);
+}
+
+class ImportPhotosOfAnEvent : public EventTest {};
+
+TEST_F(ImportPhotosOfAnEvent, TheHallKnowsTheNewPhotosAfterTheImport) {
+    writeEvent(5, 5, 2);
+    create();
+    ASSERT_TRUE(app().start());
+    EXPECT_TRUE(app().photos().loader().index().isEmpty());
+    selectLevel();
+    drawOnce();
+    TempDir lists;
+    writeFile(fs::path(lists.path()) / "1.jpg", jpegBytes("1"));
+    const std::string book = lists.path() + "/list.xlsx";
+    ASSERT_TRUE(sheet::writeXlsx(book, "S", {"工号", "姓名", "照片"},
+                                 {{"2001", "甲", "1.jpg"}, {"2002", "乙", ""}}));
+    host().expectFile(gbk(book));
+    onImportWindow(&app().window(), [](ImportDialog& d) {
+        d.photoBox()->setCurrentIndex(3);
+        EXPECT_EQ(d.photosLabel()->text(), u("照片：找到 1 张，缺少 0 张"));
+        d.okButton()->click();
+    });
+    host().expectMessage(std::nullopt, IdOk, gbk("确定导入新名单？"));
+    host().expectMessage(std::nullopt, IdOk);
+    app().window().elements().menu.importList->trigger();
+    ASSERT_TRUE(host().ended);
+    EXPECT_EQ(app().photos().loader().index().find(u("2001 甲")), u("2001.jpg"));
 }
 
 } // namespace
