@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace luckdial {
 
@@ -84,8 +86,6 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     // Enter pressed while the list is still read must not cancel the import:
     // with 确定 disabled, an auto-default 取消 holding the focus would take it.
     cancel_->setAutoDefault(false);
-    // Made after the buttons, so that Tab and the keys of the other controls
-    // reach them as before; Tab comes to the photo column last.
     photo_ = new QComboBox(this);
     photo_->setObjectName(QStringLiteral("组合框_照片"));
     photo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -93,6 +93,12 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     photos_->setObjectName(QStringLiteral("标签_照片"));
     photos_->setWordWrap(true);
     photos_->hide();
+    // Tab follows the rows as they are seen, whatever order they were made in.
+    std::vector<QWidget*> order{sheet_, header_};
+    order.insert(order.end(), std::begin(parts_), std::end(parts_));
+    order.insert(order.end(), {joiner_, drop_, group_, photo_, preview_, ok_, cancel_});
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -107,8 +113,9 @@ ImportDialog::ImportDialog(const std::vector<std::string>& sheets, const QString
     joinerRow->addStretch();
     form->addRow(QStringLiteral("列与列之间加上："), joinerRow);
     form->addRow(QString(), drop_);
-    form->addRow(QStringLiteral("分组（如部门）："), group_);
-    form->addRow(QStringLiteral("照片列（可选）："), photo_);
+    // Alt+G and Alt+P reach the two optional columns from anywhere in the window.
+    form->addRow(QStringLiteral("分组（如部门）(&G)："), group_);
+    form->addRow(QStringLiteral("照片列（可选）(&P)："), photo_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok_);

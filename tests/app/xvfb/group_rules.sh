@@ -49,12 +49,15 @@ key_to "$box" ctrl+a
 xdotool type --delay 10 "$dir/lists/staff.csv"
 xdotool key Return
 box=$(wait_window '^导入抽奖名单')
-# Once read, 确定 has the focus; six fields back is 组合框_分组, whose last
-# item is the last column, 部门.
-sleep 1.5
-key_to "$box" shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab
-sleep 0.2
-xdotool key End
+# Alt+G reaches 组合框_分组 once the list is read (while it is read the box
+# is disabled and the keys do nothing harmful); End chooses its last item,
+# the last column, 部门. Pressed again and again, so that a slow machine
+# still gets it after the reading.
+for _ in $(seq 1 6); do
+    sleep 0.5
+    key_to "$box" alt+g
+    xdotool key End
+done
 sleep 0.3
 for _ in $(seq 1 30); do
     xdotool search --onlyvisible --name '^导入抽奖名单' >/dev/null 2>&1 || break
