@@ -170,11 +170,15 @@ WinnersBlock layoutWinnersPage(const std::vector<QString>& names, const WinnersP
     out.block = QRect(left, top, width, lines * pages.lineHeight);
     out.cells.reserve(static_cast<std::size_t>(count));
     out.texts.reserve(static_cast<std::size_t>(count));
+    out.places.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const QString& name = names[static_cast<std::size_t>(first + i)];
         const int w = metrics.horizontalAdvance(name);
-        out.cells.emplace_back(left + (i % cols) * step + (pages.columnWidth - w) / 2,
-                               top + (i / cols) * pages.lineHeight, w, pages.lineHeight);
+        const QRect place(left + (i % cols) * step, top + (i / cols) * pages.lineHeight,
+                          pages.columnWidth, pages.lineHeight);
+        out.cells.emplace_back(place.left() + (pages.columnWidth - w) / 2, place.top(), w,
+                               pages.lineHeight);
+        out.places.push_back(place);
         out.texts.push_back(name);
     }
     return out;

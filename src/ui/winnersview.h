@@ -11,6 +11,7 @@
 
 #include <QFont>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -43,6 +44,9 @@ struct WinnersBlock {
     QRect block;
     std::vector<QRect> cells;
     std::vector<QString> texts;
+    /// Each entry's place: its cell widened to its column (empty: the cells).
+    /// Names of other widths in the same places keep the view's mask.
+    std::vector<QRect> places;
 };
 
 /// Entries of a winners caption as drawn: lines split at "\n", entries of a
@@ -167,6 +171,9 @@ private:
     QStringList scrollEntries_;
     QSize prefetchedSize_;
     std::unique_ptr<CardPages> cards_;
+    /// Where the names on the screen were drawn (window coordinates): a new
+    /// frame in the same places repaints only there and where its own go.
+    QRegion drawn_;
 };
 
 } // namespace luckdial
