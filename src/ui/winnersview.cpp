@@ -353,7 +353,7 @@ void WinnersView::layout(bool captionOnly) {
             widest = *std::max_element(floorSize.columns.begin(), floorSize.columns.end());
         pages = paginateWinners(names_, columns, font, floor, b, widest);
         page_ = std::clamp(page_, 0, std::max(0, pages.pageCount - 1));
-        block_ = layoutWinnersPage(names_, pages, page_, font, b);
+        block_ = layoutWinnersPage(names_, pages, page_, font, b, &pageWidths_);
     } else {
         page_ = 0;
     }
@@ -436,7 +436,7 @@ bool WinnersView::nextPage() {
     if (page_ + 1 >= pages_.pageCount) return false;
     ++page_;
     block_ = cardMode_ ? layoutCardsPage(names_, *cards_, page_, bounds())
-                       : layoutWinnersPage(names_, pages_, page_, font_, bounds());
+                       : layoutWinnersPage(names_, pages_, page_, font_, bounds(), &pageWidths_);
     place();
     Q_EMIT pageChanged(page_, pages_.pageCount);
     return true;
@@ -451,7 +451,7 @@ QString WinnersView::indicatorText() const {
 
 void WinnersView::paintName(QPainter& painter, const QRect& cell, const QString& name,
                             int ascent) const {
-    painter.drawText(QPoint(cell.left(), cell.top() + ascent), name);
+    shaped_.draw(painter, QPointF(cell.left(), cell.top() + ascent), name);
 }
 
 void WinnersView::paintEvent(QPaintEvent*) {
@@ -465,6 +465,7 @@ void WinnersView::paintEvent(QPaintEvent*) {
     QFont font = font_;
     font.setPixelSize(block_.pixelSize);
     p.setFont(font);
+    shaped_.setFont(font);
     const QColor colour = toQColor(e_.winners->textColour());
     p.setPen(colour);
     const int ascent = QFontMetrics(font).ascent();

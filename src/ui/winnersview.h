@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "ui/shapednames.h"
 #include "ui/textwidths.h"
 #include "ui/winnerspages.h"
 
@@ -154,6 +155,8 @@ private:
     std::vector<QString> names_; ///< its names in order
     WinnersPages pages_;         ///< pageCount 0: one block, no pages
     TextWidths floorWidths_;     ///< advances at the readable floor, kept from frame to frame
+    TextWidths pageWidths_;      ///< advances at the page's size
+    mutable ShapedNames shaped_; ///< the names as drawn, kept from frame to frame
     int page_ = 0;
     /// A layout is due (a change came in since the last one), and whether
     /// every change since was only a new caption; posted_: the event that
