@@ -395,7 +395,8 @@ std::vector<QRect> fillBands(const QRegion& region) {
     std::vector<QRect> bands;
     for (const QRect& r : region)
         for (int top = r.top(); top <= r.bottom(); top += kBandLines)
-            bands.emplace_back(r.left(), top, r.width(), std::min(kBandLines, r.bottom() + 1 - top));
+            bands.emplace_back(r.left(), top, r.width(),
+                               std::min(kBandLines, r.bottom() + 1 - top));
     return bands;
 }
 

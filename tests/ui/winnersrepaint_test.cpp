@@ -119,9 +119,7 @@ void caption(MainElements& e, const std::string& text) {
 }
 
 std::vector<RepaintCase> repaintCases() {
-    const auto numbers = [](long long base) {
-        return [base](int k) { return number(base, k); };
-    };
+    const auto numbers = [](long long base) { return [base](int k) { return number(base, k); }; };
     const auto names = [](int seed) { return [seed](int k) { return name(seed, k); }; };
     return {
         {"numbers of one width",
