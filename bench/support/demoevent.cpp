@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -77,6 +78,10 @@ bool FrameClock::eventFilter(QObject* watched, QEvent* event) {
         shownAtMs.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
                 .count());
+        timespec used{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+        processorAtMs.push_back(static_cast<double>(used.tv_sec) * 1e3 +
+                                static_cast<double>(used.tv_nsec) / 1e6);
     }
     return false;
 }

@@ -52,11 +52,14 @@ private:
 };
 
 /// Notes when each new scroll frame reaches the screen: the first paint of
-/// the winners label after its caption changed (ms since construction).
+/// the winners label after its caption changed (ms since construction), and
+/// the processor time the process had used by then, all its threads: the
+/// work of a frame, which other processes on the machine do not lengthen.
 class FrameClock : public QObject {
 public:
     explicit FrameClock(TransparentLabel* winners);
     std::vector<double> shownAtMs;
+    std::vector<double> processorAtMs;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -17,10 +17,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 
 #include <algorithm>
+#include <vector>
 
 namespace luckdial {
 namespace {
@@ -378,11 +380,35 @@ void MainWindow::setBackgroundColour(int colour) {
     update();
 }
 
+namespace {
+
+/// The rectangles to fill for a repaint of region. A scroll frame repaints
+/// only beneath its names, hundreds of small pieces of the window; they are
+/// cut into bands of a few lines, so that each is filled at once by this
+/// thread, which draws the names over it next. The raster engine hands a
+/// taller fill to its thread pool, and on a busy machine the frame then
+/// waits for those threads. A repaint of one rectangle (the whole window
+/// under the fireworks) keeps the pool.
+std::vector<QRect> fillBands(const QRegion& region) {
+    constexpr int kBandLines = 32;
+    if (region.rectCount() <= 1) return {region.boundingRect()};
+    std::vector<QRect> bands;
+    for (const QRect& r : region)
+        for (int top = r.top(); top <= r.bottom(); top += kBandLines)
+            bands.emplace_back(r.left(), top, r.width(),
+                               std::min(kBandLines, r.bottom() + 1 - top));
+    return bands;
+}
+
+} // namespace
+
 void MainWindow::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    const QRect area = event->rect();
+    const std::vector<QRect> bands = fillBands(event->region());
     if (background_.isNull()) {
-        p.fillRect(area, toQColor(backgroundColour_));
+        const QColor colour = toQColor(backgroundColour_);
+        for (const QRect& band : bands)
+            p.fillRect(band, colour);
         return;
     }
     // The picture fills the window at its own aspect ratio, the overflow cut
@@ -390,7 +416,8 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     // The scaled copy is kept so that repaints under moving elements only copy pixels.
     if (scaledBackground_.size() != size())
         scaledBackground_ = QPixmap::fromImage(fillPicture(background_, size()));
-    p.drawPixmap(area, scaledBackground_, area);
+    for (const QRect& band : bands)
+        p.drawPixmap(band, scaledBackground_, band);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

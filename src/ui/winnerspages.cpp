@@ -145,7 +145,8 @@ std::pair<int, int> pageRange(const WinnersPages& pages, int nameCount, int page
 }
 
 WinnersBlock layoutWinnersPage(const std::vector<QString>& names, const WinnersPages& pages,
-                               int page, QFont font, const WinnersBounds& bounds) {
+                               int page, QFont font, const WinnersBounds& bounds,
+                               TextWidths* widths) {
     WinnersBlock out;
     const auto [first, count] = pageRange(pages, static_cast<int>(names.size()), page);
     if (count <= 0) return out;
@@ -166,15 +167,20 @@ WinnersBlock layoutWinnersPage(const std::vector<QString>& names, const WinnersP
     // is laid out as fast as the page it shows.
     font.setPixelSize(pages.pixelSize);
     const QFontMetrics metrics(font);
+    if (widths) widths->setFont(font);
     out.pixelSize = pages.pixelSize;
     out.block = QRect(left, top, width, lines * pages.lineHeight);
     out.cells.reserve(static_cast<std::size_t>(count));
     out.texts.reserve(static_cast<std::size_t>(count));
+    out.places.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const QString& name = names[static_cast<std::size_t>(first + i)];
-        const int w = metrics.horizontalAdvance(name);
-        out.cells.emplace_back(left + (i % cols) * step + (pages.columnWidth - w) / 2,
-                               top + (i / cols) * pages.lineHeight, w, pages.lineHeight);
+        const int w = widths ? widths->advance(name) : metrics.horizontalAdvance(name);
+        const QRect place(left + (i % cols) * step, top + (i / cols) * pages.lineHeight,
+                          pages.columnWidth, pages.lineHeight);
+        out.cells.emplace_back(place.left() + (pages.columnWidth - w) / 2, place.top(), w,
+                               pages.lineHeight);
+        out.places.push_back(place);
         out.texts.push_back(name);
     }
     return out;

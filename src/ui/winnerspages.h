@@ -16,6 +16,7 @@ namespace luckdial {
 
 struct WinnersBounds;
 struct WinnersBlock;
+class TextWidths;
 
 /// The smallest character height, in pixels, that names are drawn at on a
 /// screen of this height: 3% of it, rounded up (33 px at 1080 lines).
@@ -59,8 +60,10 @@ std::pair<int, int> pageRange(const WinnersPages& pages, int nameCount, int page
 
 /// The block of one page (0-based): its names in order, line by line, in
 /// columns at the same places on every page, the spare width spread between
-/// the columns.
+/// the columns. widths: advances kept from earlier pages or frames, when the
+/// caller keeps them.
 WinnersBlock layoutWinnersPage(const std::vector<QString>& names, const WinnersPages& pages,
-                               int page, QFont font, const WinnersBounds& bounds);
+                               int page, QFont font, const WinnersBounds& bounds,
+                               TextWidths* widths = nullptr);
 
 } // namespace luckdial

@@ -146,9 +146,10 @@ WinnersBlock layoutWinners(const std::vector<std::vector<QString>>& grid, QFont 
         for (std::size_t c = 0; c < grid[r].size(); ++c) {
             const int w = metrics.horizontalAdvance(grid[r][c]);
             if (!grid[r][c].isEmpty()) {
-                out.cells.emplace_back(x + (grid_size.columns[c] - w) / 2,
-                                       top + static_cast<int>(r) * grid_size.lineHeight, w,
+                const int y = top + static_cast<int>(r) * grid_size.lineHeight;
+                out.cells.emplace_back(x + (grid_size.columns[c] - w) / 2, y, w,
                                        grid_size.lineHeight);
+                out.places.emplace_back(x, y, grid_size.columns[c], grid_size.lineHeight);
                 out.texts.push_back(grid[r][c]);
             }
             x += grid_size.columns[c] + grid_size.gap;
@@ -288,6 +289,7 @@ void WinnersView::clear() {
     names_.clear();
     pages_ = {};
     page_ = 0;
+    drawn_ = {};
     hide();
     if (changed) Q_EMIT pageChanged(0, 0);
 }
@@ -351,7 +353,7 @@ void WinnersView::layout(bool captionOnly) {
             widest = *std::max_element(floorSize.columns.begin(), floorSize.columns.end());
         pages = paginateWinners(names_, columns, font, floor, b, widest);
         page_ = std::clamp(page_, 0, std::max(0, pages.pageCount - 1));
-        block_ = layoutWinnersPage(names_, pages, page_, font, b);
+        block_ = layoutWinnersPage(names_, pages, page_, font, b, &pageWidths_);
     } else {
         page_ = 0;
     }
@@ -369,14 +371,32 @@ void WinnersView::place() {
         pages_.pageCount > 0 ? indicatorArea(pages_, font_, indicatorText()) : QRect();
     if (!words.isEmpty()) shown = shown.united(words);
     const QRect area = shown.adjusted(-kBleed, -kBleed, kBleed, kBleed);
-    QRegion mask;
-    for (const QRect& cell : block_.cells)
-        mask += cell.adjusted(-kBleed, -kBleed, kBleed, kBleed).translated(-area.topLeft());
-    if (!words.isEmpty()) mask += words.translated(-area.topLeft());
+    const auto bled = [&](const std::vector<QRect>& rects) {
+        QRegion region;
+        for (const QRect& r : rects)
+            region += r.adjusted(-kBleed, -kBleed, kBleed, kBleed);
+        if (!words.isEmpty()) region += words;
+        return region;
+    };
+    // Presses are taken on the names' places in their columns: a scroll
+    // frame of names of other widths keeps the mask, and a changed mask
+    // repaints the window beneath the whole block.
+    std::vector<QRect> places = block_.cells;
+    for (std::size_t i = 0; i < places.size() && i < block_.places.size(); ++i)
+        places[i] = places[i].united(block_.places[i]);
+    const QRegion mask = bled(places);
+    const QRegion drawn = bled(block_.cells);
+    const bool inPlace = isVisible() && geometry() == area && !cardMode_;
     setGeometry(area);
-    setMask(mask);
+    setMask(mask.translated(-area.topLeft()));
     show();
-    QWidget::update();
+    // The same block again (a scroll frame, a page of the same shape): only
+    // the old names and the new ones need the background beneath repainted.
+    if (inPlace)
+        QWidget::update((drawn + drawn_).translated(-area.topLeft()));
+    else
+        QWidget::update();
+    drawn_ = drawn;
 }
 
 const WinnersBlock& WinnersView::block() {
@@ -416,7 +436,7 @@ bool WinnersView::nextPage() {
     if (page_ + 1 >= pages_.pageCount) return false;
     ++page_;
     block_ = cardMode_ ? layoutCardsPage(names_, *cards_, page_, bounds())
-                       : layoutWinnersPage(names_, pages_, page_, font_, bounds());
+                       : layoutWinnersPage(names_, pages_, page_, font_, bounds(), &pageWidths_);
     place();
     Q_EMIT pageChanged(page_, pages_.pageCount);
     return true;
@@ -431,7 +451,7 @@ QString WinnersView::indicatorText() const {
 
 void WinnersView::paintName(QPainter& painter, const QRect& cell, const QString& name,
                             int ascent) const {
-    painter.drawText(QPoint(cell.left(), cell.top() + ascent), name);
+    shaped_.draw(painter, QPointF(cell.left(), cell.top() + ascent), name);
 }
 
 void WinnersView::paintEvent(QPaintEvent*) {
@@ -445,6 +465,7 @@ void WinnersView::paintEvent(QPaintEvent*) {
     QFont font = font_;
     font.setPixelSize(block_.pixelSize);
     p.setFont(font);
+    shaped_.setFont(font);
     const QColor colour = toQColor(e_.winners->textColour());
     p.setPen(colour);
     const int ascent = QFontMetrics(font).ascent();

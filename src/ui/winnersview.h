@@ -11,10 +11,12 @@
 
 #include <QFont>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
+#include "ui/shapednames.h"
 #include "ui/textwidths.h"
 #include "ui/winnerspages.h"
 
@@ -43,6 +45,9 @@ struct WinnersBlock {
     QRect block;
     std::vector<QRect> cells;
     std::vector<QString> texts;
+    /// Each entry's place: its cell widened to its column (empty: the cells).
+    /// Names of other widths in the same places keep the view's mask.
+    std::vector<QRect> places;
 };
 
 /// Entries of a winners caption as drawn: lines split at "\n", entries of a
@@ -150,6 +155,8 @@ private:
     std::vector<QString> names_; ///< its names in order
     WinnersPages pages_;         ///< pageCount 0: one block, no pages
     TextWidths floorWidths_;     ///< advances at the readable floor, kept from frame to frame
+    TextWidths pageWidths_;      ///< advances at the page's size
+    mutable ShapedNames shaped_; ///< the names as drawn, kept from frame to frame
     int page_ = 0;
     /// A layout is due (a change came in since the last one), and whether
     /// every change since was only a new caption; posted_: the event that
@@ -167,6 +174,9 @@ private:
     QStringList scrollEntries_;
     QSize prefetchedSize_;
     std::unique_ptr<CardPages> cards_;
+    /// Where the names on the screen were drawn (window coordinates): a new
+    /// frame in the same places repaints only there and where its own go.
+    QRegion drawn_;
 };
 
 } // namespace luckdial
