@@ -37,6 +37,12 @@ struct Limits {
     std::size_t pendingAsks = 4;
     /// Addresses whose attempts are remembered; the oldest goes first.
     std::size_t trackedAddresses = 256;
+    /// The operator's log reaches the window at most once in this time.
+    std::uint32_t logBatchMs = 200;
+    /// Wrong secrets of one address within this time make one line.
+    std::uint32_t refusalWindowMs = 1000;
+    /// Addresses counted apart within one such time; the rest share a line.
+    std::size_t refusalAddresses = 16;
 };
 
 } // namespace luckdial::remote
