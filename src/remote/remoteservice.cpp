@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QThread>
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -21,6 +22,16 @@ QString freshSecret() {
     QRandomGenerator::system()->fillRange(words.data(), words.size());
     return QString::fromStdString(base32(std::string_view(
         reinterpret_cast<const char*>(words.data()), words.size() * sizeof(quint32))));
+}
+
+/// The scroll's thread goes first whenever both want the processor: a flood
+/// makes the remote slower, never the draw. At the idle class the kernel
+/// lets any ordinary thread that wakes take the processor at once; a
+/// machine that refuses it gets the lowest nice.
+void lowerPriority() {
+    sched_param none{};
+    if (::sched_setscheduler(::gettid(), SCHED_IDLE, &none) == 0) return;
+    (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
 }
 
 } // namespace
@@ -66,9 +77,7 @@ bool RemoteService::switchOn(quint16 port, const QHostAddress& address) {
     QMetaObject::invokeMethod(
         anchor,
         [&] {
-            // The scroll's thread goes first when both want the processor:
-            // a flood makes the remote slower, never the draw.
-            (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 5);
+            lowerPriority();
             server = new RemoteServer(limits_);
             listening = server->listen(address, port);
             actual = server->port();
@@ -93,6 +102,7 @@ bool RemoteService::switchOn(quint16 port, const QHostAddress& address) {
     connect(server_, &RemoteServer::notice, this, &RemoteService::notice);
     connect(server_, &RemoteServer::controllerChanged, this, &RemoteService::controllerChanged);
     connect(server_, &RemoteServer::refusedCount, this, &RemoteService::refusedCount);
+    connect(server_, &RemoteServer::logged, this, &RemoteService::logged);
     Q_EMIT switched(true);
     Q_EMIT secretChanged();
     return true;
