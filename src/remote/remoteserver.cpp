@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace luckdial::remote {
 namespace {
@@ -83,6 +84,12 @@ RemoteServer::RemoteServer(const Limits& limits, QObject* parent)
     connect(tcp_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* s = tcp_->nextPendingConnection())
             accept(s);
+    });
+    acceptTokens_ = limits_.connectionBurst;
+    resumeAccepting_ = new QTimer(this);
+    resumeAccepting_->setSingleShot(true);
+    connect(resumeAccepting_, &QTimer::timeout, this, [this] {
+        if (tcp_->isListening()) tcp_->resumeAccepting();
     });
     webSockets_ =
         new QWebSocketServer(QStringLiteral("luckdial"), QWebSocketServer::NonSecureMode, this);
@@ -190,8 +197,31 @@ void RemoteServer::sendLog(const std::vector<std::string>& lines) {
     Q_EMIT logged(out);
 }
 
+bool RemoteServer::takeAcceptToken() {
+    const std::uint64_t now = nowMs();
+    const double rate = std::max<double>(1, limits_.connectionsPerSecond) / 1000.0;
+    acceptTokens_ = std::min<double>(limits_.connectionBurst,
+                                     acceptTokens_ + double(now - acceptRefilledMs_) * rate);
+    acceptRefilledMs_ = now;
+    if (acceptTokens_ >= 1) {
+        acceptTokens_ -= 1;
+        return true;
+    }
+    // Until the next connection is allowed the system holds the rest in its
+    // queue (or turns them away when it is full): they cost nothing here.
+    tcp_->pauseAccepting();
+    resumeAccepting_->start(static_cast<int>(std::ceil((1 - acceptTokens_) / rate)));
+    return false;
+}
+
 void RemoteServer::accept(QTcpSocket* socket) {
     socket->setParent(this);
+    if (!takeAcceptToken()) {
+        countRefusal();
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     const QHostAddress peer = socket->peerAddress();
     const std::size_t open = openConnections();
     const auto fromPeer = static_cast<std::size_t>(

@@ -79,6 +79,9 @@ Q_SIGNALS:
 private:
     struct Client;
     struct HttpConnection;
+    /// One new connection from the budget; false (and accepting paused)
+    /// when it is spent.
+    bool takeAcceptToken();
     void accept(QTcpSocket* socket);
     void screen(QTcpSocket* socket);
     void answer(QTcpSocket* socket);
@@ -100,6 +103,9 @@ private:
     QTcpServer* tcp_ = nullptr;
     QWebSocketServer* webSockets_ = nullptr;
     QTimer* refusalReport_ = nullptr;
+    QTimer* resumeAccepting_ = nullptr;
+    double acceptTokens_ = 0;
+    std::uint64_t acceptRefilledMs_ = 0;
     std::vector<QPointer<QTcpSocket>> sockets_;
     std::vector<HttpConnection> http_;
     std::vector<std::unique_ptr<Client>> clients_;
