@@ -113,34 +113,5 @@ TEST(RemoteLog, FloodsBecomeOneLinePerAddressAndWindowInBatches) {
     }
 }
 
-TEST(RemoteLog, ABatchNeverComesSoonerThanTheBatchTime) {
-    // A steady flood from many addresses: however the window polls, batches
-    // are at least the batch time apart and hold every try.
-    Limits limits;
-    limits.logBatchMs = 200;
-    limits.refusalWindowMs = 1000;
-    limits.refusalAddresses = 16;
-    RemoteLog log(limits);
-    std::uint64_t lastBatch = 0, tries = 0, counted = 0;
-    int batches = 0;
-    for (std::uint64_t ms = 0; ms < 10000; ++ms) {
-        for (int k = 0; k < 5; ++k, ++tries)
-            log.wrongSecret("10.0.1." + std::to_string((ms + k) % 40), ms);
-        if (ms % 7 == 0 && log.due(ms)) {
-            if (batches++ > 0) {
-                EXPECT_GE(ms - lastBatch, limits.logBatchMs);
-            }
-            lastBatch = ms;
-            for (const std::string& line : log.take(ms))
-                counted += std::stoull(line.substr(line.find("：") + 3));
-        }
-    }
-    for (const std::string& line : log.takeAll())
-        counted += std::stoull(line.substr(line.find("：") + 3));
-    EXPECT_EQ(counted, tries);
-    EXPECT_LE(batches, 10000 / 200 + 1);
-    EXPECT_GE(batches, 9);
-}
-
 } // namespace
 } // namespace luckdial::remote
