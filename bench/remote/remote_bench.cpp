@@ -8,10 +8,14 @@
 //   scroll_jitter_ms         how far the interval between two scroll frames
 //                            reaching the screen strays from the 30 ms period,
 //                            with no client;
-//   scroll_jitter_flood_ms   the same while one client floods the remote as
+//   press_to_draw_flood_ms   the same while one client floods the remote as
 //                            fast as it can: wrong secrets, garbage, idle
 //                            connections, message floods. The client runs on
-//                            this machine (at nice 10, as if it were elsewhere).
+//                            this machine (at nice 10, as if it were elsewhere);
+//   scroll_jitter_flood_ms   the scroll's jitter under that flood, with what the
+//                            flood cost the window's thread: its processor time
+//                            per frame and the queued calls the remote made on
+//                            it, against the same scroll with no client.
 // Printed as "name: value ms (...)" lines.
 
 #include "app/application.h"
@@ -40,6 +44,7 @@
 
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,6 +57,8 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -174,42 +181,6 @@ private:
     QWidget* stop_;
 };
 
-using luckdial::bench::FrameClock;
-
-void pressToDraw(Event& event) {
-    const std::string token = event.claim();
-    luckdial::MainElements& e = event.app().window().elements();
-    ShowClock clock(e.startButton, e.stopButton);
-    std::vector<double> latencies;
-    std::atomic<bool> done{false};
-    std::thread phone([&] {
-        Raw r(event.port());
-        r.send(handshake(event.port()));
-        if (r.readHead().rfind("HTTP/1.1 101", 0) != 0) fail("no WebSocket");
-        r.send(textFrame("hello " + token));
-        for (int i = 0; i < kPresses; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            r.drain();
-            const int before = clock.shown.load();
-            const Clock::time_point sent = Clock::now();
-            r.send(textFrame("press " + token));
-            const Clock::time_point deadline = sent + std::chrono::seconds(2);
-            while (clock.shown.load() == before && Clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-            std::lock_guard<std::mutex> g(clock.lock);
-            if (clock.shown.load() == before) fail("a press did not reach the draw");
-            latencies.push_back(msBetween(sent, clock.at.back()));
-        }
-        done = true;
-        QMetaObject::invokeMethod(
-            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-    });
-    QApplication::exec();
-    phone.join();
-    // The last press stopped the scroll; the draw has finished by now.
-    report("press_to_draw_ms", latencies, "presses on 127.0.0.1");
-}
-
 /// Floods the remote until told to stop; counts what it sent.
 void flood(quint16 port, const std::atomic<bool>& stop, std::atomic<long>& requests) {
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
@@ -241,13 +212,128 @@ void flood(quint16 port, const std::atomic<bool>& stop, std::atomic<long>& reque
     }
 }
 
-std::vector<double> scrollJitter(Event& event, bool flooded, long* floodRequests) {
+/// One flooding client for as long as it lives.
+class Flood {
+public:
+    explicit Flood(quint16 port) : thread_([this, port] { flood(port, stop_, requests_); }) {}
+    ~Flood() {
+        stop_ = true;
+        thread_.join();
+    }
+    long requests() const { return requests_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<long> requests_{0};
+    std::thread thread_;
+};
+
+/// Counts the queued calls the remote's thread makes on the window's thread
+/// (each is a signal of the service's, delivered as a meta-call event).
+class CallCounter : public QObject {
+public:
+    explicit CallCounter(QObject* service) : service_(service) {
+        service_->installEventFilter(this);
+    }
+    ~CallCounter() override { service_->removeEventFilter(this); }
+    long calls = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MetaCall) ++calls;
+        return false;
+    }
+
+private:
+    QObject* service_;
+};
+
+double threadCpuMs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
+}
+
+/// Processor time (user and system) of this process's thread named `name`.
+double namedThreadCpuMs(const std::string& name) {
+    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string n;
+        std::getline(comm, n);
+        if (n != name) continue;
+        std::ifstream stat(task.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        std::istringstream fields(line.substr(line.rfind(')') + 2));
+        std::string f;
+        unsigned long long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && fields >> f; ++i) {
+            if (i == 14) utime = std::stoull(f);
+            if (i == 15) stime = std::stoull(f);
+        }
+        return double(utime + stime) * 1000.0 / double(::sysconf(_SC_CLK_TCK));
+    }
+    return 0;
+}
+
+using luckdial::bench::FrameClock;
+
+void pressToDraw(Event& event, bool flooded) {
+    const std::string token = event.claim();
+    luckdial::MainElements& e = event.app().window().elements();
+    ShowClock clock(e.startButton, e.stopButton);
+    std::vector<double> latencies;
+    std::atomic<bool> done{false};
+    std::thread phone([&] {
+        Raw r(event.port());
+        r.send(handshake(event.port()));
+        if (r.readHead().rfind("HTTP/1.1 101", 0) != 0) fail("no WebSocket");
+        r.send(textFrame("hello " + token));
+        std::optional<Flood> flood;
+        if (flooded) flood.emplace(event.port());
+        for (int i = 0; i < kPresses; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            r.drain();
+            const int before = clock.shown.load();
+            const Clock::time_point sent = Clock::now();
+            r.send(textFrame("press " + token));
+            const Clock::time_point deadline = sent + std::chrono::seconds(2);
+            while (clock.shown.load() == before && Clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::lock_guard<std::mutex> g(clock.lock);
+            if (clock.shown.load() == before) fail("a press did not reach the draw");
+            latencies.push_back(msBetween(sent, clock.at.back()));
+        }
+        done = true;
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    });
+    QApplication::exec();
+    phone.join();
+    // The last press stopped the scroll; the draw has finished by now.
+    report(flooded ? "press_to_draw_flood_ms" : "press_to_draw_ms", latencies,
+           flooded ? "presses on 127.0.0.1 while a client floods" : "presses on 127.0.0.1");
+}
+
+/// What a scroll cost the window's thread, and the remote's.
+struct Cost {
+    long requests = 0;   ///< what the flood sent
+    long calls = 0;      ///< queued calls of the remote on the window's thread
+    double windowMs = 0; ///< processor time of the window's thread
+    double remoteMs = 0; ///< processor time of the remote's thread
+    double seconds = 0;
+    std::size_t frames = 0;
+};
+
+std::vector<double> scrollJitter(Event& event, bool flooded, Cost& cost) {
     luckdial::MainElements& e = event.app().window().elements();
     FrameClock clock(e.winners);
-    std::atomic<bool> stop{false};
-    std::atomic<long> requests{0};
-    std::thread client;
-    if (flooded) client = std::thread([&] { flood(event.port(), stop, requests); });
+    CallCounter calls(&event.app().remote().service());
+    std::optional<Flood> flood;
+    if (flooded) flood.emplace(event.port());
+    const double remoteBefore = namedThreadCpuMs("remote");
+    double windowBefore = 0;
+    Clock::time_point startedAt;
     QTimer poll;
     poll.setTimerType(Qt::PreciseTimer);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -257,14 +343,21 @@ std::vector<double> scrollJitter(Event& event, bool flooded, long* floodRequests
     });
     QTimer::singleShot(0, [&] {
         poll.start(5);
+        windowBefore = threadCpuMs();
+        startedAt = Clock::now();
+        calls.calls = 0;
         event.app().draw().startDraw();
+        cost.windowMs = threadCpuMs() - windowBefore;
+        cost.seconds = msBetween(startedAt, Clock::now()) / 1000.0;
+        cost.calls = calls.calls;
         poll.stop();
         QCoreApplication::exit(0);
     });
     QApplication::exec();
-    stop = true;
-    if (client.joinable()) client.join();
-    if (floodRequests) *floodRequests = requests;
+    cost.remoteMs = namedThreadCpuMs("remote") - remoteBefore;
+    if (flood) cost.requests = flood->requests();
+    flood.reset();
+    cost.frames = clock.shownAtMs.size();
     std::vector<double> deviations;
     for (std::size_t i = kWarmUpFrames + 1; i < clock.shownAtMs.size(); ++i)
         deviations.push_back(std::abs(clock.shownAtMs[i] - clock.shownAtMs[i - 1] - kPeriodMs));
@@ -293,19 +386,33 @@ int main(int argc, char** argv) {
 
     luckdial::prepareQtEnvironment();
     QApplication qtApp(argc, argv);
+    auto costLine = [](const char* what, const Cost& c) {
+        std::printf("(%s: the window's thread %.2f ms of processor per frame, %ld queued calls "
+                    "from the remote (%.1f a second); the remote's thread %.0f ms in %.1f s)\n",
+                    what, c.windowMs / double(std::max<std::size_t>(c.frames, 1)), c.calls,
+                    double(c.calls) / std::max(c.seconds, 0.001), c.remoteMs, c.seconds);
+    };
     {
         Event event;
-        pressToDraw(event);
+        pressToDraw(event, false);
     }
     {
         Event event;
-        report("scroll_jitter_ms", scrollJitter(event, false, nullptr), "frames, no client");
+        pressToDraw(event, true);
     }
     {
         Event event;
-        long requests = 0;
-        const std::vector<double> v = scrollJitter(event, true, &requests);
-        std::printf("(the flood sent %ld requests and messages during the scroll)\n", requests);
+        Cost cost;
+        report("scroll_jitter_ms", scrollJitter(event, false, cost), "frames, no client");
+        costLine("no client", cost);
+    }
+    {
+        Event event;
+        Cost cost;
+        const std::vector<double> v = scrollJitter(event, true, cost);
+        std::printf("(the flood sent %ld requests and messages during the scroll)\n",
+                    cost.requests);
+        costLine("flood", cost);
         report("scroll_jitter_flood_ms", v, "frames while a client floods");
     }
     std::error_code ignored;

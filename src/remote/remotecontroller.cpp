@@ -55,6 +55,11 @@ RemoteController::RemoteController(Host& host, MainWindow& window, DrawControlle
     const double port = toNumber(stored);
     if (port >= 1024 && port <= 65535) panel_->setPort(static_cast<quint16>(port));
 
+    // The server words its own lines and sends them in batches: a flood
+    // costs this thread one call each batch, never one per request.
+    connect(service_.get(), &remote::RemoteService::logged, this,
+            [this](const QStringList& lines) { log(lines); });
+
     publisher_ = new QTimer(this);
     publisher_->setInterval(100);
     connect(publisher_, &QTimer::timeout, this, [this] { publish(); });
@@ -83,45 +88,8 @@ void RemoteController::connectHandlers() {
         else
             switchOff();
     });
-    using remote::Notice;
     connect(service_.get(), &remote::RemoteService::command, this,
-            [this](int verb, const QString& who) {
-                static const char* const kNames[] = {"",          "",         "",         "",
-                                                     "开始/停止", "上一奖项", "下一奖项", "下一页"};
-                const int i = std::clamp(verb, 0, 7);
-                log(who + text("：") + text(kNames[i]));
-                perform(static_cast<remote::Verb>(verb));
-            });
-    connect(service_.get(), &remote::RemoteService::notice, this,
-            [this](int kind, const QString& who, quint32 id) {
-                const QString n = QString::number(id);
-                switch (static_cast<Notice>(kind)) {
-                case Notice::Claimed:
-                    log(who + text(" 扫码取得控制权"));
-                    break;
-                case Notice::WrongSecret:
-                    log(who + text(" 密码错误"));
-                    break;
-                case Notice::Locked:
-                    log(text("密码错误次数过多，遥控已锁定"));
-                    break;
-                case Notice::Asked:
-                    log(who + text(" 请求控制（编号 ") + n + text("）"));
-                    break;
-                case Notice::AskWithdrawn:
-                    log(who + text(" 已离开（编号 ") + n + text("）"));
-                    break;
-                case Notice::Approved:
-                    log(text("批准 ") + who + text(" 控制"));
-                    break;
-                case Notice::Denied:
-                    log(text("拒绝 ") + who);
-                    break;
-                }
-            });
-    connect(service_.get(), &remote::RemoteService::secretChanged, this, [this] {
-        if (service_->isOn()) log(text("新的二维码"));
-    });
+            [this](int verb, const QString&) { perform(static_cast<remote::Verb>(verb)); });
 }
 
 bool RemoteController::switchOn(const QHostAddress& address) {
@@ -139,6 +107,7 @@ bool RemoteController::switchOn(const QHostAddress& address) {
                               names::remotePortKey(), value);
     }
     log(text("手机遥控已开启，端口 ") + QString::number(service_->port()));
+    published_.clear();
     publish();
     publisher_->start();
     return true;
@@ -147,18 +116,22 @@ bool RemoteController::switchOn(const QHostAddress& address) {
 void RemoteController::switchOff() {
     if (!service_->isOn()) return;
     publisher_->stop();
+    // The server's last batch tells the operator it is off.
     service_->switchOff();
-    log(text("手机遥控已关闭"));
 }
 
 void RemoteController::log(const QString& line) {
+    log(QStringList{line});
+}
+
+void RemoteController::log(const QStringList& lines) {
     // The host's time stamp is YYYYMMDD-HHMMSS.
     const std::string stamp = host_.timeStamp();
     QString time = QString::fromStdString(stamp);
     if (stamp.size() == 15)
         time = QString::fromStdString(stamp.substr(9, 2) + ":" + stamp.substr(11, 2) + ":" +
                                       stamp.substr(13, 2));
-    panel_->addLog(time, line);
+    panel_->addLog(time, lines);
 }
 
 remote::DrawView RemoteController::view() const {
@@ -173,7 +146,11 @@ remote::DrawView RemoteController::view() const {
 }
 
 void RemoteController::publish() {
-    service_->publish(QByteArray::fromStdString(remote::stateJson(view())));
+    // Only a change crosses to the server's thread.
+    QByteArray state = QByteArray::fromStdString(remote::stateJson(view()));
+    if (state == published_) return;
+    published_ = state;
+    service_->publish(state);
 }
 
 void RemoteController::perform(remote::Verb verb) {

@@ -6,9 +6,11 @@
 #include "remote/core/limits.h"
 #include "remote/core/message.h"
 
+#include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -61,6 +63,7 @@ Q_SIGNALS:
 
 private:
     void log(const QString& line);
+    void log(const QStringList& lines);
     void publish();
     void stepLevel(int step);
 
@@ -72,6 +75,7 @@ private:
     std::unique_ptr<QWidget> panelWindow_;
     remote::RemotePanel* panel_ = nullptr;
     QTimer* publisher_ = nullptr;
+    QByteArray published_;
     bool connected_ = false;
 };
 

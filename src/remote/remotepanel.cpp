@@ -105,8 +105,11 @@ RemotePanel::RemotePanel(RemoteService& service, QWidget* parent)
     connect(&service_, &RemoteService::controllerChanged, this, [this](const QString& who) {
         controller_->setText(text("控制者：") + (who.isEmpty() ? text("无") : who));
     });
-    connect(&service_, &RemoteService::refusedCount, this,
-            [this](quint64 n) { refused_->setText(text("已拒绝的请求：") + QString::number(n)); });
+    connect(&service_, &RemoteService::refusedCount, this, [this](quint64 n) {
+        refusedCount_ = n;
+        // Hidden, nothing is laid out or drawn: the count waits for the show.
+        if (isVisible()) refused_->setText(text("已拒绝的请求：") + QString::number(n));
+    });
     connect(&service_, &RemoteService::notice, this,
             [this](int kind, const QString& address, quint32 id) {
                 switch (static_cast<Notice>(kind)) {
@@ -124,7 +127,6 @@ RemotePanel::RemotePanel(RemoteService& service, QWidget* parent)
                     refresh();
                     break;
                 case Notice::Claimed:
-                case Notice::WrongSecret:
                     break;
                 }
             });
@@ -144,6 +146,7 @@ void RemotePanel::refresh() {
         qrImage_ = QImage();
         lock_->clear();
         refused_->clear();
+        refusedCount_ = 0;
         controller_->clear();
         return;
     }
@@ -166,12 +169,28 @@ QImage RemotePanel::qrImage() const {
     return qrImage_;
 }
 
-void RemotePanel::addLog(const QString& time, const QString& line) {
-    log_->addItem(time + QLatin1Char(' ') + line);
+void RemotePanel::addLog(const QString& time, const QStringList& lines) {
+    if (lines.isEmpty()) return;
+    QStringList stamped;
+    stamped.reserve(lines.size());
+    for (const QString& line : lines)
+        stamped << time + QLatin1Char(' ') + line;
+    log_->addItems(stamped);
     // A long evening keeps its last thousand lines on screen.
     while (log_->count() > 1000)
         delete log_->takeItem(0);
-    log_->scrollToBottom();
+    if (isVisible())
+        log_->scrollToBottom();
+    else
+        logBehind_ = true;
+}
+
+void RemotePanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (service_.isOn() && refusedCount_ > 0)
+        refused_->setText(text("已拒绝的请求：") + QString::number(refusedCount_));
+    if (logBehind_) log_->scrollToBottom();
+    logBehind_ = false;
 }
 
 void RemotePanel::setPort(quint16 port) {

@@ -5,6 +5,7 @@
 // in any window or console.
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QLabel;
@@ -21,12 +22,15 @@ class RemotePanel : public QWidget {
 public:
     explicit RemotePanel(RemoteService& service, QWidget* parent = nullptr);
 
-    /// One line of the log: "HH:MM:SS text".
-    void addLog(const QString& time, const QString& text);
+    /// Lines of the log, each "HH:MM:SS text".
+    void addLog(const QString& time, const QStringList& lines);
     void setPort(quint16 port);
     quint16 port() const;
     /// The QR code shown now (null when off).
     QImage qrImage() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 Q_SIGNALS:
     /// The operator pressed the switch.
@@ -52,6 +56,9 @@ private:
     QListWidget* log_ = nullptr;
     QImage qrImage_;
     bool locked_ = false;
+    quint64 refusedCount_ = 0;
+    /// Lines came while the panel was hidden: shown when it is.
+    bool logBehind_ = false;
 };
 
 } // namespace luckdial::remote

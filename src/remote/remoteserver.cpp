@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace luckdial::remote {
 namespace {
@@ -24,6 +25,21 @@ std::string freshToken() {
     QRandomGenerator::system()->fillRange(words.data(), words.size());
     return base32(std::string_view(reinterpret_cast<const char*>(words.data()),
                                    words.size() * sizeof(quint32)));
+}
+
+QString verbLine(Verb verb) {
+    switch (verb) {
+    case Verb::Press:
+        return QStringLiteral("开始/停止");
+    case Verb::Prev:
+        return QStringLiteral("上一奖项");
+    case Verb::Next:
+        return QStringLiteral("下一奖项");
+    case Verb::Page:
+        return QStringLiteral("下一页");
+    default:
+        return {};
+    }
 }
 
 /// An IPv4 client shows as "192.168.1.20", not as its IPv6-mapped form.
@@ -57,7 +73,7 @@ struct RemoteServer::Client {
 };
 
 RemoteServer::RemoteServer(const Limits& limits, QObject* parent)
-    : QObject(parent), limits_(limits), session_(limits_, &freshToken),
+    : QObject(parent), limits_(limits), session_(limits_, &freshToken), log_(limits_),
       clock_(std::make_unique<QElapsedTimer>()) {
     clock_->start();
     tcp_ = new QTcpServer(this);
@@ -68,6 +84,12 @@ RemoteServer::RemoteServer(const Limits& limits, QObject* parent)
     connect(tcp_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* s = tcp_->nextPendingConnection())
             accept(s);
+    });
+    acceptTokens_ = limits_.connectionBurst;
+    resumeAccepting_ = new QTimer(this);
+    resumeAccepting_->setSingleShot(true);
+    connect(resumeAccepting_, &QTimer::timeout, this, [this] {
+        if (tcp_->isListening()) tcp_->resumeAccepting();
     });
     webSockets_ =
         new QWebSocketServer(QStringLiteral("luckdial"), QWebSocketServer::NonSecureMode, this);
@@ -116,6 +138,16 @@ RemoteServer::RemoteServer(const Limits& limits, QObject* parent)
         Q_EMIT refusedCount(refused_);
     });
     refusalReport_->start();
+
+    // The log is looked at often and sent seldom: `RemoteLog` decides when.
+    auto* logReport = new QTimer(this);
+    logReport->setInterval(
+        static_cast<int>(std::clamp<std::uint32_t>(limits_.logBatchMs / 2, 10, 250)));
+    connect(logReport, &QTimer::timeout, this, [this] {
+        const std::uint64_t now = nowMs();
+        if (log_.due(now)) sendLog(log_.take(now));
+    });
+    logReport->start();
 }
 
 RemoteServer::~RemoteServer() {
@@ -136,6 +168,7 @@ quint16 RemoteServer::port() const {
 
 void RemoteServer::arm(const std::string& secret) {
     session_.arm(secret);
+    note(QStringLiteral("新的二维码"));
 }
 
 std::size_t RemoteServer::openConnections() {
@@ -151,8 +184,44 @@ void RemoteServer::countRefusal() {
     ++refused_;
 }
 
+void RemoteServer::note(const QString& line) {
+    log_.note(line.toStdString());
+}
+
+void RemoteServer::sendLog(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    QStringList out;
+    out.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& l : lines)
+        out << QString::fromStdString(l);
+    Q_EMIT logged(out);
+}
+
+bool RemoteServer::takeAcceptToken() {
+    const std::uint64_t now = nowMs();
+    const double rate = std::max<double>(1, limits_.connectionsPerSecond) / 1000.0;
+    acceptTokens_ = std::min<double>(limits_.connectionBurst,
+                                     acceptTokens_ + double(now - acceptRefilledMs_) * rate);
+    acceptRefilledMs_ = now;
+    if (acceptTokens_ >= 1) {
+        acceptTokens_ -= 1;
+        return true;
+    }
+    // Until the next connection is allowed the system holds the rest in its
+    // queue (or turns them away when it is full): they cost nothing here.
+    tcp_->pauseAccepting();
+    resumeAccepting_->start(static_cast<int>(std::ceil((1 - acceptTokens_) / rate)));
+    return false;
+}
+
 void RemoteServer::accept(QTcpSocket* socket) {
     socket->setParent(this);
+    if (!takeAcceptToken()) {
+        countRefusal();
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     const QHostAddress peer = socket->peerAddress();
     const std::size_t open = openConnections();
     const auto fromPeer = static_cast<std::size_t>(
@@ -221,13 +290,20 @@ void RemoteServer::screen(QTcpSocket* socket) {
         demoteOthers(nullptr, "控制权已交给另一台设备");
         Q_EMIT notice(int(Notice::Claimed), who, 0);
         Q_EMIT controllerChanged(who);
+        note(who + QStringLiteral(" 扫码取得控制权"));
         break;
     case Claim::Wrong:
-        Q_EMIT notice(int(Notice::WrongSecret), who, 0);
-        if (session_.locked()) Q_EMIT notice(int(Notice::Locked), who, 0);
-        break;
     case Claim::Locked:
     case Claim::Throttled:
+        // Counted, not told one by one: a flood of guesses is a line a
+        // second in the log, whatever its rate.
+        countRefusal();
+        log_.wrongSecret(who.toStdString(), nowMs());
+        if (a.claim == Claim::Wrong && session_.locked()) {
+            Q_EMIT notice(int(Notice::Locked), who, 0);
+            note(QStringLiteral("密码错误次数过多，遥控已锁定"));
+        }
+        break;
     case Claim::Off:
         countRefusal();
         break;
@@ -282,6 +358,7 @@ void RemoteServer::drop(Client* client) {
     if (gone->role == Role::Waiting) {
         session_.withdraw(gone->askId);
         Q_EMIT notice(int(Notice::AskWithdrawn), gone->address, gone->askId);
+        note(gone->address + QStringLiteral(" 已离开（编号 %1）").arg(gone->askId));
     }
     gone->socket->disconnect(this);
     gone->socket->abort();
@@ -351,6 +428,7 @@ void RemoteServer::onMessage(Client* client, const QString& text) {
         client->askId = id;
         send(waitingJson(id));
         Q_EMIT notice(int(Notice::Asked), client->address, id);
+        note(client->address + QStringLiteral(" 请求控制（编号 %1）").arg(id));
         return;
     }
     case Verb::Ping:
@@ -366,7 +444,9 @@ void RemoteServer::onMessage(Client* client, const QString& text) {
             refuseClient("这台设备的控制权已失效");
             return;
         }
+        // The draw gets the press now; its log line goes with the next batch.
         Q_EMIT command(int(m.verb), client->address);
+        note(client->address + QStringLiteral("：") + verbLine(m.verb));
         return;
     }
 }
@@ -396,6 +476,7 @@ void RemoteServer::approve(quint32 id) {
     demoteOthers(asker, "控制权已交给另一台设备");
     Q_EMIT notice(int(Notice::Approved), asker->address, id);
     Q_EMIT controllerChanged(asker->address);
+    note(QStringLiteral("批准 ") + asker->address + QStringLiteral(" 控制"));
 }
 
 void RemoteServer::deny(quint32 id) {
@@ -407,12 +488,14 @@ void RemoteServer::deny(quint32 id) {
         asker->socket->sendTextMessage(QString::fromStdString(askJson("操作员没有批准")));
         asker->socket->flush();
         Q_EMIT notice(int(Notice::Denied), asker->address, id);
+        note(QStringLiteral("拒绝 ") + asker->address);
         drop(asker);
         return;
     }
 }
 
 void RemoteServer::shutDown() {
+    const bool wasOn = tcp_->isListening();
     tcp_->close();
     session_.disarm();
     while (!clients_.empty())
@@ -424,6 +507,10 @@ void RemoteServer::shutDown() {
     }
     sockets_.clear();
     http_.clear();
+    if (wasOn) {
+        note(QStringLiteral("手机遥控已关闭"));
+        sendLog(log_.takeAll());
+    }
 }
 
 } // namespace luckdial::remote

@@ -8,6 +8,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -59,6 +60,8 @@ Q_SIGNALS:
     void notice(int notice, const QString& address, quint32 id);
     void controllerChanged(const QString& address);
     void refusedCount(quint64 count);
+    /// Lines of the remote's log, in batches.
+    void logged(const QStringList& lines);
     /// Switched on or off.
     void switched(bool on);
     void secretChanged();

@@ -15,6 +15,12 @@ struct Limits {
     /// Open connections in all, and from one address.
     std::size_t connections = 32;
     std::size_t connectionsPerAddress = 8;
+    /// New connections taken in: a burst, then this many a second. Beyond
+    /// that the port stops accepting for a while, so that a flood costs the
+    /// machine a bounded share of a processor however fast it comes, while
+    /// the controller's open connection is served as ever.
+    std::uint32_t connectionBurst = 40;
+    std::uint32_t connectionsPerSecond = 100;
     /// A connection that has not sent a whole request head by then is closed.
     std::uint32_t requestIdleMs = 5000;
     /// A WebSocket that has sent nothing for this long is closed (the page
@@ -37,6 +43,12 @@ struct Limits {
     std::size_t pendingAsks = 4;
     /// Addresses whose attempts are remembered; the oldest goes first.
     std::size_t trackedAddresses = 256;
+    /// The operator's log reaches the window at most once in this time.
+    std::uint32_t logBatchMs = 200;
+    /// Wrong secrets of one address within this time make one line.
+    std::uint32_t refusalWindowMs = 1000;
+    /// Addresses counted apart within one such time; the rest share a line.
+    std::size_t refusalAddresses = 16;
 };
 
 } // namespace luckdial::remote

@@ -10,11 +10,13 @@
 
 #include <QLabel>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
+#include <thread>
 
 namespace luckdial::testing {
 namespace {
@@ -52,6 +54,9 @@ protected:
         // one try a second lets only four through; a short interval makes the
         // lock reachable however quick the machine is.
         l.attemptIntervalMs = 20;
+        // Every attack here must reach the server's own bounds; the budget
+        // of new connections is tested on its own.
+        l.connectionBurst = 100000;
         return l;
     }
     std::string handshake() const {
@@ -215,6 +220,65 @@ TEST_F(HostileTest, EveryAttackIsRefusedWhileTheDrawGoesOn) {
         ASSERT_NE(was, before.end()) << "new file " << path;
         EXPECT_EQ(was->second, bytes) << "changed " << path;
     }
+}
+
+/// A small budget of new connections: five at once, then twenty a second.
+class BudgetTest : public RemoteTest {
+protected:
+    remote::Limits limits() const override {
+        remote::Limits l = RemoteTest::limits();
+        l.connectionBurst = 5;
+        l.connectionsPerSecond = 20;
+        return l;
+    }
+};
+
+TEST_F(BudgetTest, AConnectionFloodWaitsItsTurnWhileThePhonePressesAtOnce) {
+    const std::string token = tokenOf(get("/?k=" + secret()));
+    ASSERT_FALSE(token.empty());
+    auto p = phone("hello " + token);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p->last().contains(QStringLiteral("pool")); }, 3000));
+
+    // One client opening connections as fast as it can, for a second.
+    std::atomic<bool> stop{false};
+    std::atomic<int> answered{0}, tried{0};
+    QElapsedTimer clock;
+    clock.start();
+    std::thread flood([&] {
+        while (!stop) {
+            Raw r(port_, 3000);
+            ++tried;
+            r.send("GET / HTTP/1.1\r\nHost: a\r\n\r\n");
+            if (statusOf(r.readAll()) == 200) ++answered;
+        }
+    });
+    QTest::qWait(300);
+    // The phone's open connection is not held by the budget: its press
+    // starts the draw while the new connections wait.
+    int frames = 0;
+    host().onDelay = [&] {
+        if (++frames == 3) app().window().elements().stopButton->click();
+    };
+    QElapsedTimer press;
+    press.start();
+    p->say("press " + token);
+    const bool drew = QTest::qWaitFor([&] { return frames >= 1; }, 3000);
+    const qint64 pressMs = press.elapsed();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !app().draw().drawInProgress(); }, 3000));
+    host().onDelay = nullptr;
+    QTest::qWait(700);
+    stop = true;
+    flood.join();
+    const double seconds = double(clock.elapsed()) / 1000.0;
+
+    EXPECT_TRUE(drew);
+    EXPECT_LT(pressMs, 1000);
+    EXPECT_EQ(winnersIn(app().window().results()).size(), 2u);
+    // The phone's page and the claim took two of the five; the rest of the
+    // flood was let in at the budget's pace.
+    EXPECT_LE(answered.load(), 5 + static_cast<int>(20 * seconds) + 2)
+        << answered << " of " << tried << " in " << seconds << " s";
+    EXPECT_GE(answered.load(), static_cast<int>(10 * (seconds - 0.5)));
 }
 
 } // namespace

@@ -45,10 +45,11 @@ protected:
     }
 
     /// Every client of a test comes from 127.0.0.1: the throttle per address
-    /// is widened unless a test is about it.
+    /// and the accepting budget are widened unless a test is about them.
     virtual remote::Limits limits() const {
         remote::Limits l;
         l.attemptBurst = 50;
+        l.connectionBurst = 1000;
         return l;
     }
     RemoteController& remote() { return app().remote(); }

@@ -70,7 +70,10 @@ TEST_F(RemoteTest, ThePhoneStartsAndStopsADrawAndFollowsIt) {
         for (const std::string& w : winnersIn(app().window().results()))
             EXPECT_FALSE(QJsonDocument(told).toJson().contains(QByteArray::fromStdString(w)));
 
-    const QStringList log = logLines(remote());
+    // The log comes in batches: both presses are in it soon after.
+    QStringList log;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (log = logLines(remote())).filter(u("开始/停止")).size() >= 2; }, 3000));
     EXPECT_EQ(log.filter(u("扫码取得控制权")).size(), 1) << log.join(u("\n")).toStdString();
     EXPECT_EQ(log.filter(u("开始/停止")).size(), 2);
 
@@ -131,9 +134,69 @@ TEST_F(RemoteTest, OtherDevicesAskTheOperator) {
     EXPECT_EQ(fourth->last().value(u("role")).toString(), u("ask"));
     EXPECT_FALSE(third->closed());
 
-    const QStringList log = logLines(remote());
+    QStringList log;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (log = logLines(remote())).filter(u("拒绝 ")).size() >= 1; }, 3000));
     EXPECT_EQ(log.filter(u("请求控制")).size(), 3) << log.join(u("\n")).toStdString();
     EXPECT_EQ(log.filter(u("批准")).size(), 1);
+}
+
+/// The log held back for a minute: whatever reaches the draw meanwhile did
+/// not wait for a batch.
+class RemoteLogTest : public RemoteTest {
+protected:
+    remote::Limits limits() const override {
+        remote::Limits l = RemoteTest::limits();
+        l.logBatchMs = 60000;
+        l.refusalWindowMs = 60000;
+        return l;
+    }
+};
+
+TEST_F(RemoteLogTest, APressGoesThroughWhileItsLogWaitsAndAFloodIsOneLine) {
+    // The first batch (the new code) leaves at once; the next one not for a minute.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !logLines(remote()).filter(u("新的二维码")).isEmpty(); }, 3000));
+    const std::string token = tokenOf(get("/?k=" + secret()));
+    ASSERT_FALSE(token.empty());
+    auto p = phone("hello " + token);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p->last().contains(u("pool")); }, 3000));
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(statusOf(get("/?k=wrong" + std::to_string(i))), 403);
+
+    int frames = 0;
+    QStringList logWhileScrolling;
+    host().onDelay = [&] {
+        if (++frames == 1) logWhileScrolling = logLines(remote());
+        if (frames == 3) app().window().elements().stopButton->click();
+    };
+    p->say("press " + token);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return frames >= 3 && !app().draw().drawInProgress(); }, 5000));
+    host().onDelay = nullptr;
+    EXPECT_EQ(winnersIn(app().window().results()).size(), 2u);
+    EXPECT_TRUE(logWhileScrolling.filter(u("开始/停止")).isEmpty())
+        << logWhileScrolling.join(u("\n")).toStdString();
+    EXPECT_TRUE(logWhileScrolling.filter(u("次错误的密钥")).isEmpty());
+
+    // Switching off sends what was held back, in the order it happened.
+    remote().switchOff();
+    QStringList log;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !(log = logLines(remote())).filter(u("手机遥控已关闭")).isEmpty(); }, 3000));
+    // Fifty wrong secrets: the five that lock the remote, then the rest.
+    auto at = [&](const char* what) {
+        for (int i = 0; i < log.size(); ++i)
+            if (log[i].endsWith(u(what))) return i;
+        return -1;
+    };
+    ASSERT_EQ(log.filter(u("次错误的密钥")).size(), 2) << log.join(u("\n")).toStdString();
+    EXPECT_LT(at(" 扫码取得控制权"), at(" 127.0.0.1：5 次错误的密钥"));
+    EXPECT_LT(at(" 127.0.0.1：5 次错误的密钥"), at("遥控已锁定"));
+    EXPECT_LT(at("遥控已锁定"), at(" 127.0.0.1：45 次错误的密钥"));
+    EXPECT_LT(at(" 127.0.0.1：45 次错误的密钥"), at("：开始/停止"));
+    EXPECT_LT(at("：开始/停止"), at("手机遥控已关闭"));
+    EXPECT_GE(at(" 扫码取得控制权"), 0);
 }
 
 TEST(RemoteQrCode, HoldsTheTextAsModules) {
