@@ -4,6 +4,7 @@
 #include "host/host.h"
 #include "host/qtext.h"
 #include "photos/photoloader.h"
+#include "photos/smallcopymaker.h"
 #include "pool/pool.h"
 #include "settings/core/names.h"
 #include "ui/elements.h"
@@ -18,7 +19,7 @@ namespace luckdial {
 
 PhotoController::PhotoController(Host& host, MainWindow& window)
     : host_(host), window_(window), e_(window.elements()),
-      loader_(std::make_unique<PhotoLoader>()) {}
+      loader_(std::make_unique<PhotoLoader>()), copies_(std::make_unique<SmallCopyMaker>()) {}
 
 PhotoController::~PhotoController() {
     if (e_.winnersView) e_.winnersView->setPhotoLoader(nullptr);
@@ -39,6 +40,8 @@ void PhotoController::reload() {
         QString::fromStdString(HostBase::nativePath(host_.path(names::photoDirectory())));
     loader_->rescan(folder);
     const bool any = !loader_->index().isEmpty();
+    // Also without photos: the copies of photos taken away are stale.
+    copies_->start(folder, loader_->index().files());
     withPhotos_ = 0;
     lookedAt_ = 0;
     QStringList entries;

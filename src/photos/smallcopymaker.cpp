@@ -1,0 +1,125 @@
+#include "photos/smallcopymaker.h"
+
+#include "photos/smallcopy.h"
+
+#include <QFile>
+
+#include <chrono>
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace luckdial {
+namespace {
+
+// Where the system has no idle class for a thread, the weakest nice value
+// comes closest.
+void idleThisThread() {
+    sched_param param{};
+    if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) != 0)
+        (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+}
+
+} // namespace
+
+SmallCopyMaker::SmallCopyMaker() : thread_([this] { work(); }) {}
+
+SmallCopyMaker::~SmallCopyMaker() {
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+        ++generation_;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void SmallCopyMaker::start(const QString& photoFolder, QStringList photoFiles) {
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        folder_ = photoFolder;
+        progress_ = Progress{};
+        progress_.photos = static_cast<int>(photoFiles.size());
+        files_ = std::move(photoFiles);
+        pending_ = true;
+    }
+    wake_.notify_all();
+}
+
+void SmallCopyMaker::stop() {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    pending_ = false;
+    files_.clear();
+}
+
+bool SmallCopyMaker::current(unsigned generation) const {
+    return generation == generation_ && !quit_;
+}
+
+SmallCopyMaker::Progress SmallCopyMaker::progress() const {
+    std::lock_guard lock(mutex_);
+    Progress p = progress_;
+    p.running = pending_ || busy_;
+    return p;
+}
+
+bool SmallCopyMaker::waitUntilIdle(int ms) {
+    std::unique_lock lock(mutex_);
+    return idle_.wait_for(lock, std::chrono::milliseconds(ms),
+                          [this] { return !pending_ && !busy_; });
+}
+
+void SmallCopyMaker::work() {
+    idleThisThread();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return quit_ || pending_; });
+        if (quit_) return;
+        pending_ = false;
+        busy_ = true;
+        const unsigned generation = generation_;
+        const QString folder = folder_;
+        const QStringList files = std::move(files_);
+        files_.clear();
+        lock.unlock();
+        runPass(folder, files, generation);
+        lock.lock();
+        busy_ = false;
+        if (!pending_) idle_.notify_all();
+    }
+}
+
+void SmallCopyMaker::runPass(const QString& folder, const QStringList& files,
+                             unsigned generation) {
+    const SmallCopyPlan plan = planSmallCopies(folder, files);
+    {
+        std::lock_guard lock(mutex_);
+        if (!current(generation)) return;
+        progress_.ready = plan.ready;
+    }
+    const QString copies = smallCopyFolder(folder);
+    for (const QString& file : plan.stale)
+        (void)QFile::remove(copies + QLatin1Char('/') + file); // tried again at the next pass
+    for (const SmallCopyPlan::Item& item : plan.toMake) {
+        {
+            std::lock_guard lock(mutex_);
+            if (!current(generation)) return;
+        }
+        const SmallCopyResult result = makeSmallCopy(folder, item);
+        std::lock_guard lock(mutex_);
+        if (!current(generation)) return;
+        if (result == SmallCopyResult::Made) ++progress_.ready;
+        if (result == SmallCopyResult::Refused) ++progress_.refused;
+        if (result == SmallCopyResult::Unwritable) {
+            progress_.unwritable = true;
+            return;
+        }
+    }
+}
+
+} // namespace luckdial

@@ -1,0 +1,64 @@
+#pragma once
+// Prepares the photos' small copies (smallcopy.h) on one thread of the
+// lowest priority the system has (SCHED_IDLE: it runs only on a processor
+// nothing else wants, so it never takes time from the scroll or from the
+// decoding threads). A pass removes the stale copies, then makes the missing
+// ones in name order. A copy that cannot be written ends the pass: the
+// photos are then decoded themselves, as without copies.
+// Like the decoding threads, it reads and writes the files itself, not
+// through Host, whose services belong to the window's thread.
+
+#include <QString>
+#include <QStringList>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace luckdial {
+
+class SmallCopyMaker {
+public:
+    SmallCopyMaker();
+    ~SmallCopyMaker();
+    SmallCopyMaker(const SmallCopyMaker&) = delete;
+    SmallCopyMaker& operator=(const SmallCopyMaker&) = delete;
+
+    /// Starts a pass over the photos `photoFiles` of the folder (a native
+    /// path): every photo of it, since the copies of any other are stale. A
+    /// pass under way stops after the photo it is at.
+    void start(const QString& photoFolder, QStringList photoFiles);
+    /// Stops the pass under way after the photo it is at.
+    void stop();
+
+    struct Progress {
+        int photos = 0;          ///< of the pass
+        int ready = 0;           ///< photos with a current copy
+        int refused = 0;         ///< photos that cannot be shown
+        bool unwritable = false; ///< a copy could not be written: the pass ended
+        bool running = false;
+    };
+    Progress progress() const;
+    /// Waits until no pass is under way, at most `ms` milliseconds (for
+    /// benchmarks and tests); true when idle.
+    bool waitUntilIdle(int ms);
+
+private:
+    void work();
+    void runPass(const QString& folder, const QStringList& files, unsigned generation);
+    bool current(unsigned generation) const; ///< under mutex_
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    QString folder_;
+    QStringList files_;
+    unsigned generation_ = 0; ///< of the newest start() or stop()
+    bool pending_ = false;    ///< a pass is asked for and not yet taken
+    bool busy_ = false;       ///< the thread is in a pass
+    bool quit_ = false;
+    Progress progress_;
+    std::thread thread_;
+};
+
+} // namespace luckdial
