@@ -115,4 +115,32 @@ SmallCopyResult makeSmallCopy(const QString& photoFolder, const SmallCopyPlan::I
     return SmallCopyResult::Made;
 }
 
+SmallCopyTally prepareSmallCopies(const QString& photoFolder, const QStringList& photoFiles,
+                                  const std::function<bool(const SmallCopyTally&)>& step) {
+    SmallCopyTally tally;
+    tally.photos = static_cast<int>(photoFiles.size());
+    const SmallCopyPlan plan = planSmallCopies(photoFolder, photoFiles);
+    tally.ready = plan.ready;
+    if (step && !step(tally)) return tally;
+    const QString copies = smallCopyFolder(photoFolder);
+    for (const QString& file : plan.stale)
+        (void)QFile::remove(copies + QLatin1Char('/') + file); // tried again at the next pass
+    for (const SmallCopyPlan::Item& item : plan.toMake) {
+        switch (makeSmallCopy(photoFolder, item)) {
+        case SmallCopyResult::Made:
+            ++tally.ready;
+            break;
+        case SmallCopyResult::Refused:
+            ++tally.refused;
+            break;
+        case SmallCopyResult::Unwritable:
+            tally.unwritable = true;
+            break;
+        }
+        if (step && !step(tally)) break;
+        if (tally.unwritable) break;
+    }
+    return tally;
+}
+
 } // namespace luckdial

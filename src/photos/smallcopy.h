@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -67,5 +68,20 @@ enum class SmallCopyResult {
 /// Decodes the photo, fits its crop within kSmallCopyBound and writes the
 /// copy crash-safely (a temporary renamed into place).
 SmallCopyResult makeSmallCopy(const QString& photoFolder, const SmallCopyPlan::Item& item);
+
+struct SmallCopyTally {
+    int photos = 0;          ///< of the pass
+    int ready = 0;           ///< photos with a current copy
+    int refused = 0;         ///< photos that cannot be shown
+    bool unwritable = false; ///< a copy could not be written: the pass ended
+};
+
+/// One pass over the photos `photoFiles` of the folder (every photo of it:
+/// the copies of any other are stale): removes the stale copies, then makes
+/// the missing ones in order. A copy that cannot be written ends the pass.
+/// `step`, when given, sees the tally after the plan and after each photo,
+/// and stops the pass by returning false.
+SmallCopyTally prepareSmallCopies(const QString& photoFolder, const QStringList& photoFiles,
+                                  const std::function<bool(const SmallCopyTally&)>& step = {});
 
 } // namespace luckdial

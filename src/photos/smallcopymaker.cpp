@@ -1,9 +1,5 @@
 #include "photos/smallcopymaker.h"
 
-#include "photos/smallcopy.h"
-
-#include <QFile>
-
 #include <chrono>
 
 #include <pthread.h>
@@ -51,10 +47,13 @@ void SmallCopyMaker::start(const QString& photoFolder, QStringList photoFiles) {
 }
 
 void SmallCopyMaker::stop() {
-    std::lock_guard lock(mutex_);
-    ++generation_;
-    pending_ = false;
-    files_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        pending_ = false;
+        files_.clear();
+    }
+    idle_.notify_all();
 }
 
 bool SmallCopyMaker::current(unsigned generation) const {
@@ -87,38 +86,15 @@ void SmallCopyMaker::work() {
         const QStringList files = std::move(files_);
         files_.clear();
         lock.unlock();
-        runPass(folder, files, generation);
+        (void)prepareSmallCopies(folder, files, [this, generation](const SmallCopyTally& tally) {
+            std::lock_guard guard(mutex_);
+            if (!current(generation)) return false;
+            static_cast<SmallCopyTally&>(progress_) = tally;
+            return true;
+        });
         lock.lock();
         busy_ = false;
         if (!pending_) idle_.notify_all();
-    }
-}
-
-void SmallCopyMaker::runPass(const QString& folder, const QStringList& files,
-                             unsigned generation) {
-    const SmallCopyPlan plan = planSmallCopies(folder, files);
-    {
-        std::lock_guard lock(mutex_);
-        if (!current(generation)) return;
-        progress_.ready = plan.ready;
-    }
-    const QString copies = smallCopyFolder(folder);
-    for (const QString& file : plan.stale)
-        (void)QFile::remove(copies + QLatin1Char('/') + file); // tried again at the next pass
-    for (const SmallCopyPlan::Item& item : plan.toMake) {
-        {
-            std::lock_guard lock(mutex_);
-            if (!current(generation)) return;
-        }
-        const SmallCopyResult result = makeSmallCopy(folder, item);
-        std::lock_guard lock(mutex_);
-        if (!current(generation)) return;
-        if (result == SmallCopyResult::Made) ++progress_.ready;
-        if (result == SmallCopyResult::Refused) ++progress_.refused;
-        if (result == SmallCopyResult::Unwritable) {
-            progress_.unwritable = true;
-            return;
-        }
     }
 }
 

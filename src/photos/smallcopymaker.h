@@ -1,12 +1,13 @@
 #pragma once
-// Prepares the photos' small copies (smallcopy.h) on one thread of the
-// lowest priority the system has (SCHED_IDLE: it runs only on a processor
-// nothing else wants, so it never takes time from the scroll or from the
-// decoding threads). A pass removes the stale copies, then makes the missing
-// ones in name order. A copy that cannot be written ends the pass: the
-// photos are then decoded themselves, as without copies.
+// Prepares the photos' small copies (prepareSmallCopies) on one thread of
+// the lowest priority the system has (SCHED_IDLE: it runs only on a
+// processor nothing else wants, so it never takes time from the scroll or
+// from the decoding threads). A copy that cannot be written ends the pass:
+// the photos are then decoded themselves, as without copies.
 // Like the decoding threads, it reads and writes the files itself, not
 // through Host, whose services belong to the window's thread.
+
+#include "photos/smallcopy.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,18 +26,13 @@ public:
     SmallCopyMaker& operator=(const SmallCopyMaker&) = delete;
 
     /// Starts a pass over the photos `photoFiles` of the folder (a native
-    /// path): every photo of it, since the copies of any other are stale. A
-    /// pass under way stops after the photo it is at.
+    /// path); a pass under way stops after the photo it is at.
     void start(const QString& photoFolder, QStringList photoFiles);
     /// Stops the pass under way after the photo it is at.
     void stop();
 
-    struct Progress {
-        int photos = 0;          ///< of the pass
-        int ready = 0;           ///< photos with a current copy
-        int refused = 0;         ///< photos that cannot be shown
-        bool unwritable = false; ///< a copy could not be written: the pass ended
-        bool running = false;
+    struct Progress : SmallCopyTally {
+        bool running = false; ///< a pass is asked for or under way
     };
     Progress progress() const;
     /// Waits until no pass is under way, at most `ms` milliseconds (for
@@ -45,7 +41,6 @@ public:
 
 private:
     void work();
-    void runPass(const QString& folder, const QStringList& files, unsigned generation);
     bool current(unsigned generation) const; ///< under mutex_
 
     mutable std::mutex mutex_;
