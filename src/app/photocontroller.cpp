@@ -18,8 +18,8 @@
 namespace luckdial {
 
 PhotoController::PhotoController(Host& host, MainWindow& window)
-    : host_(host), window_(window), e_(window.elements()),
-      loader_(std::make_unique<PhotoLoader>()), copies_(std::make_unique<SmallCopyMaker>()) {}
+    : host_(host), window_(window), e_(window.elements()), loader_(std::make_unique<PhotoLoader>()),
+      copies_(std::make_unique<SmallCopyMaker>()) {}
 
 PhotoController::~PhotoController() {
     if (e_.winnersView) e_.winnersView->setPhotoLoader(nullptr);

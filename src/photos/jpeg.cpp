@@ -169,7 +169,8 @@ bool compressRows(Encoder& e, const QImage& rgb, int quality) {
     jpeg_start_compress(&e.cinfo, TRUE);
     while (e.cinfo.next_scanline < e.cinfo.image_height) {
         // libjpeg only reads the row; its interface is not const-correct.
-        auto* row = const_cast<JSAMPLE*>(rgb.constScanLine(static_cast<int>(e.cinfo.next_scanline)));
+        auto* row =
+            const_cast<JSAMPLE*>(rgb.constScanLine(static_cast<int>(e.cinfo.next_scanline)));
         if (jpeg_write_scanlines(&e.cinfo, &row, 1) != 1) return false;
     }
     jpeg_finish_compress(&e.cinfo);

@@ -76,8 +76,7 @@ namespace {
 
 // The photo decoded at the least size from which its crop still covers
 // `target(crop of the full picture)`, cropped and scaled to that target.
-template <typename Target>
-QImage decodeCropped(const std::string& bytes, Target target) {
+template <typename Target> QImage decodeCropped(const std::string& bytes, Target target) {
     if (startsWith(bytes, "\xFF\xD8\xFF", 3)) {
         QSize size;
         const QImage decoded = decodeJpeg(bytes, [&size, &target](QSize full) {
@@ -123,9 +122,9 @@ QSize fittedWithin(QSize crop, QSize bound) {
     if (crop.width() <= bound.width() && crop.height() <= bound.height()) return crop;
     const double scale =
         std::min(double(bound.width()) / crop.width(), double(bound.height()) / crop.height());
-    return QSize(std::clamp(static_cast<int>(std::lround(crop.width() * scale)), 1, bound.width()),
-                 std::clamp(static_cast<int>(std::lround(crop.height() * scale)), 1,
-                            bound.height()));
+    return QSize(
+        std::clamp(static_cast<int>(std::lround(crop.width() * scale)), 1, bound.width()),
+        std::clamp(static_cast<int>(std::lround(crop.height() * scale)), 1, bound.height()));
 }
 
 QImage decodePhoto(const std::string& bytes, QSize size) {

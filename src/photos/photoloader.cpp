@@ -144,8 +144,8 @@ void PhotoLoader::work() {
             if (!image.isNull()) fromCopies_.fetch_add(1, std::memory_order_relaxed);
         }
         if (image.isNull())
-            image = decodePhoto(readPhotoFile(folder + QLatin1Char('/') + job.key.file),
-                                job.key.size);
+            image =
+                decodePhoto(readPhotoFile(folder + QLatin1Char('/') + job.key.file), job.key.size);
         lock.lock();
         --running_;
         if (job.generation == generation_) {

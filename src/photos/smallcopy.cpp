@@ -83,8 +83,9 @@ SmallCopyPlan planSmallCopies(const QString& photoFolder, const QStringList& pho
     SmallCopyPlan plan;
     const QDir copies(smallCopyFolder(photoFolder));
     // Hidden files too: a temporary left by a crash is stale.
-    const QStringList existing =
-        copies.exists() ? copies.entryList(QDir::Files | QDir::Hidden | QDir::System) : QStringList();
+    const QStringList existing = copies.exists()
+                                     ? copies.entryList(QDir::Files | QDir::Hidden | QDir::System)
+                                     : QStringList();
     const QSet<QString> have(existing.begin(), existing.end());
     QSet<QString> wanted;
     for (const QString& photo : photoFiles) {

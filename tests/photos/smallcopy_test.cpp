@@ -102,15 +102,16 @@ TEST(SmallCopy, PassKeepsOneCurrentCopyPerShowablePhoto) {
         bool redone;          ///< 1001.jpg's copy was written again
     };
     const Case cases[] = {
-        {"nothing changed", [](const QString&) {}, 2, 0, false, QStringList{q("1001.jpg"), q("1002.png")}, 2, false},
+        {"nothing changed", [](const QString&) {}, 2, 0, false,
+         QStringList{q("1001.jpg"), q("1002.png")}, 2, false},
         {"photo replaced under its name",
-         [](const QString& f) { put(f + q("/1001.jpg"), encodeJpeg(plain(1000, 750, kRed))); }, 2, 0,
-         false, QStringList{q("1001.jpg"), q("1002.png")}, 2, true},
+         [](const QString& f) { put(f + q("/1001.jpg"), encodeJpeg(plain(1000, 750, kRed))); }, 2,
+         0, false, QStringList{q("1001.jpg"), q("1002.png")}, 2, true},
         {"photo removed", [](const QString& f) { QFile::remove(f + q("/1002.png")); }, 1, 0, false,
          QStringList{q("1001.jpg")}, 1, false},
         {"temporary left by a crash",
-         [](const QString& f) { put(smallCopyFolder(f) + q("/.x.jpg.Ab12Cd"), "half a copy"); }, 2, 0,
-         false, QStringList{q("1001.jpg"), q("1002.png")}, 2, false},
+         [](const QString& f) { put(smallCopyFolder(f) + q("/.x.jpg.Ab12Cd"), "half a copy"); }, 2,
+         0, false, QStringList{q("1001.jpg"), q("1002.png")}, 2, false},
         {"hostile photos added",
          [&](const QString& f) {
              put(f + q("/1003.jpg"), "not an image at all");
@@ -150,7 +151,8 @@ TEST(SmallCopy, PassKeepsOneCurrentCopyPerShowablePhoto) {
             EXPECT_EQ(smallCopyFor(folder, photo, QSize(30, 40)).has_value(),
                       c.withCopy.contains(photo))
                 << photo.toStdString();
-        EXPECT_EQ(copyFiles(folder).size(), c.copyFiles) << copyFiles(folder).join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(copyFiles(folder).size(), c.copyFiles)
+            << copyFiles(folder).join(QLatin1Char(' ')).toStdString();
         const auto after = currentSmallCopyName(folder, q("1001.jpg"));
         const bool marked =
             readBytes(QFile::encodeName(smallCopyFolder(folder) + q("/") + *after).toStdString())
@@ -159,8 +161,9 @@ TEST(SmallCopy, PassKeepsOneCurrentCopyPerShowablePhoto) {
             EXPECT_EQ(!marked, c.redone);
         }
         // The copies' folder is no photo of the folder.
-        EXPECT_EQ(PhotoIndex::scan(folder).size(), static_cast<int>(QDir(folder).entryList(
-                                                       QDir::Files | QDir::NoDotAndDotDot).size()));
+        EXPECT_EQ(
+            PhotoIndex::scan(folder).size(),
+            static_cast<int>(QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot).size()));
     }
 }
 
@@ -189,7 +192,8 @@ TEST(SmallCopy, LoaderDecodesThePreparedCopy) {
          card, kBlue, 0},
         {"copy removed", [](const QString&, const QString& copy) { QFile::remove(copy); }, card,
          kBlue, 0},
-        {"photo replaced since", [](const QString& f, const QString&) {
+        {"photo replaced since",
+         [](const QString& f, const QString&) {
              put(f + q("/1001.jpg"), encodeJpeg(plain(1200, 900, kGreen)));
          },
          card, kGreen, 0},
