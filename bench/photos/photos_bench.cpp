@@ -250,7 +250,7 @@ int main(int argc, char** argv) {
     {
         TempDir few;
         const QString fewFolder = QString::fromStdString(few.path());
-        const int n = std::min(distinct, 20);
+        const int n = std::min(distinct, 10);
         for (int i = 0; i < n; ++i)
             QFile::link(folder + QLatin1Char('/') + distinctFiles[i],
                         fewFolder + QLatin1Char('/') + distinctFiles[i]);

@@ -10,10 +10,12 @@
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/prizetable.h"
+#include "ui/widgets.h"
 #include "ui/winnersview.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 
 namespace luckdial {
 
@@ -31,6 +33,8 @@ void PhotoController::connectHandlers() {
             [this](bool on) { setLevelPhotos(on); });
     connect(e_.menu.scrollPhotos, &QAction::triggered, this,
             [this](bool on) { setScrollPhotos(on); });
+    // The stop button is shown exactly while a draw scrolls.
+    e_.stopButton->installEventFilter(this);
     // Connected after the import's own handler: the new list is in place.
     connect(e_.menu.importList, &QAction::triggered, this, [this] { reload(); });
 }
@@ -67,6 +71,13 @@ void PhotoController::reload() {
     e_.menu.scrollPhotos->setChecked(scroll == "1");
     e_.winnersView->setScrollCards(scroll == "1");
     applyLevel();
+}
+
+bool PhotoController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == e_.stopButton &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        copies_->setPaused(event->type() == QEvent::Show);
+    return QObject::eventFilter(watched, event);
 }
 
 std::optional<int> PhotoController::currentRow() const {

@@ -4,7 +4,7 @@
 // when it has none, whether most of the pool has photos), and keeps the
 // winners view and the two menu commands in step with the selected level.
 // Whenever the photo folder is read, the photos' small copies are brought up
-// to date in the background (smallcopymaker.h).
+// to date in the background (smallcopymaker.h), paused while a draw scrolls.
 
 #include <QObject>
 #include <QString>
@@ -41,6 +41,9 @@ public:
     /// Entries looked at for the pool's share of photos and decoded ahead
     /// for a scroll with faces: a huge pool is sampled evenly.
     static constexpr int kSampled = 20000;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::optional<int> currentRow() const;

@@ -53,7 +53,16 @@ void SmallCopyMaker::stop() {
         pending_ = false;
         files_.clear();
     }
+    wake_.notify_all();
     idle_.notify_all();
+}
+
+void SmallCopyMaker::setPaused(bool paused) {
+    {
+        std::lock_guard lock(mutex_);
+        paused_ = paused;
+    }
+    wake_.notify_all();
 }
 
 bool SmallCopyMaker::current(unsigned generation) const {
@@ -87,10 +96,11 @@ void SmallCopyMaker::work() {
         files_.clear();
         lock.unlock();
         (void)prepareSmallCopies(folder, files, [this, generation](const SmallCopyTally& tally) {
-            std::lock_guard guard(mutex_);
+            std::unique_lock guard(mutex_);
             if (!current(generation)) return false;
             static_cast<SmallCopyTally&>(progress_) = tally;
-            return true;
+            wake_.wait(guard, [&] { return !paused_ || !current(generation); });
+            return current(generation);
         });
         lock.lock();
         busy_ = false;

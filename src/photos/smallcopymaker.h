@@ -30,6 +30,9 @@ public:
     void start(const QString& photoFolder, QStringList photoFiles);
     /// Stops the pass under way after the photo it is at.
     void stop();
+    /// While paused a pass waits after the photo it is at (a draw scrolls:
+    /// the processor is the scroll's, even what is left of it).
+    void setPaused(bool paused);
 
     struct Progress : SmallCopyTally {
         bool running = false; ///< a pass is asked for or under way
@@ -51,6 +54,7 @@ private:
     unsigned generation_ = 0; ///< of the newest start() or stop()
     bool pending_ = false;    ///< a pass is asked for and not yet taken
     bool busy_ = false;       ///< the thread is in a pass
+    bool paused_ = false;
     bool quit_ = false;
     Progress progress_;
     std::thread thread_;

@@ -250,6 +250,26 @@ TEST(SmallCopyMaker, PreparesOnItsThreadAndANewStartReplacesThePass) {
     EXPECT_EQ(done.ready, 3);
     EXPECT_EQ(copyFiles(folder).size(), 3);
 
+    // Paused (a draw scrolls), a pass makes nothing until it goes on.
+    for (int i = 0; i < 3; ++i)
+        put(folder + QStringLiteral("/%1.jpg").arg(2000 + i), jpeg);
+    maker.setPaused(true);
+    maker.start(folder, PhotoIndex::scan(folder).files());
+    EXPECT_FALSE(maker.waitUntilIdle(300));
+    EXPECT_EQ(copyFiles(folder).size(), 3);
+    EXPECT_TRUE(maker.progress().running);
+    maker.setPaused(false);
+    ASSERT_TRUE(maker.waitUntilIdle(120000));
+    EXPECT_EQ(maker.progress().ready, 6);
+    EXPECT_EQ(copyFiles(folder).size(), 6);
+
+    // Stopped while paused, the pass ends at once.
+    QFile::remove(folder + QStringLiteral("/2000.jpg"));
+    put(folder + QStringLiteral("/3000.jpg"), jpeg);
+    maker.setPaused(true);
+    maker.start(folder, PhotoIndex::scan(folder).files());
     maker.stop();
-    EXPECT_TRUE(maker.waitUntilIdle(1000));
+    EXPECT_TRUE(maker.waitUntilIdle(120000));
+    maker.setPaused(false);
+    EXPECT_EQ(copyFiles(folder).size(), 6) << "nothing made or removed after the stop";
 }
