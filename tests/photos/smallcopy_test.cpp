@@ -16,6 +16,7 @@
 
 using namespace luckdial;
 using luckdial::testing::encodeJpeg;
+using luckdial::testing::jpegClaiming;
 using luckdial::testing::pngClaiming;
 using luckdial::testing::pngOf;
 using luckdial::testing::repeatLastScan;
@@ -118,8 +119,9 @@ TEST(SmallCopy, PassKeepsOneCurrentCopyPerShowablePhoto) {
              put(f + q("/1004.jpg"), good.substr(0, good.size() / 2));
              put(f + q("/1005.jpg"), repeatLastScan(progressive, 300));
              put(f + q("/1006.png"), pngClaiming(30000, 30000));
+             put(f + q("/1007.jpg"), jpegClaiming(good, 30000, 30000));
          },
-         2, 4, false, QStringList{q("1001.jpg"), q("1002.png")}, 2, false},
+         2, 5, false, QStringList{q("1001.jpg"), q("1002.png")}, 2, false},
         {"copies' folder cannot be written",
          [](const QString& f) {
              // A file where the folder belongs refuses every write, even root's.
