@@ -3,6 +3,7 @@
 #include "host/core/replacement.h"
 #include "photos/jpeg.h"
 #include "photos/photodecode.h"
+#include "settings/core/names.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -47,7 +48,7 @@ bool writeAll(int fd, const std::string& bytes) {
 } // namespace
 
 QString smallCopyFolder(const QString& photoFolder) {
-    return photoFolder + QLatin1Char('/') + QString::fromUtf8(kSmallCopyFolder);
+    return photoFolder + QLatin1Char('/') + QString::fromUtf8(names::kSmallCopyFolder);
 }
 
 QString smallCopyName(const QString& fileName, long long bytes, long long modifiedNs) {

@@ -2,10 +2,10 @@
 // Small copies of the photos, prepared ahead so that a page of winners'
 // cards decodes a few hundred kilobytes per card instead of a phone's
 // 12 megapixels. Each copy is the photo's portrait crop within
-// kSmallCopyBound, as JPEG, in the hidden folder kSmallCopyFolder inside the
-// photo folder. A copy's name is made of its photo's name, size and
-// modification time: a photo replaced under the same name has a copy name
-// of its own, and the old copy is stale.
+// kSmallCopyBound, as JPEG, in a hidden folder inside the photo folder. A
+// copy's name is made of its photo's name, size and modification time: a
+// photo replaced under the same name has a copy name of its own, and the
+// old copy is stale.
 
 #include <QSize>
 #include <QString>
@@ -17,9 +17,6 @@
 
 namespace luckdial {
 
-/// The copies' folder inside the photo folder (UTF-8 on disk). Hidden, so
-/// file managers and the photo index pass it by.
-inline constexpr const char* kSmallCopyFolder = ".缩略图";
 /// The largest a copy is: a card's photo is never taller than two thirds of
 /// the window (the title and the congratulation line are above the cards,
 /// the selector row under them), 1440 pixels on a 3840x2160 screen. A card
@@ -28,7 +25,8 @@ inline constexpr QSize kSmallCopyBound{1080, 1440};
 /// The copies' JPEG quality: no visible loss at card sizes.
 constexpr int kSmallCopyQuality = 90;
 
-/// The copies' folder of a photo folder (native paths).
+/// The copies' folder of a photo folder (native paths): names::kSmallCopyFolder,
+/// hidden, so file managers and the photo index pass it by.
 QString smallCopyFolder(const QString& photoFolder);
 
 /// The copy's file name for the photo named `fileName` whose file has
