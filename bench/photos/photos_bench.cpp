@@ -2,8 +2,13 @@
 //  - photos_scroll_jitter_p99: how far the period between two scroll frames
 //    with faces strays from the scroll period, 99th percentile;
 //  - photos_cards_after_stop: from the stop until a page of 20 winners'
-//    cards shows every photo (none cached before);
+//    cards shows every photo (none cached before), with the small copies
+//    prepared (the normal case at an event) and cold, from the photos;
 //  - photos_decode_12mp: one 12-megapixel photo decoded to a card;
+//  - photos_prepare_per_file: making one photo's small copy (the work, at
+//    normal priority; _idle: on the maker's idle thread, the window idle);
+//  - photos_scroll_jitter_p99_preparing: the scroll with faces while the
+//    small copies are being prepared;
 //  - photos_peak_mb: the process's peak resident memory.
 // Usage: luckdial_photos_bench [distinct photos, default 300] [entries, default 10000]
 
@@ -11,6 +16,8 @@
 #include "host/qtext.h"
 #include "photos/photodecode.h"
 #include "photos/photoloader.h"
+#include "photos/smallcopy.h"
+#include "photos/smallcopymaker.h"
 #include "support/tempdir.h"
 #include "ui/elements.h"
 #include "ui/jpegtools.h"
@@ -20,6 +27,7 @@
 #include "ui/winnersview.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
@@ -146,7 +154,7 @@ int main(int argc, char** argv) {
     constexpr int kPeriodMs = 40;
     // The scroll, 10 entries a frame, in the draw's own loop (build, paint,
     // wait for what is left of the period).
-    auto scroll = [&](bool faces) {
+    auto scroll = [&](bool faces, const char* suffix) {
         e.winnersView->setScrollCards(faces);
         std::mt19937 rng(7);
         constexpr int kFrames = 400;
@@ -170,43 +178,118 @@ int main(int argc, char** argv) {
         e.winnersView->setScrolling(false);
         std::printf("photos_scroll_jitter_p99%s: %.2f ms (%d frames of 10 %s, period %d ms, "
                     "1920x1080; p50 %.2f ms, max %.2f ms; %zu photos cached)\n",
-                    faces ? "" : "_names", percentile(jitter, 0.99), kFrames,
-                    faces ? "faces" : "names", kPeriodMs, percentile(jitter, 0.5),
-                    percentile(jitter, 1.0), loader.cachedCount());
+                    suffix, percentile(jitter, 0.99), kFrames, faces ? "faces" : "names", kPeriodMs,
+                    percentile(jitter, 0.5), percentile(jitter, 1.0), loader.cachedCount());
     };
-    // The same scroll with names only: what the machine itself gives.
-    scroll(false);
-    scroll(true);
     // The stop: 20 winners whose cards were never decoded at this size.
-    std::vector<QString> winners(entries.end() - 20, entries.end());
-    std::string label;
-    for (int k = 0; k < 20; ++k)
-        label += gbkOf(winners[static_cast<std::size_t>(k)]) + (k % 5 == 4 ? "\r\n" : "    ");
-    QElapsedTimer t;
-    t.start();
-    e.winners->setCaption(label);
-    e.winnersView->layoutNow();
-    e.winnersView->repaint();
-    const QSize size(e.winnersView->cards().card.width, e.winnersView->cards().card.photoHeight);
-    for (;;) {
-        int ready = 0;
-        for (const QString& winner : winners)
-            if (loader.photo(winner, size).status == PhotoLoader::Status::Ready) ++ready;
-        if (ready == 20 || t.elapsed() > 20000) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        QCoreApplication::processEvents();
+    auto cardsAfterStop = [&](const std::vector<QString>& winners, const char* suffix,
+                              const char* what) {
+        std::string label;
+        for (int k = 0; k < 20; ++k)
+            label += gbkOf(winners[static_cast<std::size_t>(k)]) + (k % 5 == 4 ? "\r\n" : "    ");
+        const int copiesBefore = loader.decodedFromCopies();
+        QElapsedTimer t;
+        t.start();
+        e.winners->setCaption(label);
+        e.winnersView->layoutNow();
+        e.winnersView->repaint();
+        const QSize size(e.winnersView->cards().card.width,
+                         e.winnersView->cards().card.photoHeight);
+        for (;;) {
+            int ready = 0;
+            for (const QString& winner : winners)
+                if (loader.photo(winner, size).status == PhotoLoader::Status::Ready) ++ready;
+            if (ready == 20 || t.elapsed() > 20000) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            QCoreApplication::processEvents();
+        }
+        e.winnersView->repaint();
+        const qint64 elapsed = t.elapsed();
+        int none = 0, pending = 0;
+        for (const QString& winner : winners) {
+            const auto status = loader.photo(winner, size).status;
+            none += status == PhotoLoader::Status::None;
+            pending += status == PhotoLoader::Status::Pending;
+        }
+        if (none + pending > 0)
+            std::printf("photos not shown: %d without, %d pending\n", none, pending);
+        std::printf("photos_cards_after_stop%s: %lld ms (20 cards of %dx%d, none cached, %s; "
+                    "%d decodes from small copies)\n",
+                    suffix, static_cast<long long>(elapsed), size.width(), size.height(), what,
+                    loader.decodedFromCopies() - copiesBefore);
+    };
+    auto winnersFrom = [&](std::size_t first) {
+        return std::vector<QString>(entries.begin() + static_cast<std::ptrdiff_t>(first),
+                                    entries.begin() + static_cast<std::ptrdiff_t>(first + 20));
+    };
+
+    // The same scroll with names only: what the machine itself gives.
+    scroll(false, "_names");
+    scroll(true, "");
+    // Cold: no small copy anywhere yet, every photo decoded from the original.
+    cardsAfterStop(winnersFrom(entries.size() - 20), "_cold", "no small copies");
+
+    // The small copies of the distinct photos: the work itself, on this
+    // thread at normal priority.
+    QStringList distinctFiles;
+    for (int i = 0; i < distinct; ++i)
+        distinctFiles << QStringLiteral("p%1.jpg").arg(i);
+    {
+        QElapsedTimer t;
+        t.start();
+        const SmallCopyTally done = prepareSmallCopies(folder, distinctFiles);
+        std::printf("photos_prepare_per_file: %.1f ms (%d small copies of %dx%d at most in %.1f s, "
+                    "%d refused, normal priority)\n",
+                    double(t.elapsed()) / std::max(1, done.ready), done.ready,
+                    kSmallCopyBound.width(), kSmallCopyBound.height(), t.elapsed() / 1000.0,
+                    done.refused);
     }
-    e.winnersView->repaint();
-    int none = 0, pending = 0;
-    for (const QString& winner : winners) {
-        const auto status = loader.photo(winner, size).status;
-        none += status == PhotoLoader::Status::None;
-        pending += status == PhotoLoader::Status::Pending;
+    // On the maker's idle thread, the window idle: what the machine's other
+    // work leaves it.
+    SmallCopyMaker maker;
+    {
+        TempDir few;
+        const QString fewFolder = QString::fromStdString(few.path());
+        const int n = std::min(distinct, 10);
+        for (int i = 0; i < n; ++i)
+            QFile::link(folder + QLatin1Char('/') + distinctFiles[i],
+                        fewFolder + QLatin1Char('/') + distinctFiles[i]);
+        QElapsedTimer t;
+        t.start();
+        maker.start(fewFolder, distinctFiles.mid(0, n));
+        if (!maker.waitUntilIdle(3600 * 1000)) std::printf("small copies: not done in an hour\n");
+        std::printf("photos_prepare_per_file_idle: %.1f ms (%d small copies on the idle thread)\n",
+                    double(t.elapsed()) / std::max(1, maker.progress().ready),
+                    maker.progress().ready);
     }
-    if (none + pending > 0)
-        std::printf("photos not shown: %d without, %d pending\n", none, pending);
-    std::printf("photos_cards_after_stop: %lld ms (20 cards of %dx%d, none cached)\n",
-                static_cast<long long>(t.elapsed()), size.width(), size.height());
+    // Again, from nothing, while the scroll shows faces not yet decoded (the
+    // copies made first are put aside for the prepared case).
+    const QString copies = smallCopyFolder(folder);
+    const QString aside = folder + QStringLiteral("/aside");
+    QDir().rename(copies, aside);
+    loader.setFolder(folder, PhotoIndex(files));
+    maker.start(folder, distinctFiles);
+    scroll(true, "_preparing");
+    std::printf("small copies made during that scroll: %d of %d\n", maker.progress().ready,
+                distinct);
+    maker.stop();
+    if (!maker.waitUntilIdle(600 * 1000)) std::printf("small copies: not stopped\n");
+    QDir(copies).removeRecursively();
+    QDir().rename(aside, copies);
+
+    // Prepared: as at an event whose photos were all prepared at start-up.
+    // The 10,000 names share the distinct files, so their copies share the
+    // distinct copies (a link under each name's copy name).
+    for (int i = 0; i < entryCount; ++i) {
+        const QString name = files[i];
+        const auto own = currentSmallCopyName(folder, name);
+        const auto shared = currentSmallCopyName(folder, distinctFiles[i % distinct]);
+        if (own && shared)
+            QFile::link(copies + QLatin1Char('/') + *shared, copies + QLatin1Char('/') + *own);
+    }
+    loader.setFolder(folder, PhotoIndex(files));
+    scroll(true, "_prepared");
+    cardsAfterStop(winnersFrom(entries.size() / 2), "", "small copies prepared");
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -4,21 +4,24 @@
 #include "host/host.h"
 #include "host/qtext.h"
 #include "photos/photoloader.h"
+#include "photos/smallcopymaker.h"
 #include "pool/pool.h"
 #include "settings/core/names.h"
 #include "ui/elements.h"
 #include "ui/mainwindow.h"
 #include "ui/prizetable.h"
+#include "ui/widgets.h"
 #include "ui/winnersview.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 
 namespace luckdial {
 
 PhotoController::PhotoController(Host& host, MainWindow& window)
-    : host_(host), window_(window), e_(window.elements()),
-      loader_(std::make_unique<PhotoLoader>()) {}
+    : host_(host), window_(window), e_(window.elements()), loader_(std::make_unique<PhotoLoader>()),
+      copies_(std::make_unique<SmallCopyMaker>()) {}
 
 PhotoController::~PhotoController() {
     if (e_.winnersView) e_.winnersView->setPhotoLoader(nullptr);
@@ -30,6 +33,8 @@ void PhotoController::connectHandlers() {
             [this](bool on) { setLevelPhotos(on); });
     connect(e_.menu.scrollPhotos, &QAction::triggered, this,
             [this](bool on) { setScrollPhotos(on); });
+    // The stop button is shown exactly while a draw scrolls.
+    e_.stopButton->installEventFilter(this);
     // Connected after the import's own handler: the new list is in place.
     connect(e_.menu.importList, &QAction::triggered, this, [this] { reload(); });
 }
@@ -39,6 +44,8 @@ void PhotoController::reload() {
         QString::fromStdString(HostBase::nativePath(host_.path(names::photoDirectory())));
     loader_->rescan(folder);
     const bool any = !loader_->index().isEmpty();
+    // Also without photos: the copies of photos taken away are stale.
+    copies_->start(folder, loader_->index().files());
     withPhotos_ = 0;
     lookedAt_ = 0;
     QStringList entries;
@@ -64,6 +71,13 @@ void PhotoController::reload() {
     e_.menu.scrollPhotos->setChecked(scroll == "1");
     e_.winnersView->setScrollCards(scroll == "1");
     applyLevel();
+}
+
+bool PhotoController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == e_.stopButton &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        copies_->setPaused(event->type() == QEvent::Show);
+    return QObject::eventFilter(watched, event);
 }
 
 std::optional<int> PhotoController::currentRow() const {

@@ -5,9 +5,11 @@
 
 #include "photos/jpeg.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 extern "C" {
@@ -137,7 +139,54 @@ bool readRows(Decoder& d, unsigned char* bits, std::ptrdiff_t stride, unsigned c
     return true;
 }
 
+struct Encoder {
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    bool created = false;
+    ~Encoder() {
+        if (created) jpeg_destroy_compress(&cinfo);
+        std::free(out);
+    }
+};
+
+// Writes every row of an RGB888 image; false on any error.
+bool compressRows(Encoder& e, const QImage& rgb, int quality) {
+    e.cinfo.err = jpeg_std_error(&e.err.base);
+    e.err.base.error_exit = errorExit;
+    e.err.base.output_message = outputMessage;
+    if (setjmp(e.err.jump)) return false;
+    jpeg_create_compress(&e.cinfo);
+    e.created = true;
+    jpeg_mem_dest(&e.cinfo, &e.out, &e.outSize);
+    e.cinfo.image_width = static_cast<JDIMENSION>(rgb.width());
+    e.cinfo.image_height = static_cast<JDIMENSION>(rgb.height());
+    e.cinfo.input_components = 3;
+    e.cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&e.cinfo);
+    jpeg_set_quality(&e.cinfo, quality, TRUE);
+    jpeg_start_compress(&e.cinfo, TRUE);
+    while (e.cinfo.next_scanline < e.cinfo.image_height) {
+        // libjpeg only reads the row; its interface is not const-correct.
+        auto* row =
+            const_cast<JSAMPLE*>(rgb.constScanLine(static_cast<int>(e.cinfo.next_scanline)));
+        if (jpeg_write_scanlines(&e.cinfo, &row, 1) != 1) return false;
+    }
+    jpeg_finish_compress(&e.cinfo);
+    return true;
+}
+
 } // namespace
+
+std::string compressJpeg(const QImage& image, int quality) {
+    if (image.isNull()) return {};
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    if (rgb.isNull()) return {};
+    auto e = std::make_unique<Encoder>();
+    if (!compressRows(*e, rgb, std::clamp(quality, 1, 100)) || e->out == nullptr) return {};
+    return std::string(reinterpret_cast<const char*>(e->out), e->outSize);
+}
 
 int jpegScaleDenominator(QSize full, QSize atLeast) {
     for (int d : {8, 4, 2}) {

@@ -27,6 +27,10 @@ using ScaleChoice = std::function<int(QSize full)>;
 /// size for a fraction of the work. The same refusals apply.
 QImage decodeJpeg(const std::string& bytes, const ScaleChoice& scale);
 
+/// The image as baseline JPEG bytes at `quality` (1-100); empty on failure.
+/// The alpha channel, if any, is dropped.
+std::string compressJpeg(const QImage& image, int quality);
+
 /// The largest denominator (8, 4, 2, else 1) at which a picture of size
 /// `full` still comes out at least `atLeast` in both dimensions.
 int jpegScaleDenominator(QSize full, QSize atLeast);

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
@@ -40,6 +41,17 @@ QImage decodePng(const std::string& bytes) {
 
 } // namespace
 
+std::string readPhotoFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const qint64 size = file.size();
+    if (size <= 0 || size > kMaxPhotoFileBytes) return {};
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    const qint64 got = file.read(bytes.data(), size);
+    if (got != size) return {};
+    return bytes;
+}
+
 QRect portraitCrop(QSize image) {
     const int w = image.width(), h = image.height();
     if (w <= 0 || h <= 0) return {};
@@ -60,25 +72,69 @@ QSize photoSize(int width) {
     return QSize(width, std::max(1, width * kPhotoRatioHeight / kPhotoRatioWidth));
 }
 
-QImage decodePhoto(const std::string& bytes, QSize size) {
-    if (size.isEmpty()) return {};
+namespace {
+
+// The photo decoded at the least size from which its crop still covers
+// `target(crop of the full picture)`, cropped and scaled to that target.
+template <typename Target> QImage decodeCropped(const std::string& bytes, Target target) {
     if (startsWith(bytes, "\xFF\xD8\xFF", 3)) {
-        const QImage decoded = decodeJpeg(bytes, [size](QSize full) {
+        QSize size;
+        const QImage decoded = decodeJpeg(bytes, [&size, &target](QSize full) {
             if (static_cast<long long>(full.width()) * full.height() > kMaxPhotoPixels) return 0;
             // The whole picture must come out large enough that its crop
             // still covers the card.
             const QRect crop = portraitCrop(full);
             if (crop.isEmpty()) return 0;
+            size = target(crop.size());
+            if (size.isEmpty()) return 0;
             const double scale = std::max(double(size.width()) / crop.width(),
                                           double(size.height()) / crop.height());
             const QSize needed(static_cast<int>(std::ceil(full.width() * scale)),
                                static_cast<int>(std::ceil(full.height() * scale)));
-            return jpegScaleDenominator(full, needed);
+            // A panorama's crop is a sliver of it, and a card larger than
+            // half of a big photo's crop would have it decoded whole: past
+            // the bound the photo comes out smaller and is enlarged.
+            int denominator = jpegScaleDenominator(full, needed);
+            auto pixels = [&full](int d) {
+                return static_cast<long long>((full.width() + d - 1) / d) *
+                       ((full.height() + d - 1) / d);
+            };
+            while (denominator < 8 && pixels(denominator) > kMaxDecodedPixels)
+                denominator *= 2;
+            return pixels(denominator) > kMaxDecodedPixels ? 0 : denominator;
         });
         return fitted(decoded, size);
     }
-    if (startsWith(bytes, "\x89PNG\r\n\x1A\n", 8)) return fitted(decodePng(bytes), size);
+    if (startsWith(bytes, "\x89PNG\r\n\x1A\n", 8)) {
+        const QImage decoded = decodePng(bytes);
+        if (decoded.isNull()) return {};
+        const QSize size = target(portraitCrop(decoded.size()).size());
+        if (size.isEmpty()) return {};
+        return fitted(decoded, size);
+    }
     return {};
+}
+
+} // namespace
+
+QSize fittedWithin(QSize crop, QSize bound) {
+    if (crop.isEmpty() || bound.isEmpty()) return {};
+    if (crop.width() <= bound.width() && crop.height() <= bound.height()) return crop;
+    const double scale =
+        std::min(double(bound.width()) / crop.width(), double(bound.height()) / crop.height());
+    return QSize(
+        std::clamp(static_cast<int>(std::lround(crop.width() * scale)), 1, bound.width()),
+        std::clamp(static_cast<int>(std::lround(crop.height() * scale)), 1, bound.height()));
+}
+
+QImage decodePhoto(const std::string& bytes, QSize size) {
+    if (size.isEmpty()) return {};
+    return decodeCropped(bytes, [size](QSize) { return size; });
+}
+
+QImage decodePhotoWithin(const std::string& bytes, QSize bound) {
+    if (bound.isEmpty()) return {};
+    return decodeCropped(bytes, [bound](QSize crop) { return fittedWithin(crop, bound); });
 }
 
 } // namespace luckdial

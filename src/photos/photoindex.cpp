@@ -58,6 +58,12 @@ std::optional<QString> PhotoIndex::find(const QString& entry) const {
     return std::nullopt;
 }
 
+QStringList PhotoIndex::files() const {
+    QStringList out = byStem_.values();
+    out.sort();
+    return out;
+}
+
 int PhotoIndex::countWithPhotos(const QStringList& entries) const {
     int n = 0;
     for (const QString& e : entries)

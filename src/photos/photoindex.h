@@ -27,6 +27,8 @@ public:
     /// How many of the entries have a photo.
     int countWithPhotos(const QStringList& entries) const;
     int size() const { return static_cast<int>(byStem_.size()); }
+    /// The file names of the photos an entry can have, in name order.
+    QStringList files() const;
     bool isEmpty() const { return byStem_.isEmpty(); }
 
     /// True for the extensions a photo may have (.jpg, .jpeg, .png, any case).

@@ -1,6 +1,7 @@
 #include "photos/photoloader.h"
 
 #include "photos/photodecode.h"
+#include "photos/smallcopy.h"
 
 #include <QFile>
 #include <QMetaObject>
@@ -15,17 +16,6 @@
 
 namespace luckdial {
 namespace {
-
-std::string readPhotoFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const qint64 size = file.size();
-    if (size <= 0 || size > PhotoLoader::kMaxFileBytes) return {};
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    const qint64 got = file.read(bytes.data(), size);
-    if (got != size) return {};
-    return bytes;
-}
 
 // Decoding must not take the processor from the scroll: the decoding
 // threads run below the window's priority (per thread on Linux), though not
@@ -143,9 +133,19 @@ void PhotoLoader::work() {
             background_.pop_front();
         }
         ++running_;
-        const QString path = folder_ + QLatin1Char('/') + job.key.file;
+        const QString folder = folder_;
         lock.unlock();
-        QImage image = decodePhoto(readPhotoFile(path), job.key.size);
+        // The photo's small copy when it is there: a few hundred kilobytes
+        // instead of a phone's megapixels. A damaged copy, as a crash can
+        // leave one, only costs the decode of the photo itself.
+        QImage image;
+        if (const auto copy = smallCopyFor(folder, job.key.file, job.key.size)) {
+            image = decodePhoto(readPhotoFile(*copy), job.key.size);
+            if (!image.isNull()) fromCopies_.fetch_add(1, std::memory_order_relaxed);
+        }
+        if (image.isNull())
+            image =
+                decodePhoto(readPhotoFile(folder + QLatin1Char('/') + job.key.file), job.key.size);
         lock.lock();
         --running_;
         if (job.generation == generation_) {

@@ -2,11 +2,13 @@
 // Photos decoded off the window's thread, at the size they are shown, kept
 // in a bounded cache. Asking for a photo never waits: what is not ready yet
 // is queued and the caller draws the placeholder until photosReady comes.
-// Photo files are read by the decoding threads themselves, on the UTF-8
-// path of the folder (as spreadsheets are), not through Host, whose
-// services belong to the window's thread.
+// A photo's small copy, when one is prepared and large enough, is decoded
+// instead of the photo. Photo files are read by the decoding threads
+// themselves, on the UTF-8 path of the folder (as spreadsheets are), not
+// through Host, whose services belong to the window's thread.
 
 #include "photos/photocache.h"
+#include "photos/photodecode.h"
 #include "photos/photoindex.h"
 
 #include <QImage>
@@ -32,7 +34,7 @@ public:
     /// Bytes the decoded photos may take by default.
     static constexpr std::size_t kDefaultCacheBytes = 160u * 1024 * 1024;
     /// A photo file larger than this is not read (a phone photo is 2-8 MB).
-    static constexpr qint64 kMaxFileBytes = 48LL * 1024 * 1024;
+    static constexpr qint64 kMaxFileBytes = kMaxPhotoFileBytes;
     /// Decodes queued at most; the oldest give way (their frames are gone).
     static constexpr std::size_t kMaxQueued = 4096;
     /// Asks of photo() kept at most: a few screens' worth; the oldest go.
@@ -74,6 +76,8 @@ public:
     /// (for benchmarks and tests); true when idle.
     bool waitUntilIdle(int ms);
     std::size_t cacheBytes() const;
+    /// Photos decoded from their small copies (smallcopy.h) so far.
+    int decodedFromCopies() const { return fromCopies_.load(std::memory_order_relaxed); }
     std::size_t cachedCount() const;
 
 Q_SIGNALS:
@@ -102,6 +106,7 @@ private:
     int running_ = 0;
     unsigned generation_ = 0;
     std::atomic<bool> announced_{false};
+    std::atomic<int> fromCopies_{0};
     bool stop_ = false;
     std::vector<std::thread> threads_;
 };

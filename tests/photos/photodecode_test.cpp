@@ -1,5 +1,6 @@
 #include "photos/jpeg.h"
 #include "photos/photodecode.h"
+#include "photos/photofiles.h"
 #include "ui/jpegtools.h"
 
 #include <QBuffer>
@@ -9,10 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdint>
 
 using namespace luckdial;
 using luckdial::testing::encodeJpeg;
+using luckdial::testing::jpegClaiming;
+using luckdial::testing::pngClaiming;
+using luckdial::testing::pngOf;
 using luckdial::testing::repeatLastScan;
 
 namespace {
@@ -21,57 +24,6 @@ bool near(QColor a, QColor b, int tolerance = 40) {
     return std::abs(a.red() - b.red()) <= tolerance &&
            std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-std::string pngOf(const QImage& image) {
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return out.toStdString();
-}
-
-std::uint32_t crc32(const char* data, std::size_t n) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < n; ++i) {
-        c ^= static_cast<unsigned char>(data[i]);
-        for (int k = 0; k < 8; ++k)
-            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-    }
-    return ~c;
-}
-
-void putBig32(std::string& s, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        s[at + i] = static_cast<char>((v >> (24 - 8 * i)) & 0xFF);
-}
-
-/// A small PNG whose header claims width x height (the CRC mended), as a
-/// decompression bomb does: a few bytes that ask for gigabytes.
-std::string pngClaiming(int width, int height) {
-    QImage small(8, 8, QImage::Format_RGB32);
-    small.fill(Qt::red);
-    std::string png = pngOf(small);
-    // Signature (8), length (4), "IHDR" at 12, width at 16, height at 20, CRC at 29.
-    putBig32(png, 16, static_cast<std::uint32_t>(width));
-    putBig32(png, 20, static_cast<std::uint32_t>(height));
-    putBig32(png, 29, crc32(png.data() + 12, 17));
-    return png;
-}
-
-/// The JPEG with the frame header's dimensions replaced.
-std::string jpegClaiming(std::string jpeg, int width, int height) {
-    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
-        const auto m = static_cast<unsigned char>(jpeg[i + 1]);
-        if (static_cast<unsigned char>(jpeg[i]) == 0xFF && (m == 0xC0 || m == 0xC2)) {
-            jpeg[i + 5] = static_cast<char>(height >> 8);
-            jpeg[i + 6] = static_cast<char>(height & 0xFF);
-            jpeg[i + 7] = static_cast<char>(width >> 8);
-            jpeg[i + 8] = static_cast<char>(width & 0xFF);
-            return jpeg;
-        }
-    }
-    return {};
 }
 
 /// Three vertical bands: red, green, blue.

@@ -151,6 +151,11 @@ TEST(PhotoLoader, PrefetchFillsTheCacheWithinItsBound) {
     EXPECT_EQ(loader.pendingCount(), 0);
 
     // A photo only prefetched, when asked for, goes ahead of the prefetches.
+    // Larger photos here: forty small ones decode before a loaded machine
+    // wakes the asking thread from its millisecond's sleep.
+    const std::string larger = encodeJpeg(testPicture(3000, 2250));
+    for (int i = 0; i < 40; ++i)
+        writeFile(folder + QStringLiteral("/%1.jpg").arg(i), larger);
     loader.setFolder(folder, PhotoIndex::scan(folder));
     const QSize other(30, 40);
     while (!loader.prefetch(entries, other)) {

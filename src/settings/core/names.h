@@ -88,6 +88,9 @@ inline std::string levelPhotosKey(int row) {
 }
 /// Section zbt, source text: "1" shows cards in the scroll frames too.
 inline constexpr const char* kScrollPhotos = "滚动显示照片";
+/// The photos' small copies, a hidden folder inside the photo folder (source
+/// text: UTF-8 on disk, the photos' own code reads it there).
+inline constexpr const char* kSmallCopyFolder = ".缩略图";
 
 /// Progress counter of row 1 to 8: "计数N" in section jindu.
 inline std::string counterKey(int row) {
