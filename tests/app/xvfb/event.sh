@@ -100,3 +100,31 @@ app_start_faulty() {
 
 # Entries of a progress file, one per line.
 entries() { gbk_text "$1" | sed '/^$/d'; }
+
+# open_import_window FILE: 导入抽奖名单... (the fifth item of the background's
+# menu) with FILE typed into the file dialog; box is then the import window.
+open_import_window() {
+    local height
+    height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
+    xdotool mousemove 10 $((height - 170)) click 3
+    sleep 0.4
+    xdotool key Down Down Down Down Down
+    sleep 0.1
+    xdotool key Return
+    box=$(wait_window '^打开$')
+    key_to "$box" ctrl+a
+    xdotool type --delay 10 "$1"
+    xdotool key Return
+    box=$(wait_window '^导入抽奖名单')
+}
+# confirm_import: the list is read behind the open window and 确定 answers
+# once it is, so Enter is pressed until the window has gone; then the
+# closing message.
+confirm_import() {
+    for _ in $(seq 1 30); do
+        xdotool search --onlyvisible --name '^导入抽奖名单' >/dev/null 2>&1 || break
+        key_to "$box" Return 2>/dev/null || true
+        sleep 0.5
+    done
+    answer_box '^信息' Return
+}

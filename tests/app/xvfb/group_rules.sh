@@ -38,17 +38,7 @@ printf "$csv" >"$dir/lists/staff.csv"
 app_start "$dir"
 first_pid=$APP_PID
 win=$(wait_window '^Luckdial')
-height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
-xdotool mousemove 10 $((height - 170)) click 3
-sleep 0.4
-xdotool key Down Down Down Down Down
-sleep 0.1
-xdotool key Return
-box=$(wait_window '^打开$')
-key_to "$box" ctrl+a
-xdotool type --delay 10 "$dir/lists/staff.csv"
-xdotool key Return
-box=$(wait_window '^导入抽奖名单')
+open_import_window "$dir/lists/staff.csv"
 # Alt+G reaches 组合框_分组 once the list is read (while it is read the box
 # is disabled and the keys do nothing harmful); End chooses its last item,
 # the last column, 部门. Pressed again and again, so that a slow machine
@@ -59,12 +49,7 @@ for _ in $(seq 1 6); do
     xdotool key End
 done
 sleep 0.3
-for _ in $(seq 1 30); do
-    xdotool search --onlyvisible --name '^导入抽奖名单' >/dev/null 2>&1 || break
-    key_to "$box" Return 2>/dev/null || true
-    sleep 0.5
-done
-answer_box '^信息' Return
+confirm_import
 app_wait_exit 10
 win=$(xdotool search --sync --onlyvisible --name '^Luckdial' | head -n1)
 APP_PID=$(xdotool getwindowpid "$win")

@@ -17,27 +17,8 @@ printf '工号,姓名\r\n1001,张三\r\n1002,"李\n四"\r\n\r\n1003,王五\r\n' 
 app_start "$dir"
 first_pid=$APP_PID
 win=$(wait_window '^Luckdial')
-# Right-click on the background; the fifth item is 导入抽奖名单....
-height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
-xdotool mousemove 10 $((height - 170)) click 3
-sleep 0.4
-xdotool key Down Down Down Down Down
-sleep 0.1
-xdotool key Return
-
-box=$(wait_window '^打开$')
-key_to "$box" ctrl+a
-xdotool type --delay 10 "$dir/lists/list.csv"
-xdotool key Return
-box=$(wait_window '^导入抽奖名单')
-# The list is read behind the open window; 确定 answers once it is, so
-# Enter is pressed until the window has gone.
-for _ in $(seq 1 30); do
-    xdotool search --onlyvisible --name '^导入抽奖名单' >/dev/null 2>&1 || break
-    key_to "$box" Return 2>/dev/null || true
-    sleep 0.5
-done
-answer_box '^信息' Return
+open_import_window "$dir/lists/list.csv"
+confirm_import
 app_wait_exit 10
 
 # The new instance: remembered so that the clean-up ends it.

@@ -57,17 +57,7 @@ app_start "$dir"
 win=$(wait_window '^Luckdial')
 [ "$(reader_threads)" -eq 0 ] || fail "a thread below normal priority before any import"
 before=$(snapshot)
-height=$(xdotool getdisplaygeometry | cut -d' ' -f2)
-xdotool mousemove 10 $((height - 170)) click 3
-sleep 0.4
-xdotool key Down Down Down Down Down
-sleep 0.1
-xdotool key Return
-box=$(wait_window '^打开$')
-key_to "$box" ctrl+a
-xdotool type --delay 10 "$dir/lists/big.xlsx"
-xdotool key Return
-box=$(wait_window '^导入抽奖名单')
+open_import_window "$dir/lists/big.xlsx"
 
 # The read is under way behind the open window.
 for _ in $(seq 1 20); do
