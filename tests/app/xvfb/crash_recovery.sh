@@ -43,10 +43,7 @@ printf 'partial' >"$dir/.抽奖结果.txt.k1LLed"
 printf 'mine' >"$dir/.notes.txt.k1LLed"
 
 # --- second run: continue from the last draw ---------------------------------
-app_start "$dir"
-box=$(wait_window '^提示$')
-key_to "$box" Return
-win=$(wait_window '^Luckdial')
+resume_event
 [ ! -e "$dir/.抽奖结果.txt.k1LLed" ] || fail "the stale temporary was not removed"
 [ -e "$dir/.notes.txt.k1LLed" ] || fail "a file that is not the program's was removed"
 cmp -s "$results" "$snapshot" || fail "the results file changed at the restart"

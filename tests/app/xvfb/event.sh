@@ -128,3 +128,11 @@ confirm_import() {
     done
     answer_box '^信息' Return
 }
+
+# resume_event: starts the program in "$dir" and answers Yes to the question
+# whether to continue where the event left off; win is then its window.
+resume_event() {
+    app_start "$dir"
+    answer_box '^提示$' Return
+    win=$(wait_window '^Luckdial')
+}

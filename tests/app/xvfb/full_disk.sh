@@ -80,9 +80,7 @@ mapfile -t all < <(results_winners "$results")
 [ "$(printf '%s\n' "${all[@]}" | sort -u | wc -l)" -eq 8 ] || fail "a participant won twice: ${all[*]}"
 
 # --- the restart continues with every winner -----------------------------------
-app_start "$dir"
-answer_box '^提示$' Return
-win=$(wait_window '^Luckdial')
+resume_event
 exit_saving
 [ "$(counter 1)" = 8 ] || fail "counter 1 is '$(counter 1)', expected 8"
 [ "$(entries "$dir/进度.txt" | wc -l)" -eq 12 ] || fail "the saved pool does not hold 12 entries"

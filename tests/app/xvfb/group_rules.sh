@@ -66,10 +66,7 @@ exit_saving
 [ -f "$dir/进度_分组.dat" ] || fail "no group file beside the progress file"
 
 # --- resume and draw the rest ------------------------------------------------------
-app_start "$dir"
-box=$(wait_window '^提示$')
-key_to "$box" Return
-win=$(wait_window '^Luckdial')
+resume_event
 select_level "$win"
 draw_and_wait 4
 sleep 0.3

@@ -33,9 +33,7 @@ kept=$(iconv -f GBK -t UTF-8 "$record" | grep -c '  ------  特等奖' || true)
 [ "$kept" -eq 6 ] || fail "the record holds $kept winners, the hall saw 6"
 
 # --- the restart offers all six -------------------------------------------------
-app_start "$dir"
-answer_box '^提示$' Return
-win=$(wait_window '^Luckdial')
+resume_event
 wait_lines "$results" 6
 mapfile -t all < <(results_winners "$results")
 [ "$(printf '%s\n' "${all[@]}" | sort -u | tr '\n' ' ')" = "1001 1002 1003 1004 1005 1006 " ] ||

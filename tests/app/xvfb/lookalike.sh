@@ -28,10 +28,7 @@ first=$(cat "$dir/抽奖结果.txt" | od -An -tx1)
 diff <( (result_entries; raw_lines "$dir/进度.txt") | LC_ALL=C sort) <(raw_lines "$dir/抽奖号码库.txt") ||
     fail "winners and saved progress are not the pool's bytes"
 
-app_start "$dir"
-box=$(wait_window '^提示$')
-key_to "$box" Return
-win=$(wait_window '^Luckdial')
+resume_event
 select_level "$win"
 draw_once "$win"
 # The last winner empties the pool, which the program announces.

@@ -26,10 +26,7 @@ done
 [ "$(counter 1)" = 2 ] || fail "counter 1 is '$(counter 1)', expected 2"
 
 # --- second run: resume, draw once more, exit with Yes -----------------------
-app_start "$dir"
-box=$(wait_window '^提示$')
-key_to "$box" Return
-win=$(wait_window '^Luckdial')
+resume_event
 select_level "$win"
 draw_and_wait 4
 sleep 0.3
